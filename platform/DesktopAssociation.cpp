@@ -309,7 +309,9 @@ std::optional<CommandLine> execCommandLine(const QString& exec, const QString& f
             words.back().text += c;
         }
     }
-    if (inQuote || words.empty())
+    // The program must be named by the line itself: a field code there would make the
+    // opened file, or nothing, the program.
+    if (inQuote || words.empty() || words.front().text.contains(u'%'))
         return std::nullopt;
 
     const QString url = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);

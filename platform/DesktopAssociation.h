@@ -56,7 +56,7 @@ std::optional<QString> associatedCommand(const QString& extension,
 
 // The command that opens `file` with an application whose Exec line is `exec`: quoting
 // and field codes (%f %F %u %U %k %%) resolved; the file is appended when the line names
-// none. nullopt for an empty or badly quoted line.
+// none. nullopt for an empty or badly quoted line, or one whose program is a field code.
 std::optional<CommandLine> execCommandLine(const QString& exec, const QString& file,
                                            const QString& desktopFile = QString());
 
