@@ -34,7 +34,7 @@ RecordingProgram::RecordingProgram(const QString& folder, const QString& name, b
     , finishedMark_(path_ + QStringLiteral(".finished"))
 {
     QString script = QStringLiteral("#!/bin/sh\n"
-                                    "{ pwd; printf '%s\\0' \"$@\"; } > %1.tmp && mv %1.tmp %1\n")
+                                    "{ pwd; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } > %1.tmp && mv %1.tmp %1\n")
                          .arg(shellQuoted(record_));
     if (holdUntilReleased) {
         script += QStringLiteral("n=0\n"
