@@ -21,6 +21,20 @@ struct LaunchOptions {
     QString fmCommandLineOption;           // EditFMCommandLineOption
 };
 
+// What launching reads of the options dialog, at the moment it runs.
+class OptionsView {
+public:
+    virtual ~OptionsView() = default;
+    virtual LaunchOptions launchOptions() const = 0;
+    // The double-click choice (`RGroupOnDoubleClick`): DoubleClickRunsExe or DoubleClickOpensProject.
+    virtual int doubleClickAction() const = 0;
+    // The root field (`EditRoot`), with its final separator.
+    virtual QString rootField() const = 0;
+};
+
+inline constexpr int DoubleClickRunsExe = 0;
+inline constexpr int DoubleClickOpensProject = 1;
+
 // Where the IDE path that the user typed is kept between runs.
 class IdePathSetting {
 public:
