@@ -1,8 +1,12 @@
-#include <QApplication>
+#include "app/KestrabelApplication.h"
+#include "app/ProgramWindows.h"
+#include "platform/Dialogs.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    KestrabelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrabel"));
-    return 0;
+    platform::setApplicationTitle(QStringLiteral("Kestrabel"));
+    ProgramWindows windows = createProgramWindows();
+    return app.exec();
 }
