@@ -427,7 +427,11 @@ void TForm1::saveList(ReportList& list, const QString& fileName)
         status->setPanelText(0, platform::lastErrorText());
 }
 
-void TForm1::FormDestroy() { Settings.reset(); }
+void TForm1::FormDestroy()
+{
+    KestrabelApplication::setExceptionHandler({});
+    Settings.reset();
+}
 
 void TForm1::resizeEvent(QResizeEvent* event)
 {
