@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QCollator>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -159,6 +160,22 @@ void TForm1::buildLayout()
     connect(SplitterLodret, &QSplitter::splitterMoved, this, &TForm1::SplitterLodretMoved);
     connect(lview, &QTreeWidget::itemClicked, this, &TForm1::lviewClick);
     connect(lviewHotlist, &QTreeWidget::itemClicked, this, &TForm1::lviewHotlistClick);
+    for (ReportList* list : {lview, lviewHotlist, lviewFiles})
+        list->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Docking settles the lists' widths after the window's own resize has run, so a list
+    // whose width changed lays out its columns again. Height changes (the horizontal
+    // splitter) leave the columns alone.
+    if (event->type() == QEvent::Resize) {
+        const auto* resize = static_cast<QResizeEvent*>(event);
+        if (resize->oldSize().width() != resize->size().width()
+            && (watched == lview || watched == lviewHotlist || watched == lviewFiles))
+            SplitterLodretMoved();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::buildSystemMenu()
@@ -247,6 +264,7 @@ void TForm1::FormCreate()
 
         show();
         QCoreApplication::processEvents();
+        FormResize();
 
         changeSystemMenu();
 
@@ -280,6 +298,8 @@ void TForm1::restoreLayout()
     const int hotlistHeight = Settings->read(f1::lviewHotlistHeight);
     const int column = Splitter1->height() - SplitterWidth;
     Splitter1->setSizes({std::max(0, column - hotlistHeight), hotlistHeight});
+    // The splitters resized the lists after the window's own resize laid out their columns.
+    FormResize();
 }
 
 bool TForm1::loadList(ReportList& list, const QString& fileName, int image)

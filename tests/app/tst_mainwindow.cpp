@@ -71,6 +71,11 @@ TEST_F(MainWindowTest, FirstRunShowsDefaultsAndWritesOnlyItsOwnSections)
         EXPECT_EQ(f.ShowKinds, (std::array<bool, 7>{true, true, false, false, false, false, false}));
         EXPECT_FALSE(f.NoKinds);
         EXPECT_TRUE(f.ExcludedFolders.isEmpty());
+        const int s = platform::verticalScrollBarWidth();
+        EXPECT_EQ(f.lview->columnWidth(0), layout::columnWidths(f.lview->width(), s, layout::ProjectColumns)[0]);
+        EXPECT_EQ(f.lviewHotlist->columnWidth(2),
+                  layout::columnWidths(f.lviewHotlist->width(), s, layout::ProjectColumns)[2]);
+        EXPECT_EQ(f.lviewFiles->columnWidth(0), layout::columnWidths(197, s, layout::FileColumns)[0]);
     });
     EXPECT_EQ(folder.iniSections(), QStringList({"application", "form1", "form4"}));
     EXPECT_EQ(ini().read(settings::application::name), "Kestrabel");
