@@ -232,7 +232,7 @@ void TForm1::FormCreate()
 {
     KestrabelApplication::setExceptionHandler([this](const std::exception& error) { ApplicationException(error); });
 
-    const bool completed = KestrabelApplication::guarded([this] {
+    KestrabelApplication::guarded([this] {
         TitleText = QStringLiteral(" Kestrabel v1.2");
         setWindowTitle(TitleText);
         platform::setApplicationTitle(TitleText);
@@ -274,7 +274,6 @@ void TForm1::FormCreate()
     });
     if (!Settings) // a failure before the file was named still leaves a usable object
         Settings = std::make_unique<IniFile>(program::folder() + QLatin1String(settings::FileName));
-    (void)completed;
     ExcludedFolders.clear();
 }
 
@@ -407,6 +406,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+    emit closed();
 }
 
 void TForm1::FormClose()

@@ -102,6 +102,8 @@ public:
 signals:
     // The system menu's About and Help commands (codes 256 and 512).
     void extraSystemCommand(int code);
+    // The window has closed and written its state; the program ends.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

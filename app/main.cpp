@@ -8,5 +8,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Kestrabel"));
     platform::setApplicationTitle(QStringLiteral("Kestrabel"));
     ProgramWindows windows = createProgramWindows();
+    // Closing the main window ends the program, even while the viewer is open.
+    QObject::connect(windows.form1.get(), &TForm1::closed, &app, &QCoreApplication::quit);
     return app.exec();
 }

@@ -92,6 +92,22 @@ TEST_F(MainWindowTest, FirstRunShowsDefaultsAndWritesOnlyItsOwnSections)
     EXPECT_EQ(ini().readString("form4", "height", "?"), "450");
 }
 
+TEST_F(MainWindowTest, AGarbledSettingsFileGivesDefaultsAndSurvivesTheClose)
+{
+    const QByteArray garbage = QByteArray("\x00\x01\xff[form1\n==\n", 13) + "[form1]\nwidth=abc\nheight=$1F4\n"
+                               + "[FORM1]\nwidth=900\n" + QByteArray(10 * 1024 * 1024, 'z') + "\n[form4]\nleft=0x";
+    folder.write("kbl.ini", garbage);
+    run([](ProgramWindows& w) {
+        EXPECT_EQ(w.form1->size(), QSize(700, 500)); // width unparsable, height hex, duplicate ignored
+        EXPECT_EQ(w.form4->x(), 50);
+    });
+    const QByteArray after = folder.read("kbl.ini");
+    EXPECT_TRUE(after.startsWith(QByteArray("\x00\x01\xff[form1\r\n==\r\n", 15)));
+    EXPECT_TRUE(after.contains(QByteArray(10 * 1024 * 1024, 'z')));
+    EXPECT_EQ(ini().read(settings::form1::width), 700);
+    EXPECT_EQ(ini().readInteger("FORM1", "height", 0), 500);
+}
+
 TEST_F(MainWindowTest, LayoutAndSortStatesComeBackAtTheNextStart)
 {
     run([](ProgramWindows& w) {
