@@ -187,7 +187,9 @@ TEST_F(MainWindowTest, TheDoNotLoadOptionSkipsOnlyTheMainList)
     folder.write("projects.dat", TwoProjects);
     folder.write("hotlist.dat", OneFavourite);
     ini().write(settings::options::CBoxDontLoadList, true);
-    run([](ProgramWindows& w) {
+    folder.write("kbl.hlp", "help");
+    run([this](ProgramWindows& w) {
+        EXPECT_EQ(w.form1->HelpFile, folder.file("kbl.hlp"));
         EXPECT_EQ(w.form1->lview->rowCount(), 0);
         EXPECT_EQ(w.form1->lviewHotlist->rowCount(), 1);
         EXPECT_EQ(w.form1->status->panelText(0), "");
@@ -341,6 +343,10 @@ TEST_F(MainWindowTest, TheToolBarAndSystemMenuCarryTheirTexts)
         QObject::connect(&f, &TForm1::extraSystemCommand, [&](int code) { raised = code; });
         f.SystemCommand(TForm1::SystemMenuHelp | 0x3);
         EXPECT_EQ(raised, 512);
+        f.SystemCommand(TForm1::SC_MAXIMIZE);
+        EXPECT_TRUE(f.isMaximized());
+        f.SystemCommand(TForm1::SC_RESTORE);
+        EXPECT_FALSE(f.isMaximized());
     });
 }
 
