@@ -42,6 +42,8 @@ struct ListLoadInterrupted {};
 TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     buildLayout();
+    buildProjectMenus();
+    hookProjectLists();
     buildSystemMenu();
     FormCreate();
 }

@@ -7,11 +7,14 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "launch/ProjectLaunch.h"
+
 #include <array>
 #include <exception>
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -63,6 +66,37 @@ public:
     void lviewClick();
     void lviewHotlistClick();
 
+    // Launching from either list.
+    void SButRunProjectClick();
+    void mnuPopupHotlistRunProjectClick();
+    void SButRunExeClick();
+    void mnuPopupHotlistRunExeClick();
+    void SButOpenInExplorerClick();
+    void mnuPopupHotlistOpenFolderClick();
+    void lviewDblClick();
+    void lviewHotlistDblClick();
+
+    // The hotlist and the two lists' context menus.
+    void mnuPopupPopup();
+    void mnuPopupHotlistPopup();
+    void lviewSelectItem();
+    void lviewMouseDown();
+    void lviewStartDrag();
+    bool lviewDragOver(QObject* source);
+    bool lviewHotlistDragOver(QObject* source);
+    void lviewHotlistDragDrop(QObject* source);
+    void mnuPopupAddToHotlistClick();
+    void mnuPopupHotlistDeleteItemClick();
+    void mnuPopupUpdateItemClick();
+    void mnuPopupHotlistUpdateItemClick();
+    void lviewKeyDown(const QKeyEvent& key);
+    void lviewHotlistKeyDown(const QKeyEvent& key);
+    void lviewKeyUp(const QKeyEvent& key);
+    void lviewHotlistKeyUp(const QKeyEvent& key);
+
+    // What the launch actions read of the options dialog; replaced in tests.
+    void setOptionsView(std::unique_ptr<launch::OptionsView> view);
+
     // Sorts a project list by a column as a header click does (locale-aware, ignoring case).
     static void SortProjectList(ReportList& list, const SortState& state);
 
@@ -95,6 +129,19 @@ public:
     QList<QIcon> ImgList;
     QMenu* mnuSystem = nullptr;
 
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuPopupRunProject = nullptr;
+    QAction* mnuPopupRunExe = nullptr;
+    QAction* mnuPopupOpenFolder = nullptr;
+    QAction* mnuPopupUpdateItem = nullptr;
+    QAction* mnuPopupAddToHotlist = nullptr;
+    QMenu* mnuPopupHotlist = nullptr;
+    QAction* mnuPopupHotlistRunProject = nullptr;
+    QAction* mnuPopupHotlistRunExe = nullptr;
+    QAction* mnuPopupHotlistOpenFolder = nullptr;
+    QAction* mnuPopupHotlistUpdateItem = nullptr;
+    QAction* mnuPopupHotlistDeleteItem = nullptr;
+
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
@@ -122,6 +169,19 @@ private:
     void setRootCaption(const QString& root);
     void refreshFromRow(QTreeWidgetItem* row);
     QAction* systemMenuAction(int code) const;
+    void buildProjectMenus();
+    void hookProjectLists();
+    QTreeWidgetItem* currentMainRow() const;
+    const launch::OptionsView& optionsView();
+    launch::IdePathSetting& idePath();
+    launch::ProjectRow launchRow(launch::ListKind list, const QTreeWidgetItem& row);
+    void updateRow(ReportList& list);
+
+    // The main-list row last recorded as current: the source of hotlist additions. Only
+    // used while the main list still holds it.
+    QTreeWidgetItem* CurrentMainRow = nullptr;
+    std::unique_ptr<launch::OptionsView> LaunchOptionsView;
+    std::unique_ptr<launch::IdePathSetting> IdePath;
 
     std::unique_ptr<IniFile> Settings;
 };
