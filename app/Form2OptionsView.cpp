@@ -1,0 +1,35 @@
+#include "app/Form2OptionsView.h"
+
+#include "app/IniFile.h"
+#include "app/TForm1.h"
+#include "options/TForm2.h"
+
+#include <QLineEdit>
+
+Form2OptionsView::Form2OptionsView(TForm1& main) : m_main(main) {}
+
+launch::LaunchOptions Form2OptionsView::launchOptions() const
+{
+    namespace o = settings::options;
+    const IniFile& ini = m_main.settings();
+    launch::LaunchOptions options;
+    options.minProject = ini.read(o::CBoxMinProject);
+    options.showProjFolderInFM = ini.read(o::CBoxShowProjFolderInFM);
+    options.minimizeAllWhenRunProject = ini.read(o::CBoxMinimizeAllWhenRunProject);
+    options.minExe = ini.read(o::CBoxMinExe);
+    options.fileManager = ini.read(o::EditFileManagerText);
+    options.fmCommandLineOption = ini.read(o::EEditFMCommandLineOptionText);
+    return options;
+}
+
+int Form2OptionsView::doubleClickAction() const { return m_main.settings().read(settings::options::RGroupOnDoubleClick); }
+
+QString Form2OptionsView::rootField() const
+{
+    if (m_main.Form2)
+        return m_main.Form2->EditRoot->text();
+    QString root = m_main.settings().read(settings::options::EditRoot);
+    if (!root.isEmpty() && !root.endsWith(u'/'))
+        root += u'/';
+    return root;
+}
