@@ -121,6 +121,10 @@ QStringList mimeappsFiles(const XdgFolders& folders)
     addFolder(folders.dataHome + QStringLiteral("/applications"));
     for (const QString& dir : folders.dataDirs)
         addFolder(dir + QStringLiteral("/applications"));
+    // The older name of the data folders' lists, still shipped by some distributions.
+    files << folders.dataHome + QStringLiteral("/applications/defaults.list");
+    for (const QString& dir : folders.dataDirs)
+        files << dir + QStringLiteral("/applications/defaults.list");
     return files;
 }
 

@@ -51,6 +51,10 @@ TEST(DefaultApplication, FollowsThePrecedenceOfTheMimeappsFiles)
         desktop.writeApplication(desktop.dataDir(), QString::fromLatin1(id), QStringLiteral("/bin/true"));
     EXPECT_FALSE(defaultId());
 
+    desktop.writeMimeapps(desktop.dataDir() + QStringLiteral("/applications/defaults.list"),
+                          defaultsFor(Pascal, QStringLiteral("system.desktop")));
+    EXPECT_EQ(defaultId(), QStringLiteral("system.desktop"));
+
     desktop.writeMimeapps(desktop.dataDir() + QStringLiteral("/applications/mimeapps.list"),
                           defaultsFor(Pascal, QStringLiteral("data.desktop")));
     EXPECT_EQ(defaultId(), QStringLiteral("data.desktop"));
