@@ -175,8 +175,10 @@ void TForm1::mnuPopupHotlistPopup()
 
 void TForm1::lviewSelectItem()
 {
-    if (QTreeWidgetItem* row = lview->selectedRow())
+    if (QTreeWidgetItem* row = lview->selectedRow()) {
         CurrentMainRow = row;
+        status->setPanelText(1, QString::number(lview->indexOfTopLevelItem(row) + 1));
+    }
 }
 
 void TForm1::lviewMouseDown() { CurrentMainRow = lview->selectedRow(); }

@@ -152,6 +152,7 @@ TEST_F(HotlistWindow, MenuAndKeysAddCopiesOfTheCurrentRowInNameOrder)
     TForm1& f = start();
     focus(f.lview);
     f.lview->selectRow(rowNamed(*f.lview, "Sorter"));
+    EXPECT_EQ(f.status->panelText(1), "2");
     f.mnuPopupAddToHotlist->trigger();
     EXPECT_EQ(names(*f.lviewHotlist), (QStringList{"Editor", "Sorter"}));
     QTreeWidgetItem* added = rowNamed(*f.lviewHotlist, "Sorter");
