@@ -195,18 +195,6 @@ TEST_F(HotlistWindow, NothingIsAddedWithoutASelectedRowAndTheMenusSaySo)
     EXPECT_FALSE(f.mnuPopupHotlistDeleteItem->isEnabled());
 }
 
-TEST_F(HotlistWindow, TheContextMenusHoldTheirItemsAndKeys)
-{
-    TForm1& f = start();
-    QStringList main, hot;
-    for (QAction* item : f.mnuPopup->actions())
-        main << (item->isSeparator() ? "-" : item->text() + "|" + item->shortcut().toString());
-    for (QAction* item : f.mnuPopupHotlist->actions())
-        hot << (item->isSeparator() ? "-" : item->text() + "|" + item->shortcut().toString());
-    EXPECT_EQ(main, (QStringList{"執行專案|", "執行 Exe|", "開啟資料夾|", "-", "更新項目|F5", "增加到熱門列表|="}));
-    EXPECT_EQ(hot, (QStringList{"執行專案|", "執行 Exe|", "開啟資料夾|", "-", "更新項目|F5", "-", "刪除項目|Del"}));
-}
-
 TEST_F(HotlistWindow, OnlyTheMainListMayDropIntoTheHotlist)
 {
     TForm1& f = start();
@@ -323,34 +311,4 @@ TEST_F(HotlistWindow, ToolButtonsActOnTheListThatHasTheFocus)
     record = fm.waitForRecord();
     ASSERT_TRUE(record);
     EXPECT_EQ(record->arguments, (QStringList{"--select", root + "/Tools/Sorter/"}));
-}
-
-TEST_F(HotlistWindow, OpeningAProjectShowsItsFolderWithEachListsSeparatorRule)
-{
-    kbltest::RecordingProgram ide(desktop.root(), "ide");
-    kbltest::RecordingProgram fm(desktop.root(), "fm");
-    associateIde(ide);
-    TForm1& f = start();
-    launch::LaunchOptions options = quiet();
-    options.showProjFolderInFM = true;
-    options.minimizeAllWhenRunProject = true;
-    options.fileManager = fm.path();
-    useOptions(launch::DoubleClickOpensProject, options);
-    f.lview->selectRow(rowNamed(*f.lview, "Sorter"));
-    f.lviewHotlist->selectRow(f.lviewHotlist->row(0));
-
-    focus(f.lview);
-    f.SButRunProject->click();
-    ASSERT_TRUE(ide.waitForRecord());
-    EXPECT_EQ(ide.waitForRecord()->arguments, QStringList{root + "/Tools/Sorter/Sorter.dpr"});
-    ASSERT_TRUE(fm.waitForRecord());
-    EXPECT_EQ(fm.waitForRecord()->arguments, QStringList{root + "/Tools/Sorter"});
-
-    QFile::remove(ide.path() + ".record");
-    QFile::remove(fm.path() + ".record");
-    f.mnuPopupHotlistRunProject->trigger();
-    ASSERT_TRUE(ide.waitForRecord());
-    EXPECT_EQ(ide.waitForRecord()->arguments, QStringList{root + "/Apps/Editor.dpr"});
-    ASSERT_TRUE(fm.waitForRecord());
-    EXPECT_EQ(fm.waitForRecord()->arguments, QStringList{root + "/Apps/"});
 }
