@@ -1,0 +1,81 @@
+#pragma once
+// The folder search: looks for files matching a mask in one folder or in every folder
+// below it, on a worker thread that is created parked, runs one search per Start and
+// parks again. Its three events are raised on the worker thread, one at a time and in
+// search order; each handler is waited for. Connect them with Qt::DirectConnection (the
+// default would queue them to the receiver's thread and lose that order and the wait).
+// A handler that changes widgets hands that work to the user-interface thread.
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+class TFileSearch;
+
+class TFileSearchThread final : public QThread {
+    Q_OBJECT
+public:
+    explicit TFileSearchThread(TFileSearch& owner);
+    ~TFileSearchThread() override;
+
+    QString InitialDir;
+    QString FileMask;
+    bool SearchSubDirectories = false;
+
+    // False when refused: an empty folder or mask, or the component is going away.
+    // A search that is already running is neither restarted nor queued again.
+    bool wake();
+    // Stops raising events, ends the running search early and lets the thread end.
+    void terminateAndWait();
+
+protected:
+    void run() override; // the thread body
+
+private:
+    struct Walk;
+    void SearchTree(Walk& walk);
+    void SearchFolder(Walk& walk);
+
+    TFileSearch& owner_;
+    std::mutex mutex_;
+    std::condition_variable wakeUp_;
+    bool startPending_ = false; // remembers a Start that came before the worker parked
+    bool searching_ = false;
+    std::atomic<bool> terminate_{false};
+};
+
+class TFileSearch final : public QObject {
+    Q_OBJECT
+public:
+    explicit TFileSearch(QObject* owner = nullptr);
+    // Stops any running search: no event is raised after this returns. Must not be
+    // called from one of the component's own handlers.
+    ~TFileSearch() override;
+
+    QString FileMask() const { return worker_->FileMask; }
+    void setFileMask(const QString& mask) { worker_->FileMask = mask; }
+    QString InitialDir() const { return worker_->InitialDir; }
+    void setInitialDir(const QString& dir) { worker_->InitialDir = dir; }
+    bool SearchSubDirectories() const { return worker_->SearchSubDirectories; }
+    void setSearchSubDirectories(bool on) { worker_->SearchSubDirectories = on; }
+
+    // Runs one search with the current properties. Set the properties only while no
+    // search runs. Refused (false) when InitialDir or FileMask is empty.
+    bool Start() { return worker_->wake(); }
+
+signals:
+    // Sender is the worker. SearchDir has no trailing separator.
+    void OnProgress(QObject* Sender, const QString& SearchDir, const QString& SearchMask);
+    // Time: local last-write time in packed DOS form; Size: low 32 bits; Attr: attribute
+    // bits; FileName: folder, separator, name.
+    void OnMatchFound(QObject* Sender, qint32 Time, qint32 Size, qint32 Attr, const QString& FileName);
+    void OnComplete(QObject* Sender);
+
+private:
+    std::unique_ptr<TFileSearchThread> worker_;
+};
