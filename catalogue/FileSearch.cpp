@@ -30,6 +30,12 @@ TFileSearchThread::TFileSearchThread(TFileSearch& owner) : owner_(owner)
     setObjectName(QStringLiteral("TFileSearchThread"));
 }
 
+void TFileSearchThread::start()
+{
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { Execute(); });
+}
+
 TFileSearchThread::~TFileSearchThread() { terminateAndWait(); }
 
 bool TFileSearchThread::wake()
@@ -51,11 +57,13 @@ void TFileSearchThread::terminateAndWait()
         terminate_ = true;
         wakeUp_.notify_one();
     }
-    Q_ASSERT(QThread::currentThread() != this);
-    wait();
+    if (thread_.joinable()) {
+        Q_ASSERT(thread_.get_id() != std::this_thread::get_id());
+        thread_.join();
+    }
 }
 
-void TFileSearchThread::run()
+void TFileSearchThread::Execute()
 {
     for (;;) {
         Walk walk;
@@ -68,7 +76,8 @@ void TFileSearchThread::run()
             startPending_ = false;
             searching_ = true;
             walk.path = platform::fileNameToBytes(InitialDir);
-            walk.mask = FileMask;
+            // A copy of its own: no string data is shared with the other thread.
+            walk.mask = QString(FileMask.constData(), FileMask.size());
             subDirectories = SearchSubDirectories;
         }
         while (walk.path.size() > 1 && walk.path.endsWith('/'))

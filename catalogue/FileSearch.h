@@ -8,20 +8,25 @@
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 class TFileSearch;
 
-class TFileSearchThread final : public QThread {
+// The worker: a thread of its own (a plain std::thread, so that race checkers see all of
+// its synchronisation) and the object that the events name as their Sender.
+class TFileSearchThread final : public QObject {
     Q_OBJECT
 public:
     explicit TFileSearchThread(TFileSearch& owner);
     ~TFileSearchThread() override;
+
+    // Starts the thread, which parks until the first wake().
+    void start();
 
     QString InitialDir;
     QString FileMask;
@@ -33,11 +38,9 @@ public:
     // Stops raising events, ends the running search early and lets the thread end.
     void terminateAndWait();
 
-protected:
-    void run() override; // the thread body
-
 private:
     struct Walk;
+    void Execute(); // the thread body
     void SearchTree(Walk& walk);
     void SearchFolder(Walk& walk);
 
@@ -47,6 +50,7 @@ private:
     bool startPending_ = false; // remembers a Start that came before the worker parked
     bool searching_ = false;
     std::atomic<bool> terminate_{false};
+    std::thread thread_;
 };
 
 class TFileSearch final : public QObject {

@@ -39,9 +39,11 @@ public:
             }, Qt::DirectConnection);
         QObject::connect(&search, &TFileSearch::OnComplete, &search,
             [this](QObject*) {
-                add({SearchEvent::Complete, {}});
+                // The hook runs before the completion is counted, so a test that waited
+                // for the count may change the hook.
                 if (onComplete)
                     onComplete();
+                add({SearchEvent::Complete, {}});
             }, Qt::DirectConnection);
     }
 
