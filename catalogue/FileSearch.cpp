@@ -38,10 +38,51 @@ void TFileSearchThread::start()
 
 TFileSearchThread::~TFileSearchThread() { terminateAndWait(); }
 
+namespace {
+// A copy with data of its own: no string buffer is shared between the two threads.
+QString detached(const QString& text) { return QString(text.constData(), text.size()); }
+} // namespace
+
+QString TFileSearchThread::InitialDir() const
+{
+    std::lock_guard lock(mutex_);
+    return detached(initialDir_);
+}
+
+void TFileSearchThread::setInitialDir(const QString& dir)
+{
+    std::lock_guard lock(mutex_);
+    initialDir_ = detached(dir);
+}
+
+QString TFileSearchThread::FileMask() const
+{
+    std::lock_guard lock(mutex_);
+    return detached(fileMask_);
+}
+
+void TFileSearchThread::setFileMask(const QString& mask)
+{
+    std::lock_guard lock(mutex_);
+    fileMask_ = detached(mask);
+}
+
+bool TFileSearchThread::SearchSubDirectories() const
+{
+    std::lock_guard lock(mutex_);
+    return searchSubDirectories_;
+}
+
+void TFileSearchThread::setSearchSubDirectories(bool on)
+{
+    std::lock_guard lock(mutex_);
+    searchSubDirectories_ = on;
+}
+
 bool TFileSearchThread::wake()
 {
     std::lock_guard lock(mutex_);
-    if (terminate_ || InitialDir.isEmpty() || FileMask.isEmpty())
+    if (terminate_ || initialDir_.isEmpty() || fileMask_.isEmpty())
         return false;
     if (!searching_) {
         startPending_ = true;
@@ -75,10 +116,9 @@ void TFileSearchThread::Execute()
                 return;
             startPending_ = false;
             searching_ = true;
-            walk.path = platform::fileNameToBytes(InitialDir);
-            // A copy of its own: no string data is shared with the other thread.
-            walk.mask = QString(FileMask.constData(), FileMask.size());
-            subDirectories = SearchSubDirectories;
+            walk.path = platform::fileNameToBytes(initialDir_);
+            walk.mask = detached(fileMask_);
+            subDirectories = searchSubDirectories_;
         }
         while (walk.path.size() > 1 && walk.path.endsWith('/'))
             walk.path.chop(1);

@@ -28,9 +28,14 @@ public:
     // Starts the thread, which parks until the first wake().
     void start();
 
-    QString InitialDir;
-    QString FileMask;
-    bool SearchSubDirectories = false;
+    // The search's parameters; read by the worker when a search starts. Locked, so a
+    // change made right after a completion is never torn.
+    QString InitialDir() const;
+    void setInitialDir(const QString& dir);
+    QString FileMask() const;
+    void setFileMask(const QString& mask);
+    bool SearchSubDirectories() const;
+    void setSearchSubDirectories(bool on);
 
     // False when refused: an empty folder or mask, or the component is going away.
     // A search that is already running is neither restarted nor queued again.
@@ -45,7 +50,10 @@ private:
     void SearchFolder(Walk& walk);
 
     TFileSearch& owner_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    QString initialDir_;
+    QString fileMask_;
+    bool searchSubDirectories_ = false;
     std::condition_variable wakeUp_;
     bool startPending_ = false; // remembers a Start that came before the worker parked
     bool searching_ = false;
@@ -61,12 +69,12 @@ public:
     // called from one of the component's own handlers.
     ~TFileSearch() override;
 
-    QString FileMask() const { return worker_->FileMask; }
-    void setFileMask(const QString& mask) { worker_->FileMask = mask; }
-    QString InitialDir() const { return worker_->InitialDir; }
-    void setInitialDir(const QString& dir) { worker_->InitialDir = dir; }
-    bool SearchSubDirectories() const { return worker_->SearchSubDirectories; }
-    void setSearchSubDirectories(bool on) { worker_->SearchSubDirectories = on; }
+    QString FileMask() const { return worker_->FileMask(); }
+    void setFileMask(const QString& mask) { worker_->setFileMask(mask); }
+    QString InitialDir() const { return worker_->InitialDir(); }
+    void setInitialDir(const QString& dir) { worker_->setInitialDir(dir); }
+    bool SearchSubDirectories() const { return worker_->SearchSubDirectories(); }
+    void setSearchSubDirectories(bool on) { worker_->setSearchSubDirectories(on); }
 
     // Runs one search with the current properties. Set the properties only while no
     // search runs. Refused (false) when InitialDir or FileMask is empty.

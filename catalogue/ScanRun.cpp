@@ -1,0 +1,88 @@
+#include "catalogue/ScanRun.h"
+
+#include "catalogue/ProjectSource.h"
+
+#include <QMetaObject>
+
+ScanRun::ScanRun(ScanView& view, QObject* parent) : QObject(parent), m_view(view) {}
+
+QString ScanRun::completedText(int excludedCount)
+{
+    return QStringLiteral(" Scanning completed (") + QString::number(excludedCount)
+           + QStringLiteral(" projects excluded - see options)");
+}
+
+void ScanRun::begin(const QString& root, ScanExclusions exclusions)
+{
+    m_root = root;
+    m_exclusions = std::move(exclusions);
+    m_excludedCount = 0;
+    std::lock_guard lock(m_mutex);
+    m_pending.clear();
+}
+
+void ScanRun::progress(const QString& searchDir)
+{
+    post({Change::Folder, u' ' + searchDir, {}, 0});
+}
+
+void ScanRun::matchFound(const QString& fileName)
+{
+    if (m_exclusions.excludes(fileName)) {
+        ++m_excludedCount;
+        return;
+    }
+    // The project file is read here, on the worker, so the window never waits for a disk.
+    ProjectEntry entry{ReadApplicationName(fileName), FindExecutableName(fileName), fileName.mid(m_root.size()),
+                       listimage::MainList};
+    post({Change::Project, {}, std::move(entry), 0});
+}
+
+void ScanRun::complete() { post({Change::Finish, {}, {}, m_excludedCount}); }
+
+void ScanRun::post(Change change)
+{
+    std::lock_guard lock(m_mutex);
+    // A folder text directly followed by another would never be seen.
+    if (change.kind == Change::Folder && !m_pending.empty() && m_pending.back().kind == Change::Folder)
+        m_pending.back().text = std::move(change.text);
+    else
+        m_pending.push_back(std::move(change));
+    if (!m_deliveryPosted) {
+        m_deliveryPosted = true;
+        QMetaObject::invokeMethod(this, &ScanRun::deliver, Qt::QueuedConnection);
+    }
+}
+
+void ScanRun::deliver()
+{
+    std::vector<Change> changes;
+    {
+        std::lock_guard lock(m_mutex);
+        changes.swap(m_pending);
+        m_deliveryPosted = false;
+    }
+    std::vector<ProjectEntry> rows;
+    const auto flushRows = [&] {
+        if (!rows.empty())
+            m_view.addProjects(rows);
+        rows.clear();
+    };
+    for (Change& change : changes) {
+        switch (change.kind) {
+        case Change::Project:
+            rows.push_back(std::move(change.entry));
+            break;
+        case Change::Folder:
+            flushRows();
+            m_view.showSearchedFolder(change.text);
+            break;
+        case Change::Finish:
+            flushRows();
+            m_finishedExcludedCount = change.excludedCount;
+            m_view.finishScan(change.excludedCount);
+            break;
+        }
+    }
+    flushRows();
+}
