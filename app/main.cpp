@@ -1,8 +1,14 @@
-#include <QApplication>
+#include "app/KestrabelApplication.h"
+#include "app/ProgramWindows.h"
+#include "platform/Dialogs.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    KestrabelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrabel"));
-    return 0;
+    platform::setApplicationTitle(QStringLiteral("Kestrabel"));
+    ProgramWindows windows = createProgramWindows();
+    // Closing the main window ends the program, even while the viewer is open.
+    QObject::connect(windows.form1.get(), &TForm1::closed, &app, &QCoreApplication::quit);
+    return app.exec();
 }

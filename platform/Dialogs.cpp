@@ -70,7 +70,7 @@ class QtDialogs final : public Dialogs {
 public:
     void message(QWidget* owner, const QString& text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text,
                         QMessageBox::Ok, owner);
         box.exec();
     }
@@ -140,6 +140,12 @@ public:
     }
 };
 
+QString& title()
+{
+    static QString text;
+    return text;
+}
+
 std::unique_ptr<Dialogs>& current()
 {
     static std::unique_ptr<Dialogs> instance;
@@ -147,6 +153,13 @@ std::unique_ptr<Dialogs>& current()
 }
 
 } // namespace
+
+void setApplicationTitle(const QString& text) { title() = text; }
+
+QString applicationTitle()
+{
+    return title().isEmpty() ? QApplication::applicationName() : title();
+}
 
 std::unique_ptr<Dialogs> makeQtDialogs() { return std::make_unique<QtDialogs>(); }
 

@@ -52,6 +52,11 @@ public:
                                             const std::function<void(const QFont&)>& onApply) = 0;
 };
 
+// The application title: the caption of plain messages. Kept here rather than as Qt's
+// display name, which the platform would append to every window caption.
+void setApplicationTitle(const QString& title);
+QString applicationTitle();
+
 // The dialogs in use: the real ones unless a test installed others.
 Dialogs& dialogs();
 

@@ -5,6 +5,7 @@
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
+#include "catalogue/Exclusions.h"
 #include "options/ColorSwatch.h"
 #include "options/RadioGroup.h"
 #include "platform/Colors.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 

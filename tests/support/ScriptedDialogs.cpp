@@ -8,9 +8,9 @@ T takeNext(std::deque<T>& queue, T fallback)
 {
     if (queue.empty())
         return fallback;
-    T next = std::move(queue.front());
+    std::swap(fallback, queue.front());
     queue.pop_front();
-    return next;
+    return fallback;
 }
 } // namespace
 

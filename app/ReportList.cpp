@@ -1,0 +1,144 @@
+#include "app/ReportList.h"
+
+#include <QCollator>
+#include <QHeaderView>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr int ImageRole = Qt::UserRole + 1;
+}
+
+ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    // Keeps the selection in the active colours when the list loses the focus.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(colours);
+}
+
+void ReportList::setColumns(const QList<std::pair<QString, int>>& columns)
+{
+    QStringList captions;
+    for (const auto& column : columns)
+        captions << column.first;
+    setColumnCount(int(columns.size()));
+    setHeaderLabels(captions);
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, columns[i].second);
+}
+
+void ReportList::setColumnAlignment(int column, Qt::Alignment alignment)
+{
+    if (QTreeWidgetItem* head = headerItem())
+        head->setTextAlignment(column, alignment | Qt::AlignVCenter);
+    for (int i = 0; i < rowCount(); ++i)
+        row(i)->setTextAlignment(column, alignment | Qt::AlignVCenter);
+}
+
+void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); }
+
+QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
+{
+    auto* item = new QTreeWidgetItem(texts);
+    item->setData(0, ImageRole, image);
+    if (image >= 0 && image < m_images.size())
+        item->setIcon(0, m_images[image]);
+    if (QTreeWidgetItem* head = headerItem()) {
+        for (int column = 0; column < columnCount(); ++column) {
+            const QVariant alignment = head->data(column, Qt::TextAlignmentRole);
+            if (alignment.isValid())
+                item->setData(column, Qt::TextAlignmentRole, alignment);
+        }
+    }
+    addTopLevelItem(item);
+    if (!inBatch())
+        applyAutomaticOrder();
+    return item;
+}
+
+void ReportList::setRowText(QTreeWidgetItem* row, int column, const QString& text)
+{
+    row->setText(column, text);
+    if (column == 0 && !inBatch())
+        applyAutomaticOrder();
+}
+
+int ReportList::imageOf(const QTreeWidgetItem& row) { return row.data(0, ImageRole).toInt(); }
+
+QString ReportList::text(int rowIndex, int column) const
+{
+    const QTreeWidgetItem* item = row(rowIndex);
+    return item ? item->text(column) : QString();
+}
+
+void ReportList::beginBatch()
+{
+    if (m_batchDepth++ == 0)
+        setUpdatesEnabled(false);
+}
+
+void ReportList::endBatch()
+{
+    if (m_batchDepth == 0 || --m_batchDepth > 0)
+        return;
+    applyAutomaticOrder();
+    setUpdatesEnabled(true);
+}
+
+void ReportList::applyAutomaticOrder()
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    sortRows([&collator](const QTreeWidgetItem& a, const QTreeWidgetItem& b) {
+        return collator.compare(a.text(0), b.text(0));
+    });
+}
+
+void ReportList::sortRows(const RowCompare& compare)
+{
+    if (rowCount() < 2)
+        return;
+    QTreeWidgetItem* const current = currentItem();
+    QTreeWidgetItem* const selected = selectedRow();
+    std::vector<QTreeWidgetItem*> rows;
+    rows.reserve(size_t(rowCount()));
+    while (rowCount() > 0)
+        rows.push_back(takeTopLevelItem(rowCount() - 1));
+    std::reverse(rows.begin(), rows.end());
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&compare](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return compare(*a, *b) < 0; });
+    insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
+    if (current)
+        setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    if (selected)
+        selected->setSelected(true);
+}
+
+void ReportList::selectRow(QTreeWidgetItem* row)
+{
+    if (!row) {
+        clearSelection();
+        return;
+    }
+    setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+QTreeWidgetItem* ReportList::selectedRow() const
+{
+    const QList<QTreeWidgetItem*> rows = selectedItems();
+    return rows.isEmpty() ? nullptr : rows.first();
+}

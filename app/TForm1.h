@@ -1,0 +1,152 @@
+#pragma once
+// The main window: tool bar, main list, hotlist, file list and status bar; its start-up
+// restores the layout and the saved lists, its close writes them back.
+
+#include "app/IniFile.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <exception>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolButton;
+class QTreeWidgetItem;
+class ReportList;
+class ScanRun;
+class ScanView;
+class StatusBar;
+class TFileSearch;
+class TForm2;
+class TForm3;
+class TForm4;
+
+struct SortState {
+    int column = 0;
+    bool ascending = false;
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // Command codes of the system menu; the window's own ones are those of Windows.
+    static constexpr int SC_RESTORE = 0xF120;
+    static constexpr int SC_MINIMIZE = 0xF020;
+    static constexpr int SC_MAXIMIZE = 0xF030;
+    static constexpr int SC_CLOSE = 0xF060;
+    static constexpr int SystemMenuAbout = 256;
+    static constexpr int SystemMenuHelp = 512;
+
+    static constexpr int ProjectStatusPanel = 0;
+
+    // Builds the window and runs its start-up.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The windows created after this one; the close writes the method jumper's state.
+    void setCompanions(TForm2* form2, TForm3* form3, TForm4* form4);
+
+    // The settings file shared by every window.
+    IniFile& settings() { return *Settings; }
+
+    // Handlers.
+    void FormCreate();
+    void FormClose();
+    void FormDestroy();
+    void FormResize();
+    void SplitterLodretMoved();
+    void SButSetRootClick();
+    void ApplicationException(const std::exception& error);
+    void SystemCommand(int code);
+    void lviewClick();
+    void lviewHotlistClick();
+    void SButOptionsClick();
+    // The scan (catalogue/MainWindowScan.cpp). The three search handlers run on the
+    // search's worker thread; what they change in the window is done on this thread.
+    void SButScanClick();
+    void FileSearch1Progress(QObject* Sender, const QString& SearchDir, const QString& SearchMask);
+    void FileSearch1MatchFound(QObject* Sender, qint32 Time, qint32 Size, qint32 Attr, const QString& FileName);
+    void FileSearch1Complete(QObject* Sender);
+    // The end of a scan in the window: list ordered and repainted, totals, tool bar back.
+    void finishScan(int excludedCount);
+    // Projects left out by the last finished scan.
+    int ExcludedCount() const;
+    bool isScanning() const { return m_scanning; }
+
+    // Sorts a project list by a column as a header click does (locale-aware, ignoring case).
+    static void SortProjectList(ReportList& list, const SortState& state);
+
+    QString TitleText;
+    QString LineBreak;
+    QString HelpFile; // empty when kbl.hlp is missing
+    std::array<bool, 7> ShowKinds{};
+    bool NoKinds = false;
+    SortState lviewSort, lviewHotlistSort, lviewFilesSort;
+    QStringList ExcludedFolders;
+    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
+    std::array<qint32, 7> KindColors{};
+
+    // Components.
+    QWidget* PanelTop = nullptr;
+    QToolButton* SButSetRoot = nullptr;
+    QToolButton* SButScan = nullptr;
+    QToolButton* SButOptions = nullptr;
+    QToolButton* SButRunProject = nullptr;
+    QToolButton* SButRunExe = nullptr;
+    QToolButton* SButOpenInExplorer = nullptr;
+    QToolButton* SButViewFile = nullptr;
+    QLabel* LabelRoot = nullptr;
+    QLabel* LabelFuldSti = nullptr;
+    QSplitter* SplitterLodret = nullptr; // PanelLeft | file list
+    QWidget* PanelLeft = nullptr;
+    QSplitter* Splitter1 = nullptr; // main list over hotlist
+    ReportList* lview = nullptr;
+    ReportList* lviewHotlist = nullptr;
+    ReportList* lviewFiles = nullptr;
+    StatusBar* status = nullptr;
+    QList<QIcon> ImgList;
+    QMenu* mnuSystem = nullptr;
+    std::unique_ptr<TFileSearch> FileSearch1;
+
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
+
+signals:
+    // The system menu's About and Help commands (codes 256 and 512).
+    void extraSystemCommand(int code);
+    // The window has closed and written its state; the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    QToolButton* addToolButton(const QString& caption, const QString& hint, int glyph);
+    void buildSystemMenu();
+    void changeSystemMenu();
+    void restoreLayout();
+    void loadSavedLists();
+    bool loadList(ReportList& list, const QString& fileName, int image);
+    void saveList(ReportList& list, const QString& fileName);
+    void setRootCaption(const QString& root);
+    void refreshFromRow(QTreeWidgetItem* row);
+    QAction* systemMenuAction(int code) const;
+    void createFileSearch();
+    // Ends a running search for good: no handler runs afterwards.
+    void stopFileSearch();
+
+    std::unique_ptr<IniFile> Settings;
+    // The scan's state; the destructor stops FileSearch1 before these go.
+    std::unique_ptr<ScanView> m_scanView;
+    std::unique_ptr<ScanRun> m_scan;
+    bool m_scanning = false;
+};

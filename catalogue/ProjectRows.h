@@ -1,0 +1,16 @@
+#pragma once
+// Project entries as rows of a report list: application name, executable name and
+// project path in the three columns, the image as the row's marker.
+
+#include "catalogue/ProjectEntry.h"
+
+#include <vector>
+
+class QTreeWidgetItem;
+class ReportList;
+
+QTreeWidgetItem* addProjectRow(ReportList& list, const ProjectEntry& entry);
+ProjectEntry projectEntry(const QTreeWidgetItem& row);
+
+// Every row in the order the list shows them.
+std::vector<ProjectEntry> projectEntries(const ReportList& list);
