@@ -2,9 +2,14 @@
 
 #include "catalogue/ProjectSource.h"
 
-#include <QMetaObject>
+#include "platform/ThreadWake.h"
 
-ScanRun::ScanRun(ScanView& view, QObject* parent) : QObject(parent), m_view(view) {}
+ScanRun::ScanRun(ScanView& view, QObject* parent)
+    : QObject(parent), m_view(view), m_wake(new platform::ThreadWake(this))
+{
+    // The worker only rings; the changes themselves pass under m_mutex.
+    connect(m_wake, &platform::ThreadWake::woken, this, &ScanRun::deliver);
+}
 
 QString ScanRun::completedText(int excludedCount)
 {
@@ -50,7 +55,7 @@ void ScanRun::post(Change change)
         m_pending.push_back(std::move(change));
     if (!m_deliveryPosted) {
         m_deliveryPosted = true;
-        QMetaObject::invokeMethod(this, &ScanRun::deliver, Qt::QueuedConnection);
+        m_wake->wake();
     }
 }
 

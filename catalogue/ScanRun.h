@@ -15,6 +15,10 @@
 #include <mutex>
 #include <vector>
 
+namespace platform {
+class ThreadWake;
+}
+
 // What a scan changes in its window. Every call comes on the user-interface thread, in
 // event order.
 class ScanView {
@@ -70,6 +74,7 @@ private:
     int m_excludedCount = 0; // worker only while a search runs
     int m_finishedExcludedCount = 0;
 
+    platform::ThreadWake* m_wake;
     std::mutex m_mutex;
     std::vector<Change> m_pending;
     bool m_deliveryPosted = false;
