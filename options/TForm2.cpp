@@ -41,6 +41,13 @@ QCheckBox* checkBox(const QString& caption, const char* name, QWidget* parent, c
     return box;
 }
 
+// The dialog's minimum size holds every group only with tight margins.
+void compact(QLayout* layout)
+{
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(3);
+}
+
 QPushButton* button(const QString& caption, const char* name, QWidget* parent, const QString& hint = {})
 {
     auto* b = new QPushButton(caption, parent);
@@ -76,6 +83,7 @@ void TForm2::buildControls()
     ButBrowseForFolder = button(QStringLiteral("..."), "ButBrowseForFolder", GBoxRoot, QStringLiteral(" 瀏覽根目錄資料夾 "));
     ButBrowseForFolder->setFixedWidth(28);
     auto* rootRow = new QHBoxLayout(GBoxRoot);
+    compact(rootRow);
     rootRow->addWidget(EditRoot, 1);
     rootRow->addWidget(ButBrowseForFolder);
 
@@ -94,11 +102,12 @@ void TForm2::buildControls()
     EditFMCommandLineOption->setObjectName(QStringLiteral("EditFMCommandLineOption"));
     EditFMCommandLineOption->setToolTip(QStringLiteral(" 輸入任何必要的命令直線行選項(不是專案路徑！) "));
     auto* fm = new QGridLayout(GBoxFileManager);
-    fm->addWidget(CBoxShowProjFolderInFM, 0, 0, 1, 2);
-    fm->addWidget(EditFileManager, 1, 0);
-    fm->addWidget(ButBrowseForFilemanager, 1, 1);
-    fm->addWidget(LabelFMComLineOption, 2, 0, 1, 2);
-    fm->addWidget(EditFMCommandLineOption, 3, 0, 1, 2);
+    compact(fm);
+    fm->addWidget(CBoxShowProjFolderInFM, 0, 0, 1, 3);
+    fm->addWidget(EditFileManager, 1, 0, 1, 2);
+    fm->addWidget(ButBrowseForFilemanager, 1, 2);
+    fm->addWidget(LabelFMComLineOption, 2, 0);
+    fm->addWidget(EditFMCommandLineOption, 2, 1, 1, 2);
 
     // File kinds and their colours.
     GBoxShowInFileList = new QGroupBox(QStringLiteral(" 顯示檔案列表："), this);
@@ -113,6 +122,8 @@ void TForm2::buildControls()
                                                "按這選擇新的顏色 ", " 按這選擇新的顏色", "按這選擇新的顏色 ",
                                                " 按這選擇新的顏色"};
     auto* kinds = new QGridLayout(GBoxShowInFileList);
+    compact(kinds);
+    kinds->setVerticalSpacing(1);
     kinds->addWidget(Label1, 0, 1);
     for (int k = 0; k < 7; ++k) {
         const QString suffix = QLatin1String(kindNames[k]);
@@ -140,6 +151,7 @@ void TForm2::buildControls()
     CBoxMinimizeAllWhenRunProject = checkBox(QStringLiteral("最小化全部當執行專案"), "CBoxMinimizeAllWhenRunProject", GBoxOptions);
     CBoxDontLoadList = checkBox(QStringLiteral("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, QStringLiteral(" 不載入儲存列表"));
     auto* opts = new QVBoxLayout(GBoxOptions);
+    compact(opts);
     for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList})
         opts->addWidget(box);
 
@@ -150,7 +162,9 @@ void TForm2::buildControls()
     GBoxMethodJumper = new QGroupBox(QStringLiteral(" 方法跳躍器："), this);
     GBoxMethodJumper->setObjectName(QStringLiteral("GBoxMethodJumper"));
     CBoxRemoveParameterList = checkBox(QStringLiteral("移去參數列表"), "CBoxRemoveParameterList", GBoxMethodJumper);
-    (new QVBoxLayout(GBoxMethodJumper))->addWidget(CBoxRemoveParameterList);
+    auto* jumper = new QVBoxLayout(GBoxMethodJumper);
+    compact(jumper);
+    jumper->addWidget(CBoxRemoveParameterList);
 
     // Excluded folders.
     GBoxExcludeTheseFolders = new QGroupBox(QStringLiteral(" 排除這些資料夾當掃描："), this);
@@ -163,7 +177,9 @@ void TForm2::buildControls()
     ButRemove = button(QStringLiteral("移除"), "ButRemove", GBoxExcludeTheseFolders, QStringLiteral(" 移除選擇資料夾由列表 "));
     CBoxDisableExcludedFolders = checkBox(QStringLiteral("取消"), "CBoxDisableExcludedFolders", GBoxExcludeTheseFolders,
                                           QStringLiteral(" Don't exclude these folders when scanning "));
+    lbox->setMinimumHeight(60);
     auto* ex = new QGridLayout(GBoxExcludeTheseFolders);
+    compact(ex);
     ex->addWidget(lbox, 0, 0, 4, 1);
     ex->addWidget(ButAddFolder, 0, 1);
     ex->addWidget(ButRemove, 1, 1);
@@ -200,6 +216,8 @@ void TForm2::buildControls()
     buttons->addWidget(ButOK);
     buttons->addWidget(ButCancel);
     auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(6, 6, 6, 6);
+    all->setSpacing(4);
     all->addLayout(top);
     all->addLayout(middle);
     all->addWidget(GBoxExcludeTheseFolders, 1);
