@@ -4,11 +4,21 @@
 
 #include "platform/ThreadWake.h"
 
+#include <QTimer>
+
+namespace {
+// The shortest time between two deliveries: about one frame.
+constexpr qint64 DeliveryIntervalMs = 16;
+} // namespace
+
 ScanRun::ScanRun(ScanView& view, QObject* parent)
-    : QObject(parent), m_view(view), m_wake(new platform::ThreadWake(this))
+    : QObject(parent), m_view(view), m_wake(new platform::ThreadWake(this)), m_later(new QTimer(this))
 {
     // The worker only rings; the changes themselves pass under m_mutex.
     connect(m_wake, &platform::ThreadWake::woken, this, &ScanRun::deliver);
+    m_later->setSingleShot(true);
+    connect(m_later, &QTimer::timeout, this, &ScanRun::deliver);
+    m_sinceDelivery.start();
 }
 
 QString ScanRun::completedText(int excludedCount)
@@ -24,6 +34,7 @@ void ScanRun::begin(const QString& root, ScanExclusions exclusions)
     m_excludedCount = 0;
     std::lock_guard lock(m_mutex);
     m_pending.clear();
+    m_finishPending = false;
 }
 
 void ScanRun::progress(const QString& searchDir)
@@ -47,16 +58,33 @@ void ScanRun::complete() { post({Change::Finish, {}, {}, m_excludedCount}); }
 
 void ScanRun::post(Change change)
 {
+    const bool finish = change.kind == Change::Finish;
     std::lock_guard lock(m_mutex);
     // A folder text directly followed by another would never be seen.
     if (change.kind == Change::Folder && !m_pending.empty() && m_pending.back().kind == Change::Folder)
         m_pending.back().text = std::move(change.text);
     else
         m_pending.push_back(std::move(change));
-    if (!m_deliveryPosted) {
+    // The end is handed over at once, even when a held-back delivery is waiting.
+    if (finish)
+        m_finishPending = true;
+    if (!m_deliveryPosted || finish) {
         m_deliveryPosted = true;
         m_wake->wake();
     }
+}
+
+void ScanRun::flush()
+{
+    std::vector<Change> changes;
+    {
+        std::lock_guard lock(m_mutex);
+        changes.swap(m_pending);
+        m_deliveryPosted = false;
+        m_finishPending = false;
+    }
+    m_later->stop();
+    apply(changes);
 }
 
 void ScanRun::deliver()
@@ -64,9 +92,24 @@ void ScanRun::deliver()
     std::vector<Change> changes;
     {
         std::lock_guard lock(m_mutex);
+        const qint64 since = m_sinceDelivery.elapsed();
+        if (!m_finishPending && since < DeliveryIntervalMs) {
+            // Too soon after the last one: keep collecting; the worker does not ring meanwhile.
+            if (!m_later->isActive())
+                m_later->start(int(DeliveryIntervalMs - since));
+            return;
+        }
         changes.swap(m_pending);
         m_deliveryPosted = false;
+        m_finishPending = false;
     }
+    m_later->stop();
+    m_sinceDelivery.restart();
+    apply(changes);
+}
+
+void ScanRun::apply(std::vector<Change>& changes)
+{
     std::vector<ProjectEntry> rows;
     const auto flushRows = [&] {
         if (!rows.empty())

@@ -4,7 +4,8 @@
 // arrived. The worker never waits for the user-interface thread, so the window stays
 // responsive and closing it mid-scan cannot deadlock; a folder text that is replaced
 // before the window could show it is dropped, so memory does not grow with the folders
-// walked.
+// walked. The window takes the changes at most about sixty times a second (the end of
+// the scan at once), so a fast walk is not slowed by repainting a status text per folder.
 
 #include "catalogue/Exclusions.h"
 #include "catalogue/ProjectEntry.h"
@@ -12,8 +13,12 @@
 #include <QObject>
 #include <QString>
 
+#include <QElapsedTimer>
+
 #include <mutex>
 #include <vector>
+
+class QTimer;
 
 namespace platform {
 class ThreadWake;
@@ -49,7 +54,7 @@ public:
 
     // User-interface thread: hands over at once what the worker has left, for a search
     // that was stopped (its worker is gone, so nothing more can come).
-    void flush() { deliver(); }
+    void flush();
 
     // User-interface thread: the count of the last finished scan.
     int excludedCount() const { return m_finishedExcludedCount; }
@@ -66,6 +71,7 @@ private:
     };
     void post(Change change);
     void deliver();
+    void apply(std::vector<Change>& changes);
 
     ScanView& m_view;
     // Written by begin() before the search starts, read by the worker during it.
@@ -75,7 +81,10 @@ private:
     int m_finishedExcludedCount = 0;
 
     platform::ThreadWake* m_wake;
+    QTimer* m_later;             // a delivery held back to keep the pace
+    QElapsedTimer m_sinceDelivery;
     std::mutex m_mutex;
     std::vector<Change> m_pending;
-    bool m_deliveryPosted = false;
+    bool m_deliveryPosted = false; // the worker need not ring again
+    bool m_finishPending = false;
 };
