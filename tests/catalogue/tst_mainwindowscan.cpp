@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -82,6 +83,17 @@ TEST_F(MainWindowScan, ExclusionsLeaveOutPrefixedFoldersAndTheTotalsShow)
     EXPECT_EQ(f.lview->rowCount(), 3);
     EXPECT_EQ(f.status->panelText(0), " Scanning completed (0 projects excluded - see options)");
     EXPECT_EQ(f.status->panelText(2), "3 prjcts");
+
+    // Removing the exclusion in the dialog (OK stores it) lists those projects again.
+    w.form2->CBoxDisableExcludedFolders->setChecked(false);
+    ASSERT_TRUE(scan(f));
+    EXPECT_EQ(f.lview->rowCount(), 1);
+    w.form2->lbox->setCurrentRow(0);
+    w.form2->ButRemoveClick();
+    w.form2->ButOKClick();
+    ASSERT_TRUE(scan(f));
+    EXPECT_EQ(f.lview->rowCount(), 3);
+    EXPECT_TRUE(f.ExcludedFolders.isEmpty());
     f.close();
 }
 
