@@ -7,8 +7,9 @@
 #include <QTimer>
 
 namespace {
-// The shortest time between two deliveries: about one frame.
-constexpr qint64 DeliveryIntervalMs = 16;
+// The shortest time between two deliveries: 25 a second still reads as live, and a
+// window repaint per folder would cost the walk more than the walk itself.
+constexpr qint64 DeliveryIntervalMs = 40;
 } // namespace
 
 ScanRun::ScanRun(ScanView& view, QObject* parent)

@@ -4,7 +4,7 @@
 // arrived. The worker never waits for the user-interface thread, so the window stays
 // responsive and closing it mid-scan cannot deadlock; a folder text that is replaced
 // before the window could show it is dropped, so memory does not grow with the folders
-// walked. The window takes the changes at most about sixty times a second (the end of
+// walked. The window takes the changes at most 25 times a second (the end of
 // the scan at once), so a fast walk is not slowed by repainting a status text per folder.
 
 #include "catalogue/Exclusions.h"
