@@ -191,7 +191,7 @@ void TForm2::buildControls()
     ButOK->setDefault(true);
     ButCancel = button(QStringLiteral("取消"), "ButCancel", this);
 
-    // Design-time states; LoadOptions sets them all from the settings.
+    // The controls' first states; LoadOptions then sets them all from the settings.
     cboxDPR->setChecked(true);
     cboxPAS->setChecked(true);
     CBoxMinProject->setChecked(true);

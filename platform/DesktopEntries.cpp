@@ -91,7 +91,7 @@ QStringList xdgDataDirs()
 
 QString defaultApplicationFor(const QString& mimeType)
 {
-    // The order the XDG specification gives: desktop-specific lists before the common
+    // The order the XDG rules give: desktop-specific lists before the common
     // one, configuration folders before data folders; the old defaults.list last.
     QStringList desktops;
     for (const QString& name : environment("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts))

@@ -54,7 +54,7 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsDialog, FirstRunShowsTheDesignDefaultsAndProposesAFileManager)
+TEST_F(OptionsDialog, FirstRunShowsTheDefaultsAndProposesAFileManager)
 {
     const QString fm = xdg.program("nemo");
     run([&](TForm1& main, TForm2& f) {
