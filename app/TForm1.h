@@ -21,7 +21,10 @@ class QSplitter;
 class QToolButton;
 class QTreeWidgetItem;
 class ReportList;
+class ScanRun;
+class ScanView;
 class StatusBar;
+class TFileSearch;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -65,6 +68,18 @@ public:
     void SystemCommand(int code);
     void lviewClick();
     void lviewHotlistClick();
+    void SButOptionsClick();
+    // The scan (catalogue/MainWindowScan.cpp). The three search handlers run on the
+    // search's worker thread; what they change in the window is done on this thread.
+    void SButScanClick();
+    void FileSearch1Progress(QObject* Sender, const QString& SearchDir, const QString& SearchMask);
+    void FileSearch1MatchFound(QObject* Sender, qint32 Time, qint32 Size, qint32 Attr, const QString& FileName);
+    void FileSearch1Complete(QObject* Sender);
+    // The end of a scan in the window: list ordered and repainted, totals, tool bar back.
+    void finishScan(int excludedCount);
+    // Projects left out by the last finished scan.
+    int ExcludedCount() const;
+    bool isScanning() const { return m_scanning; }
 
     // Launching from either list.
     void SButRunProjectClick();
@@ -105,6 +120,8 @@ public:
     bool NoKinds = false;
     SortState lviewSort, lviewHotlistSort, lviewFilesSort;
     QStringList ExcludedFolders;
+    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
+    std::array<qint32, 7> KindColors{};
 
     // Components.
     QWidget* PanelTop = nullptr;
@@ -126,6 +143,7 @@ public:
     StatusBar* status = nullptr;
     QList<QIcon> ImgList;
     QMenu* mnuSystem = nullptr;
+    std::unique_ptr<TFileSearch> FileSearch1;
 
     QMenu* mnuPopup = nullptr;
     QAction* mnuPopupRunProject = nullptr;
@@ -167,6 +185,9 @@ private:
     void setRootCaption(const QString& root);
     void refreshFromRow(QTreeWidgetItem* row);
     QAction* systemMenuAction(int code) const;
+    void createFileSearch();
+    // Ends a running search for good: no handler runs afterwards.
+    void stopFileSearch();
     void buildProjectMenus();
     void hookProjectLists();
     QTreeWidgetItem* currentMainRow() const;
@@ -181,4 +202,8 @@ private:
     std::unique_ptr<launch::IdePathSetting> IdePath;
 
     std::unique_ptr<IniFile> Settings;
+    // The scan's state; the destructor stops FileSearch1 before these go.
+    std::unique_ptr<ScanView> m_scanView;
+    std::unique_ptr<ScanRun> m_scan;
+    bool m_scanning = false;
 };
