@@ -102,6 +102,8 @@ public:
     void lviewHotlistDragDrop(QObject* source);
     void mnuPopupAddToHotlistClick();
     void mnuPopupHotlistDeleteItemClick();
+    void mnuPopupUpdateItemClick();
+    void mnuPopupHotlistUpdateItemClick();
     void lviewKeyDown(const QKeyEvent& key);
     void lviewHotlistKeyDown(const QKeyEvent& key);
     void lviewKeyUp(const QKeyEvent& key);
@@ -194,6 +196,7 @@ private:
     const launch::OptionsView& optionsView();
     launch::IdePathSetting& idePath();
     launch::ProjectRow launchRow(launch::ListKind list, const QTreeWidgetItem& row);
+    void updateRow(ReportList& list);
 
     // The main-list row last recorded as current: the source of hotlist additions. Only
     // used while the main list still holds it.

@@ -8,6 +8,7 @@
 #include "app/StatusBar.h"
 #include "catalogue/HotlistRows.h"
 #include "catalogue/ProjectRows.h"
+#include "platform/Dialogs.h"
 #include "platform/LastError.h"
 #include "platform/SyntheticKeys.h"
 
@@ -42,8 +43,7 @@ void TForm1::buildProjectMenus()
             action->setShortcutContext(Qt::WidgetShortcut);
             list->addAction(action);
         }
-        if (handler)
-            connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, handler);
         return action;
     };
 
@@ -56,7 +56,7 @@ void TForm1::buildProjectMenus()
                                  &TForm1::SButOpenInExplorerClick);
     mnuPopup->addSeparator();
     mnuPopupUpdateItem = addItem(mnuPopup, lview, "mnuPopupUpdateItem", QStringLiteral("更新項目"),
-                                 QKeySequence(Qt::Key_F5), nullptr);
+                                 QKeySequence(Qt::Key_F5), &TForm1::mnuPopupUpdateItemClick);
     // Virtual key 187 is the main keyboard's "=" / "+" key.
     mnuPopupAddToHotlist = addItem(mnuPopup, lview, "mnuPopupAddToHotlist", QStringLiteral("增加到熱門列表"),
                                    QKeySequence(Qt::Key_Equal), &TForm1::mnuPopupAddToHotlistClick);
@@ -71,7 +71,8 @@ void TForm1::buildProjectMenus()
                                         QStringLiteral("開啟資料夾"), {}, &TForm1::mnuPopupHotlistOpenFolderClick);
     mnuPopupHotlist->addSeparator();
     mnuPopupHotlistUpdateItem = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistUpdateItem",
-                                        QStringLiteral("更新項目"), QKeySequence(Qt::Key_F5), nullptr);
+                                        QStringLiteral("更新項目"), QKeySequence(Qt::Key_F5),
+                                        &TForm1::mnuPopupHotlistUpdateItemClick);
     mnuPopupHotlist->addSeparator();
     mnuPopupHotlistDeleteItem = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistDeleteItem",
                                         QStringLiteral("刪除項目"), QKeySequence(Qt::Key_Delete),
@@ -227,6 +228,32 @@ void TForm1::mnuPopupHotlistDeleteItemClick()
     // The space bar selects the row that now has the focus, and its release refreshes
     // the file panel for it.
     platform::postKeyStroke(Qt::Key_Space, QStringLiteral(" "));
+}
+
+void TForm1::mnuPopupUpdateItemClick()
+{
+    if (!lviewHotlist->hasFocus())
+        updateRow(*lview);
+}
+
+void TForm1::mnuPopupHotlistUpdateItemClick()
+{
+    if (!lview->hasFocus())
+        updateRow(*lviewHotlist);
+}
+
+void TForm1::updateRow(ReportList& list)
+{
+    QTreeWidgetItem* row = list.selectedRow();
+    if (!row)
+        return;
+    const catalogue::ProjectUpdate update =
+        catalogue::rereadProject(LabelRoot->text(), row->text(2), catalogue::projectFileReader());
+    if (!update.found()) {
+        platform::dialogs().message(this, update.message);
+        return;
+    }
+    applyProjectUpdate(list, row, update);
 }
 
 void TForm1::lviewKeyDown(const QKeyEvent& key)

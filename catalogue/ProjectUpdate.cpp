@@ -1,11 +1,14 @@
 #include "catalogue/ProjectUpdate.h"
 
+#include "catalogue/ProjectSource.h"
 #include "launch/LaunchCommands.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
 
 namespace catalogue {
+
+ProjectReader projectFileReader() { return {&ReadApplicationName, &FindExecutableName}; }
 
 ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath, const ProjectReader& reader)
 {

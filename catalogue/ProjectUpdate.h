@@ -26,6 +26,9 @@ struct ProjectUpdate {
     bool found() const { return message.isEmpty(); }
 };
 
+// The project source reader's two functions.
+ProjectReader projectFileReader();
+
 // The first project file (in the order the folder lists them) of the folder of
 // `labelRoot` + `projectPath`, read with `reader`; its project path is its full path
 // without the root's text.

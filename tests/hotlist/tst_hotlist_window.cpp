@@ -3,6 +3,8 @@
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
+#include "options/RadioGroup.h"
+#include "options/TForm2.h"
 #include "catalogue/ProjectRows.h"
 #include "platform/ShowDesktop.h"
 #include "support/RecordingProgram.h"
@@ -12,6 +14,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -256,6 +260,54 @@ TEST_F(HotlistWindow, DeletingSelectsTheNextRowAndRefreshesThePanelForIt)
     EXPECT_EQ(names(*again.lviewHotlist), (QStringList{"Alpha", "Beta", "Gamma"}));
 }
 
+TEST_F(HotlistWindow, UpdateRereadsTheRowInTheListThatHasTheFocus)
+{
+    TForm1& f = start();
+    f.lview->selectRow(rowNamed(*f.lview, "Sorter"));
+    f.mnuPopupAddToHotlistClick();
+    // The folder now holds another project, under another name, with an executable.
+    QFile::remove(root + "/Tools/Sorter/Sorter.dpr");
+    writeFile(root + "/Tools/Sorter/Arranger.dpr", "program Arranger;\r\n  Application.Title := 'Arranger';\r\n");
+    writeFile(root + "/Tools/Sorter/Arranger.exe", "");
+
+    // The main list's command does nothing while the hotlist has the focus.
+    focus(f.lviewHotlist);
+    f.lviewHotlist->selectRow(rowNamed(*f.lviewHotlist, "Sorter"));
+    f.mnuPopupUpdateItemClick();
+    EXPECT_TRUE(rowNamed(*f.lview, "Sorter"));
+
+    QTest::keyClick(f.lviewHotlist, Qt::Key_F5);
+    EXPECT_EQ(names(*f.lviewHotlist), (QStringList{"Arranger", "Editor"}));
+    EXPECT_EQ(projectEntry(*rowNamed(*f.lviewHotlist, "Arranger")),
+              (ProjectEntry{"Arranger", "Arranger.exe", "/Tools/Sorter/Arranger.dpr", 1}));
+    // The other list keeps its row.
+    EXPECT_EQ(names(*f.lview), (QStringList{"Clock", "Sorter"}));
+
+    focus(f.lview);
+    f.lview->selectRow(rowNamed(*f.lview, "Sorter"));
+    QTest::keyClick(f.lview, Qt::Key_F5);
+    EXPECT_EQ(names(*f.lview), (QStringList{"Arranger", "Clock"}));
+    EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+}
+
+TEST_F(HotlistWindow, UpdateSaysWhatIsMissing)
+{
+    TForm1& f = start();
+    focus(f.lview);
+    f.lview->selectRow(rowNamed(*f.lview, "Clock"));
+    QFile::remove(root + "/Toys/Clock.dpr");
+    f.mnuPopupUpdateItem->trigger();
+    ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+    EXPECT_EQ(kbltest::dialogs().boxes[0].text, "No project found in folder.");
+
+    QDir(root + "/Tools").removeRecursively();
+    f.lview->selectRow(rowNamed(*f.lview, "Sorter"));
+    f.mnuPopupUpdateItem->trigger();
+    ASSERT_EQ(kbltest::dialogs().boxes.size(), 2u);
+    EXPECT_EQ(kbltest::dialogs().boxes[1].text, "Can't find folder:\r\n" + root + "/Tools/Sorter/");
+    EXPECT_EQ(names(*f.lview), (QStringList{"Clock", "Sorter"}));
+}
+
 TEST_F(HotlistWindow, DoubleClickAndEnterFollowTheDoubleClickOption)
 {
     kbltest::RecordingProgram ide(desktop.root(), "ide");
@@ -311,4 +363,46 @@ TEST_F(HotlistWindow, ToolButtonsActOnTheListThatHasTheFocus)
     record = fm.waitForRecord();
     ASSERT_TRUE(record);
     EXPECT_EQ(record->arguments, (QStringList{"--select", root + "/Tools/Sorter/"}));
+}
+
+TEST_F(HotlistWindow, LaunchesReadTheOptionsDialogAsItStands)
+{
+    kbltest::RecordingProgram ide(desktop.root(), "ide");
+    kbltest::RecordingProgram fm(desktop.root(), "fm");
+    associateIde(ide);
+    TForm1& f = start();
+    TForm2& options = *windows.form2;
+    // Changed in the dialog, not yet saved: the launch follows the dialog.
+    options.RGroupOnDoubleClick->setItemIndex(launch::DoubleClickOpensProject);
+    options.CBoxMinProject->setChecked(true);
+    options.CBoxMinimizeAllWhenRunProject->setChecked(false);
+    options.CBoxShowProjFolderInFM->setChecked(true);
+    options.EditFileManager->setText(fm.path());
+    options.EditFMCommandLineOption->setText("-n \"a b\"");
+    f.lview->selectRow(rowNamed(*f.lview, "Clock"));
+    focus(f.lview);
+    f.lviewDblClick();
+    ASSERT_TRUE(ide.waitForRecord());
+    EXPECT_EQ(ide.waitForRecord()->arguments, QStringList{root + "/Toys/Clock.dpr"});
+    ASSERT_TRUE(fm.waitForRecord());
+    EXPECT_EQ(fm.waitForRecord()->arguments, (QStringList{"-n", "a b", root + "/Toys"}));
+    EXPECT_TRUE(f.isMinimized());
+
+    // The main list's project file is found below the dialog's root field.
+    QFile::remove(ide.path() + ".record");
+    f.showNormal();
+    options.EditRoot->setText(desktop.root() + "/elsewhere/");
+    options.CBoxShowProjFolderInFM->setChecked(false);
+    f.SButRunProjectClick();
+    ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+    EXPECT_EQ(kbltest::dialogs().boxes[0].text, "Can't find " + desktop.root() + "/elsewhere/Toys/Clock.dpr");
+
+    // The executable option too: a missing executable's message, no minimising.
+    options.RGroupOnDoubleClick->setItemIndex(launch::DoubleClickRunsExe);
+    options.CBoxMinExe->setChecked(true);
+    f.lview->selectRow(rowNamed(*f.lview, "Sorter"));
+    f.lviewDblClick();
+    ASSERT_EQ(kbltest::dialogs().boxes.size(), 2u);
+    EXPECT_EQ(kbltest::dialogs().boxes[1].text, "Can't find " + root + "/Tools/Sorter/Sorter.exe");
+    EXPECT_FALSE(f.isMinimized());
 }
