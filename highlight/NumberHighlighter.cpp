@@ -137,24 +137,26 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     if (hits.empty())
         return;
 
-    doc.reserveRecords(pi, doc.recordCount(pi) + 2 * int(hits.size()));
+    // Numbers are separate words ending before the next record: one merge serves all.
     const qint64 start = para.Start;
-    for (const auto& [s, e] : hits) {
-        const FormatRecord inForce = doc.recordInForce(pi, s);
-        const int level = inForce.level();
-        if (level >= MaxNestingLevel)
-            continue;
-        FormatRecord rec = inForce;
-        rec.Attribute = quint8(Style | 0xC0 | (AltFont ? 0x20 : 0));
-        rec.Background = Background;
-        rec.Foreground = Foreground;
-        rec.Context = ContextNum;
-        rec.Cursor = 0;
-        rec.StartKeyLen = rec.StopKeyLen = quint8((e - s) & 0xFF);
-        rec.Level = qint8(level + 1);
-        rec.RuleStack[size_t(level + 1)] = qint16(baseIndex);
-        doc.ApplyFormat(start + s, start + e, rec, true, false);
-    }
+    const int applied = doc.applyFormatsMerged(pi, hits,
+        [&](size_t i, const FormatRecord& inForce, FormatRecord& rec) {
+            const int level = inForce.level();
+            if (level >= MaxNestingLevel)
+                return false;
+            rec = inForce;
+            rec.Attribute = quint8(Style | 0xC0 | (AltFont ? 0x20 : 0));
+            rec.Background = Background;
+            rec.Foreground = Foreground;
+            rec.Context = ContextNum;
+            rec.Cursor = 0;
+            rec.StartKeyLen = rec.StopKeyLen = quint8((hits[i].second - hits[i].first) & 0xFF);
+            rec.Level = qint8(level + 1);
+            rec.RuleStack[size_t(level + 1)] = qint16(baseIndex);
+            return true;
+        });
+    if (applied == 0)
+        return;
     doc.markNavigatorsStale(pi, doc.paragraphCount() - 1, start);
 }
 

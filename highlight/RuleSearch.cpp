@@ -162,14 +162,88 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     }
     if (hits.empty())
         return 0;
+    const qint64 paraStart = doc.paragraph(para).Start;
+    std::optional<TStyledNavigator> first, second;
+    auto eligible = [&](const Hit& h, const FormatRecord& cur) {
+        if (cur.level() >= MaxNestingLevel)
+            return false;
+        if (rules.ownRules)
+            return true;
+        const auto& e = list.entry(h.k);
+        const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
+        const int ctx = cur.context();
+        return e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx;
+    };
+    auto hookAccepts = [&](const Hit& h) {
+        bool accept = true;
+        if (rules.onKeywordMatch && *rules.onKeywordMatch) {
+            if (!first) {
+                first.emplace(&doc);
+                second.emplace(&doc);
+            }
+            first->setPos(paraStart + h.start);
+            second->setPos(paraStart + h.start + h.len);
+            (*rules.onKeywordMatch)(*first, &*second, h.k, accept);
+        }
+        return accept;
+    };
+    auto build = [&](const Hit& h, const FormatRecord& cur, FormatRecord& rec) {
+        const auto& e = list.entry(h.k);
+        const int level = cur.level();
+        rec = cur;
+        rec.Attribute = quint8(e.Style | 0xC0);
+        rec.Background = e.Background;
+        rec.Foreground = e.Foreground;
+        rec.Context = e.ContextNum;
+        rec.Cursor = e.Cursor;
+        rec.Level = qint8(level + 1);
+        rec.RuleStack[size_t(level + 1)] = qint16(h.k);
+        rec.StartKeyLen = rec.StopKeyLen = quint8(h.len & 0xFF);
+    };
+
+    // Hits on separate words with no record inside them cannot affect each other: they
+    // are laid over the paragraph in one merge, in text order.
+    std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+        return a.start != b.start ? a.start < b.start : a.k < b.k;
+    });
+    bool separate = true;
+    for (size_t i = 0; i < hits.size() && separate; ++i) {
+        const Hit& h = hits[i];
+        if (i + 1 < hits.size()) {
+            const Hit& n = hits[i + 1];
+            separate = n.start == h.start ? n.len == h.len : h.start + h.len <= n.start;
+        }
+        separate = separate && doc.lowerRecordIndex(para, h.start + 1)
+                                   >= doc.lowerRecordIndex(para, h.start + h.len);
+    }
+    if (separate) {
+        std::vector<std::pair<qint32, qint32>> stretches;
+        std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+        for (size_t i = 0; i < hits.size();) {
+            size_t j = i;
+            while (j < hits.size() && hits[j].start == hits[i].start)
+                ++j;
+            stretches.emplace_back(hits[i].start, hits[i].start + hits[i].len);
+            groups.emplace_back(i, j);
+            i = j;
+        }
+        return doc.applyFormatsMerged(para, stretches,
+            [&](size_t g, const FormatRecord& cur, FormatRecord& rec) {
+                for (size_t i = groups[g].first; i < groups[g].second; ++i) {
+                    if (eligible(hits[i], cur) && hookAccepts(hits[i])) {
+                        build(hits[i], cur, rec);
+                        return true;
+                    }
+                }
+                return false;
+            });
+    }
+
     std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
         return a.k != b.k ? a.k < b.k : a.start < b.start;
     });
-
     doc.reserveRecords(para, doc.recordCount(para) + 2 * int(hits.size()));
-    const qint64 paraStart = doc.paragraph(para).Start;
     int applied = 0;
-    std::optional<TStyledNavigator> first, second;
     for (const Hit& h : hits) {
         const ParagraphInfo& p = doc.paragraph(para);
         const int ui = doc.upperRecordIndex(para, h.start);

@@ -485,6 +485,65 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
             n->markStale();
 }
 
+int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
+                                       const StretchBuilder& build)
+{
+    ParagraphInfo& para = paragraph(pi);
+    const std::vector<StoredRecord>& old = para.Formats;
+    std::vector<StoredRecord> out;
+    out.reserve(old.size() + 2 * stretches.size());
+    size_t oi = 0;
+    int applied = 0;
+    quint32 inForce = para.StartFormat;
+    qint32 inForcePos = 0;
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        const auto [s, e] = stretches[i];
+        while (oi < old.size() && old[oi].offset < s) {
+            out.push_back(old[oi]);
+            inForce = old[oi].style;
+            inForcePos = old[oi].offset;
+            ++oi;
+        }
+        // Records at the stretch start: the last of them is in force there. A closing
+        // record just written for the previous stretch counts among them.
+        size_t atS = 0;
+        while (!out.empty() && out.size() > atS && out[out.size() - 1 - atS].offset == s)
+            ++atS;
+        size_t oj = oi;
+        quint32 cur = atS ? out.back().style : inForce;
+        qint32 curPos = atS ? s : inForcePos;
+        while (oj < old.size() && old[oj].offset == s) {
+            cur = old[oj].style;
+            curPos = s;
+            ++oj;
+        }
+        FormatRecord rec;
+        if (!build(i, table.at(cur), rec))
+            continue;
+        // Accepted: the records at s are replaced; the state in force resumes at e.
+        out.resize(out.size() - atS);
+        oi = oj;
+        FormatRecord remembered = table.at(cur);
+        rec.Attribute |= 0x80;
+        rec.Offset = s;
+        out.push_back(table.store(rec));
+        remembered.StartKeyLen = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
+        remembered.Offset = e;
+        out.push_back(table.store(remembered));
+        inForce = out.back().style;
+        inForcePos = e;
+        ++applied;
+    }
+    out.insert(out.end(), old.begin() + qsizetype(oi), old.end());
+    if (applied) {
+        para.Formats = std::move(out);
+        for (TStyledNavigator* n : navigators)
+            if (n->para == pi)
+                n->markStale();
+    }
+    return applied;
+}
+
 void StyledDocument::markNavigatorsStale(int firstPara, int lastPara, qint64 pos)
 {
     for (TStyledNavigator* n : navigators)
@@ -536,11 +595,12 @@ void StyledDocument::regionPass(int pi)
         for (int guard = 0; guard < 4 * len + 64; ++guard) {
             // Records made by the application bound the stretch searched next.
             qint32 bound = len;
-            for (const StoredRecord& r : paras[size_t(pi)].Formats) {
-                if (r.offset > pos) {
-                    const FormatRecord& f = table.at(r.style);
-                    if (f.isDynamic() && !f.isLevelRecord()) {
-                        bound = r.offset;
+            {
+                const auto& f = paras[size_t(pi)].Formats;
+                for (size_t r = size_t(upperRecordIndex(pi, pos)); r < f.size(); ++r) {
+                    const FormatRecord& x = table.at(f[r].style);
+                    if (x.isDynamic() && !x.isLevelRecord()) {
+                        bound = f[r].offset;
                         break;
                     }
                 }

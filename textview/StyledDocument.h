@@ -141,6 +141,13 @@ public:
     // The stretch upper-cased by UpperCaseType; valid until the next call.
     const char16_t* UpperCopy(int para, qint32 start, qint32 length);
     void ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic, bool repaint = true);
+    // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
+    // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
+    // gets the record in force at the stretch start and fills the record to lay over it,
+    // or returns false to leave the stretch alone. Returns the stretches applied.
+    using StretchBuilder = std::function<bool(size_t, const FormatRecord&, FormatRecord&)>;
+    int applyFormatsMerged(int para, const std::vector<std::pair<qint32, qint32>>& stretches,
+                           const StretchBuilder& build);
     void markNavigatorsStale(int firstPara, int lastPara, qint64 pos);
     void ReapplyKeywords();
 
