@@ -1090,6 +1090,8 @@ void TStyledNavigator::setPos(qint64 p)
         if (p <= q.Start + q.length() + 1) {
             // Forward inside the same paragraph: advance the cached indices.
             const qint32 newOff = qint32(std::min<qint64>(p - q.Start, q.length()));
+            if (p == position)
+                recIndex = Unknown; // back to "before the records at the position"
             if (recIndex != Unknown)
                 while (recIndex < int(q.Formats.size()) && q.Formats[size_t(recIndex)].offset < newOff)
                     ++recIndex;
