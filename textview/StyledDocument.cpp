@@ -359,8 +359,10 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
     auto& f = paragraph(para).Formats;
     if (index < 0 || index > int(f.size()))
         throwListIndexOutOfBounds();
+    // Grow by a fraction so that very long paragraphs do not copy their records over
+    // and over.
     if (f.size() == f.capacity())
-        f.reserve(f.size() + f.size() / 64 + 4);
+        f.reserve(f.size() + f.size() / 8 + 4);
     f.insert(f.begin() + index, table.store(r));
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
