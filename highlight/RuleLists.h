@@ -36,7 +36,7 @@ public:
     explicit CharSet(QStringView chars) { for (QChar c : chars) add(c.unicode()); }
     void add(char16_t c) { if (c < 256) bits.set(c); }
     void remove(char16_t c) { if (c < 256) bits.reset(c); }
-    bool contains(char16_t c) const { return c < 256 && bits.test(c); }
+    bool contains(char16_t c) const { return c < 256 && bits[c]; }
     bool operator==(const CharSet&) const = default;
 
 private:
