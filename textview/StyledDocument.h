@@ -95,6 +95,16 @@ public:
     void insertText(qint64 pos, QStringView text);
     void deleteText(qint64 pos, qint64 length);
 
+    // The paragraph list as a string list: the last paragraph does not count when empty.
+    int paraStringCount() const;
+    void addParagraph(QStringView text);
+    void insertParagraph(int index, QStringView text);
+
+    // The highlighted stretch under a position when its record carries a context number
+    // (what a click on highlighted text reports); false over plain text.
+    struct ContextStretch { int context = 0; qint64 start = 0; qint64 end = 0; };
+    bool contextAt(qint64 pos, ContextStretch& out);
+
     // ---- properties ----
     TKeywordList& Keywords() { return keywords; }
     TStartStopKeyList& StartStopKeys() { return startStopKeys; }
