@@ -492,7 +492,8 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
 }
 
 int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
-                                 void* build, bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&))
+                                 void* build,
+                                 bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&))
 {
     ParagraphInfo& para = paragraph(pi);
     const std::vector<StoredRecord>& old = para.Formats;
@@ -525,15 +526,18 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
             ++oj;
         }
         FormatRecord rec;
-        if (!call(build, i, table.at(cur), rec))
+        quint32 recId = ~0u;
+        if (!call(build, i, cur, table.at(cur), rec, recId))
             continue;
         // Accepted: the records at s are replaced; the state in force resumes at e.
         out.resize(out.size() - atS);
         oi = oj;
         FormatRecord remembered = table.at(cur);
-        rec.Attribute |= 0x80;
-        rec.Offset = s;
-        out.push_back(table.store(rec));
+        if (recId == ~0u) {
+            rec.Attribute |= 0x80;
+            recId = table.intern(rec);
+        }
+        out.push_back({s, recId});
         const auto keyLeft = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
         if (keyLeft == remembered.StartKeyLen) {
             out.push_back({e, cur});
