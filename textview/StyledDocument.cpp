@@ -12,8 +12,16 @@ using Clock = std::chrono::steady_clock;
 
 // ---- TStyledHighlighter ----
 
+void TStyledHighlighter::removeChainUser(TStyledHighlighter* h)
+{
+    std::erase(chainUsers, h);
+}
+
 TStyledHighlighter::~TStyledHighlighter()
 {
+    const auto users = chainUsers;
+    for (TStyledHighlighter* h : users)
+        h->ComponentRemoved(this);
     // Views must not keep a dangling highlighter.
     const auto views = attached;
     for (StyledDocument* d : views)
