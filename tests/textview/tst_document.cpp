@@ -113,7 +113,7 @@ TEST(DocumentSaving, LineBreakAndCleanups)
     EXPECT_EQ(paragraphs(doc), QStringList({"a", "b"}));
 }
 
-TEST(DocumentErrors, DesignedMessages)
+TEST(DocumentErrors, FixedMessages)
 {
     StyledDocument doc;
     doc.setText(u"abc");
