@@ -1412,7 +1412,7 @@ void TStyledMemo::mouseDoubleClickEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton || displayOnly)
         return;
-    selectWordAt(caret->pos());
+    selectWordAt(pointToPosition(e->position().toPoint()));
     drag = Drag::None;
 }
 
