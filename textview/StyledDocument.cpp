@@ -81,10 +81,14 @@ StyledDocument::StyledDocument() : ownKeywordIndex(std::make_unique<KeywordIndex
 {
     paras.emplace_back();
     textLen = 2;
+    scratchFrom = std::make_unique<TStyledNavigator>(this);
+    scratchTo = std::make_unique<TStyledNavigator>(this);
 }
 
 StyledDocument::~StyledDocument()
 {
+    scratchFrom.reset();
+    scratchTo.reset();
     setHighlighter(nullptr);
     for (TStyledNavigator* n : navigators)
         n->doc = nullptr;
@@ -440,8 +444,10 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
     auto& f = paragraph(para).Formats;
     if (index < 0 || index > int(f.size()))
         throwListIndexOutOfBounds();
+    // Grow by a fraction so that very long paragraphs do not copy their records over
+    // and over.
     if (f.size() == f.capacity())
-        f.reserve(f.size() + f.size() / 64 + 4);
+        f.reserve(f.size() + f.size() / 8 + 4);
     f.insert(f.begin() + index, table.store(r));
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
@@ -570,12 +576,13 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
             n->markStale();
 }
 
-int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
-                                       const StretchBuilder& build)
+int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
+                                 void* build, bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&))
 {
     ParagraphInfo& para = paragraph(pi);
     const std::vector<StoredRecord>& old = para.Formats;
-    std::vector<StoredRecord> out;
+    std::vector<StoredRecord>& out = mergeBuffer;
+    out.clear();
     out.reserve(old.size() + 2 * stretches.size());
     size_t oi = 0;
     int applied = 0;
@@ -603,7 +610,7 @@ int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint3
             ++oj;
         }
         FormatRecord rec;
-        if (!build(i, table.at(cur), rec))
+        if (!call(build, i, table.at(cur), rec))
             continue;
         // Accepted: the records at s are replaced; the state in force resumes at e.
         out.resize(out.size() - atS);
@@ -612,16 +619,24 @@ int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint3
         rec.Attribute |= 0x80;
         rec.Offset = s;
         out.push_back(table.store(rec));
-        remembered.StartKeyLen = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
-        remembered.Offset = e;
-        out.push_back(table.store(remembered));
+        const auto keyLeft = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
+        if (keyLeft == remembered.StartKeyLen) {
+            out.push_back({e, cur});
+        } else {
+            remembered.StartKeyLen = keyLeft;
+            remembered.Offset = e;
+            out.push_back(table.store(remembered));
+        }
         inForce = out.back().style;
         inForcePos = e;
         ++applied;
     }
     out.insert(out.end(), old.begin() + qsizetype(oi), old.end());
     if (applied) {
-        para.Formats = std::move(out);
+        // Room for a few more records: the number pass usually follows the keyword pass.
+        if (para.Formats.capacity() < out.size())
+            para.Formats.reserve(out.size() + 4);
+        para.Formats.assign(out.begin(), out.end());
         for (TStyledNavigator* n : navigators)
             if (n->para == pi)
                 n->markStale();
@@ -675,7 +690,8 @@ void StyledDocument::regionPass(int pi)
         startStopKeys.deriveBoundaryFlags(Separators);
     const int ownCount = startStopKeys.count();
     if (highlighter || ownKeys) {
-        TStyledNavigator from(this), to(this);
+        TStyledNavigator& from = *scratchFrom;
+        TStyledNavigator& to = *scratchTo;
         qint32 pos = 0;
         int stuck = 0;
         for (int guard = 0; guard < 4 * len + 64; ++guard) {
@@ -691,20 +707,21 @@ void StyledDocument::regionPass(int pi)
                     }
                 }
             }
-            const FormatRecord cur = recordInForce(pi, pos);
+            const FormatRecord& cur = styleInForce(pi, pos);
+            const int curLevel = cur.level();
+            const qint16 t = cur.topRule(); // read now: interning may move the table
             bool stopFound = false;
             qint32 stopEnd = pos, stopStart = bound;
-            if (cur.level() >= 0) {
+            if (curLevel >= 0) {
                 from.setParaOffset(pi, pos);
                 to.setParaOffset(pi, bound);
-                const qint16 t = cur.topRule();
                 if (isRegionId(t) && regionIndex(t) < ownCount)
                     stopFound = ownStopSearch(from, to, regionIndex(t));
                 else if (highlighter)
                     stopFound = highlighter->FindStopKey(*this, from, to, ownCount);
                 if (stopFound) {
                     stopEnd = to.offset();
-                    stopStart = std::max(pos, stopEnd - qint32(recordInForce(pi, pos).StopKeyLen));
+                    stopStart = std::max(pos, stopEnd - qint32(styleInForce(pi, pos).StopKeyLen));
                 }
             }
             bool startFound = false;
@@ -753,10 +770,10 @@ void StyledDocument::propagate(int pi)
 {
     if (pi + 1 >= paragraphCount())
         return;
-    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length());
     ParagraphInfo& next = paras[size_t(pi + 1)];
-    if (table.at(next.StartFormat).sameState(end))
+    if (table.at(next.StartFormat).sameState(styleInForce(pi, paras[size_t(pi)].length())))
         return;
+    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length());
     if (!end.isDynamic())
         end.Attribute = quint8((end.Attribute & 0xC0) | next.StaticStyle);
     end.StartKeyLen = 0;
@@ -769,7 +786,8 @@ void StyledDocument::keywordPass(int pi)
 {
     ++counters.keywordPasses;
     if (highlighter) {
-        TStyledNavigator from(this), to(this);
+        TStyledNavigator& from = *scratchFrom;
+        TStyledNavigator& to = *scratchTo;
         from.setParaOffset(pi, 0);
         to.setParaOffset(pi, paras[size_t(pi)].length());
         highlighter->ApplyKeywords(*this, from, to, keywords.count());
@@ -817,7 +835,7 @@ bool StyledDocument::ownStopSearch(TStyledNavigator& from, TStyledNavigator& to,
 
 bool StyledDocument::ownStartSearch(TStyledNavigator& from, TStyledNavigator& to)
 {
-    if (from.recordInForce().level() >= MaxNestingLevel)
+    if (styleInForce(from.paraIndex(), from.offset()).level() >= MaxNestingLevel)
         return false;
     RuleSet rules;
     rules.separators = &Separators;
