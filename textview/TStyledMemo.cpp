@@ -496,7 +496,7 @@ qint64 TStyledMemo::stepLeft(qint64 pos) const
     if (pos == p.Start)
         return pos - 2; // a paragraph break is one step
     qint64 q = pos - 1;
-    if (doc->StaticFormat())
+    if (doc->StaticFormat() && PassOverCodes)
         while (q > p.Start && isStaticCode(p.at(qint32(q - p.Start))))
             --q;
     return q;
@@ -509,7 +509,7 @@ qint64 TStyledMemo::stepRight(qint64 pos) const
     if (pos >= p.Start + p.length())
         return pi + 1 < doc->paragraphCount() ? p.Start + p.length() + 2 : pos;
     qint64 q = pos + 1;
-    if (doc->StaticFormat())
+    if (doc->StaticFormat() && PassOverCodes)
         while (q < p.Start + p.length() && isStaticCode(p.at(qint32(q - p.Start))))
             ++q;
     return q;
@@ -569,6 +569,7 @@ qint64 TStyledMemo::SelLength() const
 
 void TStyledMemo::setSelLength(qint64 length)
 {
+    setBlockSel(false);
     const qint64 c = caret->pos();
     const qint64 oldA = anchor->pos();
     const qint64 a = clampPos(c + length);
@@ -668,6 +669,43 @@ QString TStyledMemo::SelText() const
             out += QStringLiteral("\r\n");
     }
     return out;
+}
+
+void TStyledMemo::setBlockSel(bool on)
+{
+    if (blockSel != on) {
+        blockSel = on;
+        viewport()->update();
+    }
+}
+
+bool TStyledMemo::blockRange(int para, qint32* from, qint32* to)
+{
+    if (!blockSel)
+        return false;
+    const int pa = anchor->paraIndex();
+    const int pc = caret->paraIndex();
+    if (para < std::min(pa, pc) || para > std::max(pa, pc))
+        return false;
+    const qreal xa = xAtOffset(pa, 0, anchor->offset());
+    const qreal xc = xAtOffset(pc, 0, caret->offset());
+    doc->ensureLaidOut(para);
+    *from = offsetAtX(para, 0, std::min(xa, xc));
+    *to = offsetAtX(para, 0, std::max(xa, xc));
+    return true;
+}
+
+QString TStyledMemo::blockText()
+{
+    QStringList rows;
+    const int pa = anchor->paraIndex();
+    const int pc = caret->paraIndex();
+    for (int pi = std::min(pa, pc); pi <= std::max(pa, pc); ++pi) {
+        qint32 a = 0, b = 0;
+        blockRange(pi, &a, &b);
+        rows << doc->paragraph(pi).view().mid(a, b - a).toString();
+    }
+    return rows.join(QStringLiteral("\r\n"));
 }
 
 void TStyledMemo::SelectAll()
@@ -967,7 +1005,13 @@ void TStyledMemo::CopyToClipboard()
     if (SelLength() == 0)
         return;
     auto* mime = new QMimeData;
-    mime->setText(SelText());
+    if (blockSel) {
+        // The block marker lets a paste put the rows back into one column.
+        mime->setText(blockText());
+        mime->setData(QString::fromLatin1(BlockTypeMime), QByteArray("1"));
+    } else {
+        mime->setText(SelText());
+    }
     QApplication::clipboard()->setMimeData(mime);
 }
 
@@ -1025,6 +1069,26 @@ void TStyledMemo::InsertText(const QString& text)
 void TStyledMemo::replaceSelection(const QString& text)
 {
     finishLoad();
+    if (blockSel) {
+        // Remove the column from the bottom row up, so earlier positions stay valid.
+        const int pa = anchor->paraIndex();
+        const int pc = caret->paraIndex();
+        qint32 firstFrom = 0, dummy = 0;
+        blockRange(std::min(pa, pc), &firstFrom, &dummy);
+        std::vector<std::pair<qint64, qint64>> cuts;
+        for (int pi = std::min(pa, pc); pi <= std::max(pa, pc); ++pi) {
+            qint32 a = 0, b = 0;
+            blockRange(pi, &a, &b);
+            if (b > a)
+                cuts.emplace_back(doc->paragraph(pi).Start + a, b - a);
+        }
+        const qint64 at = doc->paragraph(std::min(pa, pc)).Start + firstFrom;
+        blockSel = false;
+        for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
+            doc->deleteText(it->first, it->second);
+        caret->setPos(at);
+        anchor->setPos(at);
+    }
     const qint64 a = std::min(caret->pos(), anchor->pos());
     const qint64 b = std::max(caret->pos(), anchor->pos());
     if (b > a)
@@ -1215,6 +1279,10 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
     if (nav) {
         if (!keepX)
             rememberedX = -1;
+        const bool block = alt && shift && hasOption(smoBlockSelection) && !wordWrap;
+        if (block && !blockSel && SelLength() != 0)
+            anchor->setPos(caret->pos());
+        setBlockSel(block);
         moveCaret(clampPos(pos), shift);
         ScrollInView();
         return;
@@ -1374,7 +1442,10 @@ void TStyledMemo::mousePressEvent(QMouseEvent* e)
         return;
     }
     rememberedX = -1;
+    const bool block = (e->modifiers() & Qt::AltModifier) && hasOption(smoBlockSelection) && !wordWrap;
+    setBlockSel(false);
     moveCaret(pointToPosition(pt), shift);
+    setBlockSel(block);
     drag = Drag::Text;
 }
 
@@ -1653,6 +1724,16 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
     const bool showSel = selA != selB && !(hideSelection && !hasFocus());
     qint64 la = showSel ? std::clamp<qint64>(selA, s, e) : 0;
     qint64 lb = showSel ? std::clamp<qint64>(selB, s, e) : 0;
+    if (showSel && blockSel) {
+        qint32 ba = 0, bb = 0;
+        if (blockRange(para, &ba, &bb)) {
+            la = std::clamp<qint64>(ba, s, e);
+            lb = std::clamp<qint64>(bb, s, e);
+        } else {
+            la = lb = 0;
+        }
+        selA = selB = -1; // no paragraph-break block in a column selection
+    }
     const bool useSelColors = SelBackColor != -1 && SelTextColor != -1;
     const QColor selBack = colorOf(hasOption(smoWindowsSelColors) ? clHighlightSys : SelBackColor);
     const QColor selText = colorOf(hasOption(smoWindowsSelColors) ? clHighlightTextSys : SelTextColor);

@@ -84,6 +84,12 @@ public:
     int SelCol();
     void setSelCol(int col);
     QString SelText() const;
+    // A column selection: the rectangle between the anchor's and the caret's x over the
+    // paragraphs between them (only with smoBlockSelection and without WordWrap).
+    bool BlockSelection() const { return blockSel; }
+    // The selected offsets [from, to) of a paragraph within a column selection.
+    bool blockRange(int para, qint32* from, qint32* to);
+    bool PassOverCodes = true;
     void SelectAll();
     qint64 DisplayLineCount();
     qint64 TopLine() const { return topLine; }
@@ -243,6 +249,8 @@ private:
 
     // Editing.
     void replaceSelection(const QString& text);
+    QString blockText();
+    void setBlockSel(bool on);
     void toggleCode(char16_t code);
     void deleteBackward();
     void deleteForward();
@@ -295,6 +303,7 @@ private:
     Drag drag = Drag::None;
     qint64 lineAnchor = 0; // first line of a margin line selection
     bool backgroundPosted = false;
+    bool blockSel = false;
     QImage lineImage;
 };
 

@@ -451,3 +451,36 @@ TEST(MemoBackground, FirstScreenAtOnceThenSlicesWithProgress)
     EXPECT_EQ(progress.last().at(0).toInt(), 100);
     EXPECT_EQ(m.DisplayLineCount(), m.document().displayLineCount());
 }
+
+TEST(MemoClipboard, ColumnSelectionCopiesCutsAndPastesAsABlock)
+{
+    View v(u"abcd\r\nefgh\r\nijkl");
+    TStyledMemo& m = v.memo;
+    m.setWordWrap(false);
+    m.setOptions(smoBlockSelection);
+    m.setSelStart(1);
+    const auto block = Qt::AltModifier | Qt::ShiftModifier;
+    v.key(Qt::Key_Down, block);
+    v.key(Qt::Key_Down, block);
+    v.key(Qt::Key_Right, block);
+    v.key(Qt::Key_Right, block);
+    ASSERT_TRUE(m.BlockSelection());
+    m.CopyToClipboard();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_EQ(mime->text(), QStringLiteral("bc\r\nfg\r\njk"));
+    EXPECT_TRUE(mime->hasFormat(QString::fromLatin1(BlockTypeMime)));
+    m.CutToClipboard();
+    EXPECT_EQ(m.Text(), QStringLiteral("ad\r\neh\r\nil"));
+    EXPECT_EQ(m.SelStart(), 1);
+    m.PasteFromClipboard();
+    EXPECT_EQ(m.Text(), QStringLiteral("abcd\r\nefgh\r\nijkl"));
+    // Without the option, Alt+Shift extends an ordinary selection.
+    m.setOptions(0);
+    m.setSelStart(1);
+    v.key(Qt::Key_Down, block);
+    EXPECT_FALSE(m.BlockSelection());
+    m.CopyToClipboard();
+    EXPECT_FALSE(QApplication::clipboard()->mimeData()->hasFormat(QString::fromLatin1(BlockTypeMime)));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("bcd\r\ne"));
+}
