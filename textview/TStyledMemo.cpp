@@ -1442,6 +1442,16 @@ void TStyledMemo::mousePressEvent(QMouseEvent* e)
         return;
     }
     rememberedX = -1;
+    const qint64 at = pointToPosition(pt);
+    const qint64 s0 = std::min(caret->pos(), anchor->pos());
+    const qint64 s1 = std::max(caret->pos(), anchor->pos());
+    if (!ReadOnly && !shift && !blockSel && !hasOption(smoNoDragnDrop) && s0 < s1 && at > s0 && at < s1) {
+        // Grabbing the selection starts a drag of the selected text.
+        drag = Drag::Move;
+        dragStart = at;
+        dragMoved = false;
+        return;
+    }
     const bool block = (e->modifiers() & Qt::AltModifier) && hasOption(smoBlockSelection) && !wordWrap;
     setBlockSel(false);
     moveCaret(pointToPosition(pt), shift);
@@ -1464,6 +1474,11 @@ void TStyledMemo::mouseMoveEvent(QMouseEvent* e)
         }
         return;
     }
+    if (drag == Drag::Move) {
+        dragMoved = dragMoved || pointToPosition(pt) != dragStart;
+        viewport()->setCursor((e->modifiers() & Qt::ControlModifier) ? Qt::DragCopyCursor : Qt::DragMoveCursor);
+        return;
+    }
     if (drag == Drag::Lines) {
         const qint64 v = verticalOffset() + pt.y();
         selectLinesTo(std::clamp<qint64>(v / lh, 0, totalLines - 1));
@@ -1477,6 +1492,12 @@ void TStyledMemo::mouseReleaseEvent(QMouseEvent* e)
 {
     const QPoint pt = e->position().toPoint();
     if (e->button() == Qt::LeftButton) {
+        if (drag == Drag::Move) {
+            drag = Drag::None;
+            viewport()->setCursor(Qt::IBeamCursor);
+            dropSelection(pointToPosition(pt), e->modifiers() & Qt::ControlModifier);
+            return;
+        }
         drag = Drag::None;
         contextClick(pt, false);
         return;
@@ -1510,6 +1531,38 @@ void TStyledMemo::contextClick(QPoint pt, bool)
         doc->Highlighter()->ContextNotification(r.context());
     if (doc->OnContext)
         doc->OnContext(r.context(), start, stop);
+}
+
+void TStyledMemo::dropSelection(qint64 to, bool copy)
+{
+    const qint64 s0 = std::min(caret->pos(), anchor->pos());
+    const qint64 s1 = std::max(caret->pos(), anchor->pos());
+    if (!dragMoved || (to >= s0 && to <= s1)) {
+        // A click into the selection without moving: the caret goes there.
+        moveCaret(to, false);
+        return;
+    }
+    const QString moved = SelText();
+    const qint64 len0 = doc->textLength();
+    qint64 at = to;
+    if (!copy) {
+        doc->deleteText(s0, s1 - s0);
+        if (at > s1)
+            at -= doc->textLength() < len0 ? len0 - doc->textLength() : 0;
+    }
+    caret->setPos(at);
+    anchor->setPos(at);
+    const qint64 before = doc->textLength();
+    doc->insertText(at, moved);
+    const qint64 added = doc->textLength() - before;
+    recountLines();
+    caret->setPos(at);
+    anchor->setPos(at + added);
+    scheduleBackground();
+    updateScrollBars();
+    viewport()->update();
+    caretUpdate();
+    emit OnChange();
 }
 
 void TStyledMemo::mouseDoubleClickEvent(QMouseEvent* e)

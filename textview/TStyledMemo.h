@@ -255,6 +255,7 @@ private:
     void deleteBackward();
     void deleteForward();
     void showDefaultMenu(QPoint globalPos);
+    void dropSelection(qint64 to, bool copy);
     void contextClick(QPoint pt, bool right);
 
     void paintLine(QPainter& p, int para, int sub, int y);
@@ -299,9 +300,11 @@ private:
     bool caretOn = true;
     QTimer blink;
 
-    enum class Drag { None, Text, Lines };
+    enum class Drag { None, Text, Lines, Move };
     Drag drag = Drag::None;
     qint64 lineAnchor = 0; // first line of a margin line selection
+    qint64 dragStart = 0;  // where a drag of the selected text was grabbed
+    bool dragMoved = false;
     bool backgroundPosted = false;
     bool blockSel = false;
     QImage lineImage;

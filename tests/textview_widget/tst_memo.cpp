@@ -484,3 +484,56 @@ TEST(MemoClipboard, ColumnSelectionCopiesCutsAndPastesAsABlock)
     EXPECT_FALSE(QApplication::clipboard()->mimeData()->hasFormat(QString::fromLatin1(BlockTypeMime)));
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("bcd\r\ne"));
 }
+
+TEST(MemoMouse, DraggingTheSelectionMovesOrCopiesItUnlessReadOnly)
+{
+    View v(u"one two three");
+    TStyledMemo& m = v.memo;
+    QWidget* vp = m.viewport();
+    auto drag = [&](qint64 from, qint64 to, Qt::KeyboardModifiers mods) {
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, v.pointOf(from));
+        QMouseEvent move(QEvent::MouseMove, v.pointOf(to), vp->mapToGlobal(v.pointOf(to)), Qt::NoButton,
+                         Qt::LeftButton, mods);
+        QApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, Qt::LeftButton, mods, v.pointOf(to));
+    };
+    m.setSelStart(4);
+    m.setSelLength(4); // "two "
+    drag(5, 13, Qt::NoModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one threetwo "));
+    EXPECT_EQ(m.SelText(), QStringLiteral("two "));
+    m.setSelStart(0);
+    m.setSelLength(3); // "one"
+    drag(1, 13, Qt::ControlModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one threetwo one"));
+    // Read-only: pressing inside the selection starts a new selection instead.
+    m.ReadOnly = true;
+    m.setSelStart(0);
+    m.setSelLength(3);
+    drag(1, 9, Qt::NoModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one threetwo one"));
+    EXPECT_EQ(m.SelStart(), 9);
+    EXPECT_EQ(m.SelLength(), -8);
+}
+
+TEST(MemoPainting, AlignmentAndJustification)
+{
+    View v(u"short\r\nalpha beta gamma delta epsilon zeta eta theta iota kappa", 300, 200);
+    TStyledMemo& m = v.memo;
+    const int right = m.clientWidth() - m.RightMargin();
+    m.setAlignment(taRightJustify);
+    EXPECT_NEAR(m.positionToPoint(5).x(), right, 1);
+    m.setAlignment(taCenter);
+    const int centre = m.LeftMargin() + m.availableWidth() / 2;
+    EXPECT_NEAR((m.positionToPoint(0).x() + m.positionToPoint(5).x()) / 2.0, centre, 1.5);
+    m.setAlignment(taLeftJustify);
+    m.setJustified(true);
+    // A wrapped line's last word ends at the right edge; the last line stays ragged.
+    const ParagraphInfo& p = m.document().paragraph(1);
+    ASSERT_GT(p.lineCount(), 1);
+    int end = p.Lines[1].Start;
+    while (p.at(end - 1) == u' ')
+        --end;
+    EXPECT_NEAR(m.positionToPoint(p.Start + end).x(), right, 1);
+    EXPECT_EQ(m.positionToPoint(p.Start + p.Lines.back().Start).x(), m.LeftMargin());
+}
