@@ -627,7 +627,7 @@ int TStyledMemo::SelCol()
     for (int i = s; i < off; ++i)
         if (!(doc->StaticFormat() && isStaticCode(p.at(i))))
             ++col;
-    return col;
+    return col + virtualCols;
 }
 
 void TStyledMemo::setSelCol(int col)
@@ -717,6 +717,7 @@ void TStyledMemo::SelectAll()
 
 void TStyledMemo::moveCaret(qint64 pos, bool extend)
 {
+    virtualCols = 0;
     const qint64 oc = caret->pos();
     const qint64 oa = anchor->pos();
     caret->setPos(pos);
@@ -779,7 +780,8 @@ qint64 TStyledMemo::pointToPosition(QPoint pt)
 
 QRect TStyledMemo::caretRect()
 {
-    const QPoint pt = positionToPoint(caret->pos());
+    QPoint pt = positionToPoint(caret->pos());
+    pt.rx() += int(std::lround(virtualCols * fonts.spaceWidth()));
     int w = CaretWidth;
     if (Overwrite && hasOption(smoWideOverwriteCaret) && SelLength() == 0) {
         const char16_t c = charAt(caret->pos());
@@ -1095,7 +1097,8 @@ void TStyledMemo::replaceSelection(const QString& text)
         doc->deleteText(a, b - a);
     const qint64 before = doc->textLength();
     if (!text.isEmpty())
-        doc->insertText(a, text);
+        doc->insertText(a, virtualCols > 0 ? QString(virtualCols, u' ') + text : text);
+    virtualCols = 0;
     const qint64 added = doc->textLength() - before;
     recountLines();
     caret->setPos(clampPos(a + added));
@@ -1229,9 +1232,21 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
     bool keepX = false;
     switch (key) {
     case Qt::Key_Left:
+        if (virtualCols > 0 && !ctrl && !shift) {
+            --virtualCols;
+            caretUpdate();
+            return;
+        }
         pos = ctrl ? wordLeft(pos) : stepLeft(pos);
         break;
     case Qt::Key_Right:
+        if (!ctrl && !shift && hasOption(smoKeepColumnPos) && !hasOption(smoWrapCaret) &&
+            caret->offset() == doc->paragraph(caret->paraIndex()).length() && SelLength() == 0) {
+            // Into a virtual column beyond the text instead of onto the next paragraph.
+            ++virtualCols;
+            caretUpdate();
+            return;
+        }
         pos = ctrl ? wordRight(pos) : stepRight(pos);
         break;
     case Qt::Key_Up:
@@ -1454,8 +1469,16 @@ void TStyledMemo::mousePressEvent(QMouseEvent* e)
     }
     const bool block = (e->modifiers() & Qt::AltModifier) && hasOption(smoBlockSelection) && !wordWrap;
     setBlockSel(false);
-    moveCaret(pointToPosition(pt), shift);
+    moveCaret(at, shift);
     setBlockSel(block);
+    if (hasOption(smoKeepColumnPos) && !shift) {
+        const QPoint endPt = positionToPoint(at);
+        const int pi = caret->paraIndex();
+        if (caret->offset() == doc->paragraph(pi).length() && pt.x() > endPt.x()) {
+            virtualCols = int((pt.x() - endPt.x()) / fonts.spaceWidth() + 0.5);
+            caretUpdate();
+        }
+    }
     drag = Drag::Text;
 }
 

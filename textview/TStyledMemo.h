@@ -294,6 +294,7 @@ private:
     bool settingBars = false;
 
     qreal rememberedX = -1;
+    int virtualCols = 0; // caret columns beyond the paragraph end (smoKeepColumnPos)
     qint64 lastCaretPos = -1;
     quint8 lastCaretStyle = 0xFF;
     QRect lastCaretRect;

@@ -537,3 +537,27 @@ TEST(MemoPainting, AlignmentAndJustification)
     EXPECT_NEAR(m.positionToPoint(p.Start + end).x(), right, 1);
     EXPECT_EQ(m.positionToPoint(p.Start + p.Lines.back().Start).x(), m.LeftMargin());
 }
+
+TEST(MemoKeys, KeepColumnPosGoesIntoVirtualColumns)
+{
+    View v(u"ab\r\ncd");
+    TStyledMemo& m = v.memo;
+    m.setOptions(smoKeepColumnPos);
+    m.setSelStart(2);
+    const int x0 = m.caretRect().x();
+    v.key(Qt::Key_Right);
+    v.key(Qt::Key_Right);
+    EXPECT_EQ(m.SelStart(), 2);
+    EXPECT_EQ(m.SelCol(), 4);
+    EXPECT_NEAR(m.caretRect().x() - x0, 2 * m.spaceWidth(), 1);
+    v.key(Qt::Key_Left);
+    EXPECT_EQ(m.SelCol(), 3);
+    v.key(Qt::Key_Right);
+    QTest::keyClicks(&m, "x");
+    EXPECT_EQ(m.document().paragraphText(0), QStringLiteral("ab  x"));
+    // With smoWrapCaret the caret wraps onto the next paragraph as usual.
+    m.setOptions(smoKeepColumnPos | smoWrapCaret);
+    v.key(Qt::Key_Right);
+    EXPECT_EQ(m.SelPar(), 1);
+    EXPECT_EQ(m.SelCol(), 0);
+}
