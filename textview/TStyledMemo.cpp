@@ -1815,6 +1815,8 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
     const QColor selText = colorOf(hasOption(smoWindowsSelColors) ? clHighlightTextSys : SelTextColor);
     const QColor fontColor = palette().color(QPalette::Text);
     const int baseline = y + textOffset;
+    // Text goes out in bounded pieces, so a very long line costs only its visible part.
+    const int outputChunk = std::max(16, int(16384 / std::max<qreal>(1, fonts.metrics(0).maxWidth())));
 
     StyleWalker sw(*doc, para, params.staticFormat, fonts.fontStyleBits());
     if (s > 0)
@@ -1848,7 +1850,7 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
         } else {
             const qint32 boundary = sw.nextBoundary();
             run.clear();
-            while (i < drawEnd && i < boundary) {
+            while (i < drawEnd && i < boundary && i - runStart < outputChunk) {
                 const char16_t c = p.at(i);
                 if (c == u'\t' || (params.staticFormat && isStaticCode(c)))
                     break;
