@@ -561,3 +561,58 @@ TEST(MemoKeys, KeepColumnPosGoesIntoVirtualColumns)
     EXPECT_EQ(m.SelPar(), 1);
     EXPECT_EQ(m.SelCol(), 0);
 }
+
+TEST(MemoScroll, WithoutWrapTheViewScrollsSidewaysInStepsOfFiveCharacters)
+{
+    View v(QString(300, u'x') + QStringLiteral("\r\nshort"), 300, 100);
+    TStyledMemo& m = v.memo;
+    m.setWordWrap(false);
+    QSignalSpy h(&m, &TStyledMemo::OnHScroll);
+    v.key(Qt::Key_End);
+    const int step = int(std::lround(5 * m.fontSet().averageCharWidth()));
+    EXPECT_GT(m.horizontalOffset(), 0);
+    // Whole steps, unless the end of the scroll range comes first.
+    const int maxH = m.horizontalScrollBar()->maximum();
+    EXPECT_TRUE(m.horizontalOffset() % step == 0 || m.horizontalOffset() == maxH) << m.horizontalOffset();
+    const int x = m.caretRect().x();
+    EXPECT_LT(x, m.clientWidth());
+    EXPECT_GE(x, m.clientWidth() - step - m.RightMargin() - 1);
+    EXPECT_EQ(h.count(), 1);
+    v.key(Qt::Key_Home);
+    EXPECT_EQ(m.horizontalOffset(), 0);
+}
+
+TEST(MemoSelection, CaretEventsAndTheWavyUnderline)
+{
+    View v(u"plain bold plain");
+    TStyledMemo& m = v.memo;
+    FormatRecord bold;
+    bold.Attribute = 0x01;
+    m.document().ApplyFormat(6, 10, bold, true);
+    FormatRecord wavy;
+    wavy.Attribute = 0x18;
+    m.document().ApplyFormat(11, 16, wavy, true);
+    QSignalSpy moved(&m, &TStyledMemo::OnSelMove);
+    QSignalSpy style(&m, &TStyledMemo::OnStyleChange);
+    m.setSelStart(2);
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(style.count(), 0);
+    m.setSelStart(7);
+    EXPECT_EQ(style.count(), 1);
+    m.setSelStart(7); // no change, no event
+    EXPECT_EQ(moved.count(), 2);
+    // The zigzag under the last word in the SpecUnderline colour, none under the first.
+    const QImage img = m.viewport()->grab().toImage();
+    auto redBelow = [&](qint64 from, qint64 to) {
+        const QPoint a = m.positionToPoint(from);
+        const QPoint b = m.positionToPoint(to);
+        int n = 0;
+        for (int y = a.y(); y < a.y() + m.lineHeight(); ++y)
+            for (int x = a.x(); x < b.x(); ++x)
+                if (QColor(img.pixel(x, y)) == QColor(Qt::red))
+                    ++n;
+        return n;
+    };
+    EXPECT_GT(redBelow(11, 16), (m.positionToPoint(16).x() - m.positionToPoint(11).x()) / 2);
+    EXPECT_EQ(redBelow(0, 5), 0);
+}
