@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace kbl {
 
@@ -652,9 +653,12 @@ void TStyledMemo::setSelCol(int col)
 
 QString TStyledMemo::SelText() const
 {
-    const qint64 a = std::min(caret->pos(), anchor->pos());
-    const qint64 b = std::max(caret->pos(), anchor->pos());
-    if (a == b)
+    return rangeText(std::min(caret->pos(), anchor->pos()), std::max(caret->pos(), anchor->pos()));
+}
+
+QString TStyledMemo::rangeText(qint64 a, qint64 b) const
+{
+    if (a >= b)
         return {};
     QString out;
     const int p0 = doc->paragraphAt(a);
@@ -669,6 +673,145 @@ QString TStyledMemo::SelText() const
             out += QStringLiteral("\r\n");
     }
     return out;
+}
+
+// ---- undo ----
+
+void TStyledMemo::setUndoMaxLevel(int v)
+{
+    if (v > 134217727)
+        throw std::out_of_range("Undo set too high");
+    undoMaxLevel = std::max(0, v);
+    trimUndo();
+}
+
+void TStyledMemo::setUndoMaxSpace(qint64 v)
+{
+    undoMaxSpace = std::max<qint64>(0, v);
+    trimUndo();
+}
+
+void TStyledMemo::trimUndo()
+{
+    // The oldest steps go first; a space limit of 0 sets no limit.
+    auto space = [this] {
+        qint64 s = 0;
+        for (const UndoStep& st : undoSteps)
+            for (const UndoEdit& e : st.edits)
+                s += 2 * (e.removed.size() + e.inserted.size());
+        return s;
+    };
+    while (qsizetype(undoSteps.size()) > undoMaxLevel ||
+           (undoMaxSpace > 0 && !undoSteps.empty() && space() > undoMaxSpace))
+        undoSteps.erase(undoSteps.begin());
+}
+
+void TStyledMemo::beginStep()
+{
+    redoSteps.clear();
+    if (undoMaxLevel <= 0)
+        return;
+    undoSteps.push_back({{}, caret->pos(), anchor->pos()});
+    stepOpen = true;
+}
+
+void TStyledMemo::endStep()
+{
+    if (stepOpen && !undoSteps.empty() && undoSteps.back().edits.empty())
+        undoSteps.pop_back(); // nothing changed
+    stepOpen = false;
+    trimUndo();
+}
+
+void TStyledMemo::recordedDelete(qint64 pos, qint64 length)
+{
+    const QString removed = rangeText(pos, pos + length);
+    doc->deleteText(pos, length);
+    if (stepOpen && !undoSteps.empty())
+        undoSteps.back().edits.push_back({pos, removed, QString()});
+}
+
+qint64 TStyledMemo::recordedInsert(qint64 pos, const QString& text)
+{
+    const qint64 before = doc->textLength();
+    doc->insertText(pos, text);
+    const qint64 added = doc->textLength() - before;
+    if (stepOpen && !undoSteps.empty() && added > 0)
+        undoSteps.back().edits.push_back({pos, QString(), rangeText(pos, pos + added)});
+    return added;
+}
+
+void TStyledMemo::applyStep(const UndoStep& step, bool undo)
+{
+    const bool wasOpen = stepOpen;
+    stepOpen = false;
+    if (undo) {
+        for (auto it = step.edits.rbegin(); it != step.edits.rend(); ++it) {
+            if (!it->inserted.isEmpty())
+                doc->deleteText(it->pos, insertedLength(*it));
+            if (!it->removed.isEmpty())
+                doc->insertText(it->pos, it->removed);
+        }
+    } else {
+        for (const UndoEdit& e : step.edits) {
+            if (!e.removed.isEmpty())
+                doc->deleteText(e.pos, insertedLengthOf(e.removed));
+            if (!e.inserted.isEmpty())
+                doc->insertText(e.pos, e.inserted);
+        }
+    }
+    stepOpen = wasOpen;
+    recountLines();
+    caret->setPos(clampPos(step.caret));
+    anchor->setPos(clampPos(step.anchor));
+    blockSel = false;
+    scheduleBackground();
+    updateScrollBars();
+    viewport()->update();
+    caretUpdate();
+    emit OnChange();
+}
+
+qint64 TStyledMemo::insertedLength(const UndoEdit& e) const
+{
+    return insertedLengthOf(e.inserted);
+}
+
+qint64 TStyledMemo::insertedLengthOf(const QString& s)
+{
+    // Positions count a paragraph break as 2, whatever break characters the text had.
+    qint64 n = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c == u'\r' || c == u'\n') {
+            if (i + 1 < s.size() && (s[i + 1] == u'\r' || s[i + 1] == u'\n') && s[i + 1] != c)
+                ++i;
+            n += 2;
+        } else {
+            ++n;
+        }
+    }
+    return n;
+}
+
+void TStyledMemo::Undo()
+{
+    if (ReadOnly || undoSteps.empty())
+        return;
+    UndoStep step = std::move(undoSteps.back());
+    undoSteps.pop_back();
+    applyStep(step, true);
+    redoSteps.push_back(std::move(step));
+}
+
+void TStyledMemo::Redo()
+{
+    if (ReadOnly || redoSteps.empty())
+        return;
+    UndoStep step = std::move(redoSteps.back());
+    redoSteps.pop_back();
+    applyStep(step, false);
+    undoSteps.push_back(std::move(step));
 }
 
 void TStyledMemo::setBlockSel(bool on)
@@ -1040,17 +1183,19 @@ void TStyledMemo::PasteFromClipboard()
         const int col = SelCol();
         const int pi = SelPar();
         replaceSelection(QString());
+        beginStep();
         for (int r = 0; r < rows.size(); ++r) {
             if (pi + r >= doc->paragraphCount()) {
-                doc->insertText(doc->textLength(), u"\r\n");
+                recordedInsert(doc->textLength(), QStringLiteral("\r\n"));
             }
             const ParagraphInfo& p = doc->paragraph(pi + r);
             QString row = rows[r];
             qint32 at = std::min<qint32>(col, p.length());
             if (col > p.length())
                 row.prepend(QString(col - p.length(), u' '));
-            doc->insertText(p.Start + at, row);
+            recordedInsert(p.Start + at, row);
         }
+        endStep();
         recountLines();
         updateScrollBars();
         viewport()->update();
@@ -1071,6 +1216,7 @@ void TStyledMemo::InsertText(const QString& text)
 void TStyledMemo::replaceSelection(const QString& text)
 {
     finishLoad();
+    beginStep();
     if (blockSel) {
         // Remove the column from the bottom row up, so earlier positions stay valid.
         const int pa = anchor->paraIndex();
@@ -1087,18 +1233,19 @@ void TStyledMemo::replaceSelection(const QString& text)
         const qint64 at = doc->paragraph(std::min(pa, pc)).Start + firstFrom;
         blockSel = false;
         for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
-            doc->deleteText(it->first, it->second);
+            recordedDelete(it->first, it->second);
         caret->setPos(at);
         anchor->setPos(at);
     }
     const qint64 a = std::min(caret->pos(), anchor->pos());
     const qint64 b = std::max(caret->pos(), anchor->pos());
     if (b > a)
-        doc->deleteText(a, b - a);
+        recordedDelete(a, b - a);
     const qint64 before = doc->textLength();
     if (!text.isEmpty())
-        doc->insertText(a, virtualCols > 0 ? QString(virtualCols, u' ') + text : text);
+        recordedInsert(a, virtualCols > 0 ? QString(virtualCols, u' ') + text : text);
     virtualCols = 0;
+    endStep();
     const qint64 added = doc->textLength() - before;
     recountLines();
     caret->setPos(clampPos(a + added));
@@ -1114,14 +1261,16 @@ void TStyledMemo::replaceSelection(const QString& text)
 void TStyledMemo::toggleCode(char16_t code)
 {
     finishLoad();
+    beginStep();
     if (ReadOnly || SelLength() == 0 || !doc->StaticFormat())
         return;
     const qint64 a = std::min(caret->pos(), anchor->pos());
     const qint64 b = std::max(caret->pos(), anchor->pos());
     const qint64 len0 = doc->textLength();
     // One code at each end toggles the style for the stretch between.
-    doc->insertText(b, QString(QChar(code)));
-    doc->insertText(a, QString(QChar(code)));
+    recordedInsert(b, QString(QChar(code)));
+    recordedInsert(a, QString(QChar(code)));
+    endStep();
     const qint64 grown = doc->textLength() - len0;
     recountLines();
     caret->setPos(a);
@@ -1334,6 +1483,12 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
             case Qt::Key_F: ToggleAltFont(); return;
             case Qt::Key_T: replaceSelection(QStringLiteral("\t")); return;
             case Qt::Key_P: replaceSelection(QStringLiteral("\r\n\x10\r\n")); return;
+            case Qt::Key_Z:
+                if (shift)
+                    Redo();
+                else
+                    Undo();
+                return;
             default: break;
             }
         }
@@ -1566,18 +1721,20 @@ void TStyledMemo::dropSelection(qint64 to, bool copy)
         return;
     }
     const QString moved = SelText();
+    beginStep();
     const qint64 len0 = doc->textLength();
     qint64 at = to;
     if (!copy) {
-        doc->deleteText(s0, s1 - s0);
+        recordedDelete(s0, s1 - s0);
         if (at > s1)
             at -= doc->textLength() < len0 ? len0 - doc->textLength() : 0;
     }
     caret->setPos(at);
     anchor->setPos(at);
     const qint64 before = doc->textLength();
-    doc->insertText(at, moved);
+    recordedInsert(at, moved);
     const qint64 added = doc->textLength() - before;
+    endStep();
     recountLines();
     caret->setPos(at);
     anchor->setPos(at + added);
@@ -1615,10 +1772,10 @@ void TStyledMemo::showDefaultMenu(QPoint globalPos)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const bool sel = SelLength() != 0;
     const bool editable = !ReadOnly && !displayOnly;
-    QAction* undo = menu->addAction(QStringLiteral("&Undo"));
-    QAction* redo = menu->addAction(QStringLiteral("&Redo"));
-    undo->setEnabled(false);
-    redo->setEnabled(false);
+    QAction* undo = menu->addAction(QStringLiteral("&Undo"), this, &TStyledMemo::Undo);
+    QAction* redo = menu->addAction(QStringLiteral("&Redo"), this, &TStyledMemo::Redo);
+    undo->setEnabled(editable && !undoSteps.empty());
+    redo->setEnabled(editable && !redoSteps.empty());
     QAction* cut = menu->addAction(QStringLiteral("Cu&t"), this, &TStyledMemo::CutToClipboard);
     QAction* copy = menu->addAction(QStringLiteral("&Copy"), this, &TStyledMemo::CopyToClipboard);
     QAction* paste = menu->addAction(QStringLiteral("&Paste"), this, &TStyledMemo::PasteFromClipboard);

@@ -84,6 +84,7 @@ public:
     int SelCol();
     void setSelCol(int col);
     QString SelText() const;
+    QString rangeText(qint64 from, qint64 to) const;
     // A column selection: the rectangle between the anchor's and the caret's x over the
     // paragraphs between them (only with smoBlockSelection and without WordWrap).
     bool BlockSelection() const { return blockSel; }
@@ -103,6 +104,14 @@ public:
     void PasteFromClipboard();
     // Replaces the selection (or inserts at the caret) unless ReadOnly.
     void InsertText(const QString& text);
+    void Undo();
+    void Redo();
+    bool CanUndo() const { return !undoSteps.empty(); }
+    bool CanRedo() const { return !redoSteps.empty(); }
+    int UndoMaxLevel() const { return undoMaxLevel; }
+    void setUndoMaxLevel(int v); // above 134,217,727: "Undo set too high"
+    qint64 UndoMaxSpace() const { return undoMaxSpace; }
+    void setUndoMaxSpace(qint64 bytes); // 0: no limit
     void ToggleBold() { toggleCode(2); }
     void ToggleItalic() { toggleCode(1); }
     void ToggleUnderline() { toggleCode(21); }
@@ -250,6 +259,24 @@ private:
     // Editing.
     void replaceSelection(const QString& text);
     QString blockText();
+    struct UndoEdit {
+        qint64 pos;
+        QString removed;
+        QString inserted;
+    };
+    struct UndoStep {
+        std::vector<UndoEdit> edits;
+        qint64 caret;
+        qint64 anchor;
+    };
+    void beginStep();
+    void endStep();
+    void recordedDelete(qint64 pos, qint64 length);
+    qint64 recordedInsert(qint64 pos, const QString& text);
+    void applyStep(const UndoStep& step, bool undo);
+    void trimUndo();
+    qint64 insertedLength(const UndoEdit& e) const;
+    static qint64 insertedLengthOf(const QString& s);
     void setBlockSel(bool on);
     void toggleCode(char16_t code);
     void deleteBackward();
@@ -308,6 +335,11 @@ private:
     bool dragMoved = false;
     bool backgroundPosted = false;
     bool blockSel = false;
+    std::vector<UndoStep> undoSteps;
+    std::vector<UndoStep> redoSteps;
+    bool stepOpen = false;
+    int undoMaxLevel = 256;
+    qint64 undoMaxSpace = 0;
     QImage lineImage;
 };
 

@@ -616,3 +616,52 @@ TEST(MemoSelection, CaretEventsAndTheWavyUnderline)
     EXPECT_GT(redBelow(11, 16), (m.positionToPoint(16).x() - m.positionToPoint(11).x()) / 2);
     EXPECT_EQ(redBelow(0, 5), 0);
 }
+
+TEST(MemoKeys, UndoAndRedoRestoreTextAndSelection)
+{
+    View v(u"one\r\ntwo");
+    TStyledMemo& m = v.memo;
+    m.setSelStart(3);
+    QTest::keyClicks(&m, "ab");
+    v.key(Qt::Key_Return);
+    m.setSelStart(0);
+    m.setSelLength(5); // "oneab"
+    v.key(Qt::Key_Delete);
+    EXPECT_EQ(m.Text(), QStringLiteral("\r\n\r\ntwo"));
+    v.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("oneab\r\n\r\ntwo"));
+    EXPECT_EQ(m.SelLength(), 5);
+    v.key(Qt::Key_Z, Qt::ControlModifier);
+    v.key(Qt::Key_Z, Qt::ControlModifier);
+    v.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one\r\ntwo"));
+    EXPECT_FALSE(m.CanUndo());
+    v.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    v.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    v.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("oneab\r\n\r\ntwo"));
+    // Cut a column block and undo it in one step.
+    m.setWordWrap(false);
+    m.setOptions(smoBlockSelection);
+    m.setText(u"abcd\r\nefgh");
+    m.setSelStart(1);
+    v.key(Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    v.key(Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
+    m.CutToClipboard();
+    EXPECT_EQ(m.Text(), QStringLiteral("acd\r\negh"));
+    m.Undo();
+    EXPECT_EQ(m.Text(), QStringLiteral("abcd\r\nefgh"));
+    // Limits: the oldest steps go; no undo at level 0; far too high is refused.
+    m.setUndoMaxLevel(2);
+    for (char ch : {'x', 'y', 'z'})
+        QTest::keyClicks(&m, QString(QChar(ch)));
+    m.Undo();
+    m.Undo();
+    m.Undo();
+    EXPECT_TRUE(m.Text().contains(u'x'));
+    EXPECT_FALSE(m.Text().contains(u'y'));
+    m.setUndoMaxLevel(0);
+    QTest::keyClicks(&m, "q");
+    EXPECT_FALSE(m.CanUndo());
+    EXPECT_THROW(m.setUndoMaxLevel(134217728), std::out_of_range);
+}
