@@ -125,14 +125,6 @@ qint32 StyleWalker::nextBoundary() const
     return next < p.Formats.size() ? p.Formats[next].offset : INT_MAX;
 }
 
-bool StyleWalker::recordStartsAt(qint32 i) const
-{
-    for (const StoredRecord& s : p.Formats)
-        if (s.offset == i)
-            return true;
-    return false;
-}
-
 // ---- layout ----
 
 namespace {
@@ -168,8 +160,6 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     qint32 wordStart = -1; // first character of the word being measured
     qreal wordX = 0;       // x at the word's start
     qint32 wordSpaces = 0; // spaces on the line before the word
-    qreal contentX = 0;    // x after the last non-blank character
-    qint32 contentSpaces = 0;
     qreal prevAdv = 0;     // advance of the previous word character
     qint32 prevIndex = -1;
 
@@ -202,8 +192,6 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
         if (c == u'\t') {
             wordStart = -1;
             x = nextTabStop(x, tab);
-            contentX = x;
-            contentSpaces = spaces;
             continue;
         }
         const qreal w = fonts.advance(var, c);
@@ -238,8 +226,6 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
             }
         }
         x += w;
-        contentX = x;
-        contentSpaces = spaces;
         prevAdv = w;
         prevIndex = i;
     }
@@ -247,8 +233,6 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
         out.widest = x;
         return out;
     }
-    (void)contentX;
-    (void)contentSpaces;
     lines.push_back({lineStart, qint32(std::ceil(x)), spaces});
     out.widest = std::max(out.widest, x);
     out.lines = std::move(lines);

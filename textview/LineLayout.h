@@ -17,7 +17,7 @@
 
 namespace kbl {
 
-// Style bits used while measuring and painting (the low six bits of an attribute).
+// Static format codes: characters 1-4 and 21 toggle a style bit and take no width.
 inline bool isStaticCode(char16_t c) { return c == 1 || c == 2 || c == 3 || c == 4 || c == 21; }
 quint8 toggleStaticStyle(quint8 style, char16_t c);
 
@@ -75,7 +75,6 @@ public:
     const FormatRecord& record() const { return *rec; }
     // Offset of the next record boundary after the current offset (or INT_MAX).
     qint32 nextBoundary() const;
-    bool recordStartsAt(qint32 i) const;
 
 private:
     void recompute();
