@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         (void)doc.text();
     } catch (const std::exception&) {
-        // The designed exceptions ("Text too long", ...) are fine.
+        // The model's own exceptions ("Text too long", ...) are expected outcomes.
     }
     return 0;
 }

@@ -7,7 +7,10 @@
 namespace kbl {
 
 TCustomExtHighlighter::TCustomExtHighlighter() = default;
-TCustomExtHighlighter::~TCustomExtHighlighter() = default;
+TCustomExtHighlighter::~TCustomExtHighlighter()
+{
+    setSubHighlighter(nullptr);
+}
 
 void TCustomExtHighlighter::setSeparators(const CharSet& s)
 {
@@ -21,15 +24,19 @@ void TCustomExtHighlighter::setSeparators(const CharSet& s)
 
 void TCustomExtHighlighter::setSubHighlighter(TStyledHighlighter* h)
 {
-    if (h == this)
+    if (h == this || h == sub)
         return;
+    if (sub)
+        sub->removeChainUser(this);
     sub = h;
+    if (sub)
+        sub->addChainUser(this);
 }
 
 void TCustomExtHighlighter::ComponentRemoved(TStyledHighlighter* component)
 {
     if (component == sub)
-        sub = nullptr;
+        setSubHighlighter(nullptr);
 }
 
 void TCustomExtHighlighter::ContextNotification(int context)

@@ -54,7 +54,7 @@ public:
                      int baseIndex) override;
     void ContextNotification(int context) override;
     // Notice that a component is going away (clears SubHighlighter when it is that one).
-    void ComponentRemoved(TStyledHighlighter* component);
+    void ComponentRemoved(TStyledHighlighter* component) override;
 
 protected:
     // The engine's own keyword pass (without the chain).

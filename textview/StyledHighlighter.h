@@ -25,14 +25,21 @@ public:
                              TStyledNavigator& /*to*/, int /*baseIndex*/) { return false; }
     // Context click notification (operation code 64) passed along the chain.
     virtual void ContextNotification(int /*context*/) {}
+    // Notice that a component this one refers to is going away.
+    virtual void ComponentRemoved(TStyledHighlighter* /*component*/) {}
 
     // Asks every attached document to re-highlight all its text.
     void ReapplyToViews();
     const std::vector<StyledDocument*>& views() const { return attached; }
 
+    // Highlighters chaining to this one hear of its destruction.
+    void addChainUser(TStyledHighlighter* h) { chainUsers.push_back(h); }
+    void removeChainUser(TStyledHighlighter* h);
+
 private:
     friend class StyledDocument;
     std::vector<StyledDocument*> attached;
+    std::vector<TStyledHighlighter*> chainUsers;
 };
 
 } // namespace kbl

@@ -207,3 +207,20 @@ TEST(NumberHighlighter, SeparatorsAsText)
     doc.setText(text);
     EXPECT_EQ(contexts(doc, 0), expected);
 }
+
+TEST(EngineChain, DestroyingTheNextHighlighterClearsTheLink)
+{
+    TCustomExtHighlighter first;
+    {
+        TCustomExtHighlighter second;
+        first.setSubHighlighter(&second);
+        EXPECT_EQ(first.SubHighlighter(), &second);
+    }
+    EXPECT_EQ(first.SubHighlighter(), nullptr);
+    StyledDocument doc;
+    {
+        TCustomExtHighlighter h;
+        doc.setHighlighter(&h);
+    }
+    EXPECT_EQ(doc.Highlighter(), nullptr);
+}
