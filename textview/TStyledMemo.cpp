@@ -1695,20 +1695,13 @@ void TStyledMemo::contextClick(QPoint pt, bool)
 {
     if (!doc->OnContext && !doc->Highlighter())
         return;
-    const qint64 pos = pointToPosition(pt);
-    const int pi = doc->paragraphAt(pos);
-    const qint32 off = qint32(pos - doc->paragraph(pi).Start);
-    const FormatRecord r = doc->recordInForce(pi, off);
-    if (!r.isDynamic() || r.context() == 0)
+    StyledDocument::ContextStretch cs;
+    if (!doc->contextAt(pointToPosition(pt), cs))
         return;
-    const int ri = doc->upperRecordIndex(pi, off);
-    const qint64 start = doc->paragraph(pi).Start + (ri > 0 ? doc->record(pi, ri - 1).Offset : 0);
-    const qint64 stop = doc->paragraph(pi).Start +
-                        (ri < doc->recordCount(pi) ? doc->record(pi, ri).Offset : doc->paragraph(pi).length());
     if (doc->Highlighter())
-        doc->Highlighter()->ContextNotification(r.context());
+        doc->Highlighter()->ContextNotification(cs.context);
     if (doc->OnContext)
-        doc->OnContext(r.context(), start, stop);
+        doc->OnContext(cs.context, cs.start, cs.end);
 }
 
 void TStyledMemo::dropSelection(qint64 to, bool copy)

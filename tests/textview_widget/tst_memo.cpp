@@ -665,3 +665,25 @@ TEST(MemoKeys, UndoAndRedoRestoreTextAndSelection)
     EXPECT_FALSE(m.CanUndo());
     EXPECT_THROW(m.setUndoMaxLevel(134217728), std::out_of_range);
 }
+
+TEST(MemoMouse, ReleaseOverHighlightedTextReportsItsContext)
+{
+    View v(u"plain marked plain");
+    TStyledMemo& m = v.memo;
+    FormatRecord rec;
+    rec.Context = 7;
+    m.document().ApplyFormat(6, 12, rec, true);
+    int context = 0;
+    qint64 from = -1, to = -1;
+    m.document().OnContext = [&](int c, qint64 s, qint64 e) {
+        context = c;
+        from = s;
+        to = e;
+    };
+    QTest::mouseClick(m.viewport(), Qt::LeftButton, Qt::NoModifier, v.pointOf(2));
+    EXPECT_EQ(context, 0);
+    QTest::mouseClick(m.viewport(), Qt::LeftButton, Qt::NoModifier, v.pointOf(8));
+    EXPECT_EQ(context, 7);
+    EXPECT_EQ(from, 6);
+    EXPECT_EQ(to, 12);
+}
