@@ -186,6 +186,13 @@ void TStyledMemo::scheduleBackground()
     QCoreApplication::postEvent(this, new QEvent(BackgroundEvent), Qt::LowEventPriority);
 }
 
+void TStyledMemo::runLayoutSlice()
+{
+    const int before = doc->paragraphCount();
+    doc->doBackgroundWork(std::chrono::milliseconds(25));
+    totalLines += doc->paragraphCount() - before;
+}
+
 void TStyledMemo::runBackgroundSlice()
 {
     backgroundPosted = false;
@@ -595,6 +602,9 @@ void TStyledMemo::setSelPar(int par)
 qint64 TStyledMemo::SelLine()
 {
     const int pi = caret->paraIndex();
+    // A line number counts the wrapped lines of every paragraph before the caret's.
+    while (doc->laidOutUpTo() <= pi && doc->workPending())
+        runLayoutSlice();
     doc->ensureLaidOut(pi);
     return doc->firstLine(pi) + subLineOf(pi, caret->offset());
 }
@@ -608,7 +618,7 @@ void TStyledMemo::setSelLine(qint64 line)
         const int pi = doc->laidOutUpTo();
         if (doc->firstLine(pi) > line)
             break;
-        doc->doBackgroundWork(std::chrono::milliseconds(25));
+        runLayoutSlice();
     }
     updateScrollBars();
     const LinePos lp = locateLine(line);
@@ -981,8 +991,7 @@ void TStyledMemo::setTopLine(qint64 line)
 void TStyledMemo::setVerticalOffset(qint64 v)
 {
     const qint64 old = verticalOffset();
-    v = std::clamp<qint64>(v, 0, std::max(old, maxVerticalOffset()));
-    v = std::min(v, std::max<qint64>(maxVerticalOffset(), 0));
+    v = std::clamp<qint64>(v, 0, maxVerticalOffset());
     if (v == old)
         return;
     top = locateLine(v / lh);

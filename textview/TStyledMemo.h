@@ -222,6 +222,7 @@ private:
     void afterLoad();
     void scheduleBackground();
     void runBackgroundSlice();
+    void runLayoutSlice(); // one slice of background work, run synchronously
     void recountLines();
 
     // Line geometry.

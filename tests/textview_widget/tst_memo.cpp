@@ -687,3 +687,26 @@ TEST(MemoMouse, ReleaseOverHighlightedTextReportsItsContext)
     EXPECT_EQ(from, 6);
     EXPECT_EQ(to, 12);
 }
+
+TEST(MemoSelection, LineNumbersOfAHiddenViewCountEveryWrappedLineBefore)
+{
+    // As the declaration scanner uses it: load, search, read the line.
+    QString text;
+    for (int i = 0; i < 3000; ++i)
+        text += QString(60, u'x') + QStringLiteral(" ") + QString(60, u'y') + QStringLiteral("\r\n");
+    text += QStringLiteral("target");
+    TStyledMemo m;
+    m.setFrameShape(QFrame::NoFrame);
+    m.setFont(testFont());
+    m.setScrollBars(ssNone);
+    const qreal w61 = 61 * m.fontSet().advance(0, u'x');
+    m.resize(int(w61) + m.LeftMargin() + m.RightMargin() + 2, 100);
+    m.setText(text); // background loading and layout, never run here
+    ASSERT_TRUE(m.SearchText(QStringLiteral("target"), true, true, false));
+    EXPECT_EQ(m.SelPar(), 3000);
+    EXPECT_EQ(m.SelLine(), 6000);
+    EXPECT_EQ(m.SelCol(), 6);
+    m.setSelLine(4001);
+    EXPECT_EQ(m.SelPar(), 2000);
+    EXPECT_EQ(m.SelStart(), m.document().paragraph(2000).Start + 61);
+}
