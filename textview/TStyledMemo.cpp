@@ -213,14 +213,6 @@ bool TStyledMemo::event(QEvent* e)
         runBackgroundSlice();
         return true;
     }
-    if (e->type() == QEvent::ShortcutOverride) {
-        // Copy must reach the view even where a window binds the same keys.
-        auto* k = static_cast<QKeyEvent*>(e);
-        if (k->matches(QKeySequence::Copy)) {
-            e->accept();
-            return true;
-        }
-    }
     return QAbstractScrollArea::event(e);
 }
 
