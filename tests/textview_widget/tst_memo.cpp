@@ -104,7 +104,7 @@ TEST(MemoSelection, HiddenViewWrapsAtItsOwnWidth)
     EXPECT_EQ(m.SelLine(), lines0);
 }
 
-TEST(MemoKeys, WordMovesStopWhereDesigned)
+TEST(MemoKeys, WordMovesStopAtWordStartsAndParagraphEnds)
 {
     View v(u"foo bar,baz\r\nqux");
     TStyledMemo& m = v.memo;
@@ -242,7 +242,7 @@ TEST(MemoClipboard, CopyOfNothingLeavesTheClipboardAndPasteInserts)
     EXPECT_EQ(m.Text(), QStringLiteral("a1bc\r\nd2ef"));
 }
 
-TEST(MemoSearch, ForwardAndBackwardPlaceTheCaretAsDesigned)
+TEST(MemoSearch, ForwardLeavesTheCaretBehindBackwardBeforeTheMatch)
 {
     View v(u"one two one\r\nTwo twofold one", 400, 200, false);
     TStyledMemo& m = v.memo;
