@@ -25,11 +25,11 @@ public:
     virtual void setSelLength(qint64 length) = 0;
     virtual int SelPar() const = 0;
     virtual void setSelPar(int para) = 0;
-    virtual qint64 SelLine() const = 0;
-    virtual int SelCol() const = 0;
+    virtual qint64 SelLine() = 0;
+    virtual int SelCol() = 0;
     virtual void setSelCol(int column) = 0;
     virtual void setTopLine(qint64 line) = 0;
-    virtual qint64 DisplayLineCount() const = 0;
+    virtual qint64 DisplayLineCount() = 0;
 };
 
 } // namespace viewer
