@@ -832,6 +832,13 @@ void StyledDocument::setLineTable(int para, std::vector<DisplayLine> lines)
     lineMark = std::min(lineMark, para + 1);
 }
 
+void StyledDocument::invalidateLayout()
+{
+    for (ParagraphInfo& p : paras)
+        p.LayoutDone = false;
+    layoutMark = 0;
+}
+
 // ---- editing ----
 
 void StyledDocument::updateStarts(int fromPara)

@@ -171,6 +171,8 @@ public:
     qint64 firstLine(int para);
     qint64 displayLineCount();
     void setLineTable(int para, std::vector<DisplayLine> lines);
+    // Clears every layout flag (the view's width or font changed); parsing stays done.
+    void invalidateLayout();
 
     // Counts passes, for tests of incremental highlighting.
     struct PassCounters { qint64 regionPasses = 0; qint64 keywordPasses = 0; };
