@@ -104,7 +104,8 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
         allowed = mayHighlight(*cur);
     };
 
-    std::vector<std::pair<qint32, qint32>> hits;
+    thread_local std::vector<std::pair<qint32, qint32>> hits;
+    hits.clear();
     while (i < E) {
         while (i < N && separators.contains(T[i]))
             ++i;

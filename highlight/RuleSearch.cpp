@@ -110,7 +110,8 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
 {
     const CharSet& seps = *rules.separators;
     index.refresh(list, seps);
-    std::vector<Hit> hits;
+    thread_local std::vector<Hit> hits;
+    hits.clear();
     auto textFor = [&](const TExtKeywordInfo& e) {
         return (e.Options & MatchCase) || !upper ? raw : upper;
     };
@@ -217,8 +218,10 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                                    >= doc.lowerRecordIndex(para, h.start + h.len);
     }
     if (separate) {
-        std::vector<std::pair<qint32, qint32>> stretches;
-        std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+        thread_local std::vector<std::pair<qint32, qint32>> stretches;
+        thread_local std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+        stretches.clear();
+        groups.clear();
         for (size_t i = 0; i < hits.size();) {
             size_t j = i;
             while (j < hits.size() && hits[j].start == hits[i].start)

@@ -54,14 +54,21 @@ quint32 FormatTable::intern(const FormatRecord& rec)
     FormatRecord r = rec;
     r.Offset = 0;
     r.canonicalize();
+    const size_t h = Hash{}(r);
+    quint32& slot = recent[h & (recent.size() - 1)];
+    if (slot < styles.size() && styles[slot].sameStyle(r))
+        return slot;
     auto it = ids.find(r);
-    if (it != ids.end())
+    if (it != ids.end()) {
+        slot = it->second;
         return it->second;
+    }
     if (styles.size() >= 0xFFFFFFF0u)
         throw std::length_error("Too many formats");
     const auto id = quint32(styles.size());
     styles.push_back(r);
     ids.emplace(r, id);
+    slot = id;
     return id;
 }
 

@@ -70,6 +70,8 @@ private:
     };
     std::vector<FormatRecord> styles;
     std::unordered_map<FormatRecord, quint32, Hash, Eq> ids;
+    // Recently interned styles by hash: most lookups repeat a handful of styles.
+    std::array<quint32, 1024> recent{};
 };
 
 } // namespace kbl

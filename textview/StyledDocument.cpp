@@ -81,10 +81,14 @@ StyledDocument::StyledDocument() : ownKeywordIndex(std::make_unique<KeywordIndex
 {
     paras.emplace_back();
     textLen = 2;
+    scratchFrom = std::make_unique<TStyledNavigator>(this);
+    scratchTo = std::make_unique<TStyledNavigator>(this);
 }
 
 StyledDocument::~StyledDocument()
 {
+    scratchFrom.reset();
+    scratchTo.reset();
     setHighlighter(nullptr);
     for (TStyledNavigator* n : navigators)
         n->doc = nullptr;
@@ -485,12 +489,13 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
             n->markStale();
 }
 
-int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
-                                       const StretchBuilder& build)
+int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
+                                 void* build, bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&))
 {
     ParagraphInfo& para = paragraph(pi);
     const std::vector<StoredRecord>& old = para.Formats;
-    std::vector<StoredRecord> out;
+    std::vector<StoredRecord>& out = mergeBuffer;
+    out.clear();
     out.reserve(old.size() + 2 * stretches.size());
     size_t oi = 0;
     int applied = 0;
@@ -518,7 +523,7 @@ int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint3
             ++oj;
         }
         FormatRecord rec;
-        if (!build(i, table.at(cur), rec))
+        if (!call(build, i, table.at(cur), rec))
             continue;
         // Accepted: the records at s are replaced; the state in force resumes at e.
         out.resize(out.size() - atS);
@@ -527,16 +532,21 @@ int StyledDocument::applyFormatsMerged(int pi, const std::vector<std::pair<qint3
         rec.Attribute |= 0x80;
         rec.Offset = s;
         out.push_back(table.store(rec));
-        remembered.StartKeyLen = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
-        remembered.Offset = e;
-        out.push_back(table.store(remembered));
+        const auto keyLeft = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
+        if (keyLeft == remembered.StartKeyLen) {
+            out.push_back({e, cur});
+        } else {
+            remembered.StartKeyLen = keyLeft;
+            remembered.Offset = e;
+            out.push_back(table.store(remembered));
+        }
         inForce = out.back().style;
         inForcePos = e;
         ++applied;
     }
     out.insert(out.end(), old.begin() + qsizetype(oi), old.end());
     if (applied) {
-        para.Formats = std::move(out);
+        para.Formats.assign(out.begin(), out.end());
         for (TStyledNavigator* n : navigators)
             if (n->para == pi)
                 n->markStale();
@@ -589,7 +599,8 @@ void StyledDocument::regionPass(int pi)
         startStopKeys.deriveBoundaryFlags(Separators);
     const int ownCount = startStopKeys.count();
     if (highlighter || ownKeys) {
-        TStyledNavigator from(this), to(this);
+        TStyledNavigator& from = *scratchFrom;
+        TStyledNavigator& to = *scratchTo;
         qint32 pos = 0;
         int stuck = 0;
         for (int guard = 0; guard < 4 * len + 64; ++guard) {
@@ -683,7 +694,8 @@ void StyledDocument::keywordPass(int pi)
 {
     ++counters.keywordPasses;
     if (highlighter) {
-        TStyledNavigator from(this), to(this);
+        TStyledNavigator& from = *scratchFrom;
+        TStyledNavigator& to = *scratchTo;
         from.setParaOffset(pi, 0);
         to.setParaOffset(pi, paras[size_t(pi)].length());
         highlighter->ApplyKeywords(*this, from, to, keywords.count());

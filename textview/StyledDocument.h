@@ -145,9 +145,14 @@ public:
     // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
     // gets the record in force at the stretch start and fills the record to lay over it,
     // or returns false to leave the stretch alone. Returns the stretches applied.
-    using StretchBuilder = std::function<bool(size_t, const FormatRecord&, FormatRecord&)>;
+    template <typename Build>
     int applyFormatsMerged(int para, const std::vector<std::pair<qint32, qint32>>& stretches,
-                           const StretchBuilder& build);
+                           Build&& build)
+    {
+        return mergeFormats(para, stretches, &build, [](void* b, size_t i, const FormatRecord& c, FormatRecord& r) {
+            return (*static_cast<std::remove_reference_t<Build>*>(b))(i, c, r);
+        });
+    }
     void markNavigatorsStale(int firstPara, int lastPara, qint64 pos);
     void ReapplyKeywords();
 
@@ -182,6 +187,10 @@ public:
 private:
     friend class TStyledNavigator;
     void load(QStringView text);
+    int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
+                     bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&));
+    std::vector<StoredRecord> mergeBuffer;
+    std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
     void regionPass(int para);
     void keywordPass(int para);
     void ownKeywordPass(int para);
