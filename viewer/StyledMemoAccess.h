@@ -15,7 +15,11 @@ public:
     {
         return para >= 0 && para < paragraphCount() ? m.document().paragraphText(para) : QString();
     }
-    bool textEmpty() const override { return m.document().textLength() == 0; }
+    bool textEmpty() const override
+    {
+        const kbl::StyledDocument& doc = m.document();
+        return doc.paragraphCount() == 1 && doc.paragraph(0).length() == 0;
+    }
 
     bool SearchText(const QString& text, bool forward, bool matchCase, bool wholeWord) override
     {

@@ -25,11 +25,11 @@ public:
     void setSelLength(qint64 length) override { selLength = length; }
     int SelPar() const override { return par; }
     void setSelPar(int p) override;
-    qint64 SelLine() const override { return par; }
-    int SelCol() const override { return col; }
+    qint64 SelLine() override { return par; }
+    int SelCol() override { return col; }
     void setSelCol(int c) override { col = std::clamp(c, 0, int(paras[par].size())); }
     void setTopLine(qint64 line) override { topLine = line; }
-    qint64 DisplayLineCount() const override { return paras.size(); }
+    qint64 DisplayLineCount() override { return paras.size(); }
 
     QStringList paras;
     QString seps;
