@@ -97,7 +97,7 @@ void TCustomExtHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator&
 bool TCustomExtHighlighter::FindStartKey(StyledDocument& doc, TStyledNavigator& from,
                                          TStyledNavigator& to, int baseIndex)
 {
-    if (from.recordInForce().level() >= MaxNestingLevel)
+    if (doc.styleInForce(from.paraIndex(), from.offset()).level() >= MaxNestingLevel)
         return false;
     regionBase = baseIndex;
     if (Active && !startStopList.isEmpty()
@@ -110,7 +110,7 @@ bool TCustomExtHighlighter::FindStopKey(StyledDocument& doc, TStyledNavigator& f
                                         TStyledNavigator& to, int baseIndex)
 {
     regionBase = baseIndex;
-    const FormatRecord cur = from.recordInForce();
+    const FormatRecord& cur = doc.styleInForce(from.paraIndex(), from.offset());
     if (cur.level() < 0)
         return false;
     const qint16 t = cur.topRule();

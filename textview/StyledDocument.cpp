@@ -359,8 +359,10 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
     auto& f = paragraph(para).Formats;
     if (index < 0 || index > int(f.size()))
         throwListIndexOutOfBounds();
+    // Grow by a fraction so that very long paragraphs do not copy their records over
+    // and over.
     if (f.size() == f.capacity())
-        f.reserve(f.size() + f.size() / 64 + 4);
+        f.reserve(f.size() + f.size() / 8 + 4);
     f.insert(f.begin() + index, table.store(r));
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
@@ -546,6 +548,9 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
     }
     out.insert(out.end(), old.begin() + qsizetype(oi), old.end());
     if (applied) {
+        // Room for a few more records: the number pass usually follows the keyword pass.
+        if (para.Formats.capacity() < out.size())
+            para.Formats.reserve(out.size() + 4);
         para.Formats.assign(out.begin(), out.end());
         for (TStyledNavigator* n : navigators)
             if (n->para == pi)
@@ -616,20 +621,21 @@ void StyledDocument::regionPass(int pi)
                     }
                 }
             }
-            const FormatRecord cur = recordInForce(pi, pos);
+            const FormatRecord& cur = styleInForce(pi, pos);
+            const int curLevel = cur.level();
+            const qint16 t = cur.topRule(); // read now: interning may move the table
             bool stopFound = false;
             qint32 stopEnd = pos, stopStart = bound;
-            if (cur.level() >= 0) {
+            if (curLevel >= 0) {
                 from.setParaOffset(pi, pos);
                 to.setParaOffset(pi, bound);
-                const qint16 t = cur.topRule();
                 if (isRegionId(t) && regionIndex(t) < ownCount)
                     stopFound = ownStopSearch(from, to, regionIndex(t));
                 else if (highlighter)
                     stopFound = highlighter->FindStopKey(*this, from, to, ownCount);
                 if (stopFound) {
                     stopEnd = to.offset();
-                    stopStart = std::max(pos, stopEnd - qint32(recordInForce(pi, pos).StopKeyLen));
+                    stopStart = std::max(pos, stopEnd - qint32(styleInForce(pi, pos).StopKeyLen));
                 }
             }
             bool startFound = false;
@@ -678,10 +684,10 @@ void StyledDocument::propagate(int pi)
 {
     if (pi + 1 >= paragraphCount())
         return;
-    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length());
     ParagraphInfo& next = paras[size_t(pi + 1)];
-    if (table.at(next.StartFormat).sameState(end))
+    if (table.at(next.StartFormat).sameState(styleInForce(pi, paras[size_t(pi)].length())))
         return;
+    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length());
     if (!end.isDynamic())
         end.Attribute = quint8((end.Attribute & 0xC0) | next.StaticStyle);
     end.StartKeyLen = 0;
@@ -743,7 +749,7 @@ bool StyledDocument::ownStopSearch(TStyledNavigator& from, TStyledNavigator& to,
 
 bool StyledDocument::ownStartSearch(TStyledNavigator& from, TStyledNavigator& to)
 {
-    if (from.recordInForce().level() >= MaxNestingLevel)
+    if (styleInForce(from.paraIndex(), from.offset()).level() >= MaxNestingLevel)
         return false;
     RuleSet rules;
     rules.separators = &Separators;

@@ -15,7 +15,9 @@
 #include <Qsci/qsciscintilla.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
@@ -129,49 +131,60 @@ int main(int argc, char** argv)
     const double mb = double(text.size()) / 1e6;
     std::printf("text: %.1f MB, %lld characters\n", mb, qlonglong(text.size()));
 
-    double ourSeconds = 0;
-    {
-        resetPeak();
-        const long baseKb = procStatusKb("VmRSS:");
-        QElapsedTimer t;
-        t.start();
-        kbl::TOOPHighlighter highlighter;
-        kbl::applyFileViewerStyles(highlighter);
-        kbl::StyledDocument doc;
-        doc.UpdateMode = kbl::umOnNeed;
-        doc.ApplyKeyWords = false;
-        doc.setHighlighter(&highlighter);
-        doc.setText(text);
-        const double loadSeconds = double(t.nsecsElapsed()) / 1e9;
-        t.restart();
-        for (int i = 0; i < doc.paragraphCount(); ++i)
-            doc.ensureParsed(i);
-        ourSeconds = double(t.nsecsElapsed()) / 1e9;
-        const long peakKb = procStatusKb("VmHWM:");
-        qint64 records = 0;
-        for (int i = 0; i < doc.paragraphCount(); ++i)
-            records += doc.recordCount(i);
-        std::printf("ours: load %.3f s (%.1f MB/s), highlight %.3f s (%.1f MB/s), "
-                    "%d paragraphs, %lld format records, %zu interned formats\n",
-                    loadSeconds, mb / loadSeconds, ourSeconds, mb / ourSeconds,
-                    doc.paragraphCount(), records, doc.formats().size());
-        std::printf("ours: peak memory %.2f bytes per character of text\n",
-                    double(peakKb - baseKb) * 1024.0 / double(text.size()));
-    }
-
+    // The machine is shared: each side runs several times, interleaved, and its best run
+    // counts.
+    constexpr int rounds = 3;
+    double ourBest = 1e9, loadBest = 1e9;
 #ifdef KBL_HAVE_QSCINTILLA
-    {
-        QsciScintilla editor;
-        QsciLexerPascal lexer;
-        editor.setLexer(&lexer);
-        editor.setText(text);
+    double qsciBest = 1e9;
+    QsciScintilla editor;
+    QsciLexerPascal lexer;
+    editor.setLexer(&lexer);
+    editor.setText(text);
+#endif
+    for (int round = 0; round < rounds; ++round) {
+        {
+            resetPeak();
+            const long baseKb = procStatusKb("VmRSS:");
+            QElapsedTimer t;
+            t.start();
+            kbl::TOOPHighlighter highlighter;
+            kbl::applyFileViewerStyles(highlighter);
+            kbl::StyledDocument doc;
+            doc.UpdateMode = kbl::umOnNeed;
+            doc.ApplyKeyWords = false;
+            doc.setHighlighter(&highlighter);
+            doc.setText(text);
+            loadBest = std::min(loadBest, double(t.nsecsElapsed()) / 1e9);
+            t.restart();
+            for (int i = 0; i < doc.paragraphCount(); ++i)
+                doc.ensureParsed(i);
+            const double seconds = double(t.nsecsElapsed()) / 1e9;
+            ourBest = std::min(ourBest, seconds);
+            const long peakKb = procStatusKb("VmHWM:");
+            if (round == 0) {
+                qint64 records = 0;
+                for (int i = 0; i < doc.paragraphCount(); ++i)
+                    records += doc.recordCount(i);
+                std::printf("ours: %d paragraphs, %lld format records, %zu interned formats\n",
+                            doc.paragraphCount(), records, doc.formats().size());
+                std::printf("ours: peak memory %.2f bytes per character of text\n",
+                            double(peakKb - baseKb) * 1024.0 / double(text.size()));
+            }
+        }
+#ifdef KBL_HAVE_QSCINTILLA
+        editor.SendScintilla(QsciScintillaBase::SCI_CLEARDOCUMENTSTYLE);
         QElapsedTimer t;
         t.start();
         editor.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0, -1);
-        const double qsciSeconds = double(t.nsecsElapsed()) / 1e9;
-        std::printf("QScintilla Pascal lexer: %.3f s (%.1f MB/s)\n", qsciSeconds, mb / qsciSeconds);
-        std::printf("ratio ours/QScintilla: %.2f\n", ourSeconds / qsciSeconds);
+        qsciBest = std::min(qsciBest, double(t.nsecsElapsed()) / 1e9);
+#endif
     }
+    std::printf("ours: load %.3f s (%.1f MB/s), highlight %.3f s (%.1f MB/s)\n", loadBest,
+                mb / loadBest, ourBest, mb / ourBest);
+#ifdef KBL_HAVE_QSCINTILLA
+    std::printf("QScintilla Pascal lexer: %.3f s (%.1f MB/s)\n", qsciBest, mb / qsciBest);
+    std::printf("ratio ours/QScintilla: %.2f\n", ourBest / qsciBest);
 #else
     std::printf("QScintilla not available: no ratio\n");
 #endif
