@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "highlight/OOPHighlighter.h"
 #include "platform/Colors.h"
+#include "platform/TextCodec.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/DeclarationScanner.h"
 #include "viewer/FindDialog.h"
@@ -247,7 +248,8 @@ bool TForm3::BeginViewerFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()).toStdString());
-    styledmemo->loadFromBytes(file.readAll());
+    m_loadedText = platform::decodeText(file.readAll());
+    styledmemo->setText(m_loadedText);
     return m_highlight;
 }
 
@@ -378,23 +380,22 @@ void TForm3::ScanDeclarations()
 
         ScanMemo->setGeometry(styledmemo->geometry());
         ScanMemo->setWordWrap(true);
-        ScanMemo->setText(styledmemo->Text());
+        // The text as loaded is the view's text; it saves joining the paragraphs again.
+        ScanMemo->setText(m_loadedText.isNull() ? styledmemo->Text() : m_loadedText);
         processPendingMessages(1);
         if (m_rescan)
             continue;
 
         const viewer::DeclarationScan scan = viewer::scanDeclarations(*m_scanAccess, removeParams);
-        if (jumper) {
-            for (const viewer::MethodEntry& e : scan.entries)
-                jumper->addMethod(e.text, e.line, e.image);
-        }
         mnuMethodJumper->setEnabled(scan.jumperEnabled);
         ScanMemo->setText(QStringView());
+        // The rows go in sorted by the jumper's last sorted column and direction.
         if (jumper && !scan.entries.empty())
-            jumper->resortMethods();
+            jumper->setMethods(scan.entries);
     } while (m_rescan);
     ScanMemo->setText(QStringView());
     m_scanning = false;
+    m_loadedText = QString();
 }
 
 // ---- search ----

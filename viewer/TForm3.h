@@ -125,5 +125,6 @@ private:
     bool m_scanning = false;
     bool m_rescan = false;
     QString m_pendingPath;
+    QString m_loadedText; // the text just loaded, until the scan has copied it
     QPointer<QAction> m_pendingEntry;
 };

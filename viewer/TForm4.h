@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QList>
 
+#include <vector>
+
 class IniFile;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -14,7 +16,8 @@ class TForm1;
 
 namespace viewer {
 class MemoAccess;
-}
+struct MethodEntry;
+} // namespace viewer
 
 class TForm4 : public QDialog {
     Q_OBJECT
@@ -27,6 +30,8 @@ public:
     // The list as the scanner fills it.
     void clearMethods();
     void addMethod(const QString& text, int line, int image);
+    // Replaces the rows with `entries`, in the list's current sort order.
+    void setMethods(const std::vector<viewer::MethodEntry>& entries);
     int methodCount() const;
     // Sorts by the last sorted column in the current direction, changing neither.
     void resortMethods();
@@ -59,6 +64,8 @@ protected:
 
 private:
     void sortMethods(int column);
+    QTreeWidgetItem* makeRow(const QString& text, int line, int image) const;
+    void sortRows(std::vector<QTreeWidgetItem*>& rows, int column) const;
 
     TForm1& m_main;
     viewer::MemoAccess* m_target = nullptr;
