@@ -90,6 +90,14 @@ public:
     void setText(QStringView text);           // loads as from a stream
     void loadFromBytes(QByteArrayView bytes); // decodes, then loads
     void clear() { setText(QStringView()); }
+    // Loading in steps: the paragraphs of about the first `firstChars` characters at once,
+    // the rest by loadMore, by the background work, or by finishLoad. A view shows its
+    // first screen of a large text this way before the whole text is read in; whatever
+    // needs the whole text calls finishLoad first.
+    void beginLoad(QString text, qsizetype firstChars = 65536);
+    bool loadPending() const;
+    void loadMore(qsizetype chars);
+    void finishLoad();
     QString text() const;                     // saving: breaks as LineBreak selects
 
     void insertText(qint64 pos, QStringView text);
@@ -168,7 +176,7 @@ public:
     int laidOutUpTo() const { return layoutMark; }
     // Layout and highlighting in a slice of about `budget`; true while work remains.
     bool doBackgroundWork(std::chrono::milliseconds budget = std::chrono::milliseconds(25));
-    bool workPending() const { return layoutMark < paragraphCount(); }
+    bool workPending() const { return loadPending() || layoutMark < paragraphCount(); }
     // Call after loading or re-highlighting: with umImmediate all is done at once.
     void startWork();
 
@@ -186,11 +194,21 @@ public:
 
 private:
     friend class TStyledNavigator;
+    struct LoadCursor {
+        qsizetype next = 0; // first character not read yet
+        quint8 running = 0; // static style there
+        qint64 pos = 0;     // absolute position there
+    };
     void load(QStringView text);
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&));
     std::vector<StoredRecord> mergeBuffer;
     std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    // Reads paragraphs from at.next until one starts at or after stopAt; true at the end.
+    bool scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
+                        std::vector<ParagraphInfo>& into);
+    void loadReset();
+    void endLoad();
     void regionPass(int para);
     void keywordPass(int para);
     void ownKeywordPass(int para);
@@ -206,6 +224,8 @@ private:
 
     std::vector<ParagraphInfo> paras;
     qint64 textLen = 0;
+    QString pendingText; // null unless a load is under way
+    LoadCursor pending;
     FormatTable table;
     TKeywordList keywords;
     TStartStopKeyList startStopKeys;

@@ -104,10 +104,24 @@ TStyledMemo::~TStyledMemo()
 
 // ---- text ----
 
-void TStyledMemo::setText(QStringView text)
+void TStyledMemo::setText(const QString& text)
 {
-    doc->setText(text);
+    if (doc->UpdateMode == umBackground)
+        doc->beginLoad(text);
+    else
+        doc->setText(text);
     afterLoad();
+}
+
+void TStyledMemo::finishLoad()
+{
+    if (!doc->loadPending())
+        return;
+    const int before = doc->paragraphCount();
+    doc->finishLoad();
+    totalLines += doc->paragraphCount() - before;
+    updateScrollBars();
+    scheduleBackground();
 }
 
 void TStyledMemo::loadFromBytes(QByteArrayView bytes)
@@ -138,6 +152,7 @@ void TStyledMemo::afterLoad()
 
 void TStyledMemo::ReapplyKeywords()
 {
+    finishLoad();
     doc->ReapplyKeywords();
     scheduleBackground();
 }
@@ -150,6 +165,7 @@ void TStyledMemo::setHighlighter(TStyledHighlighter* h)
 
 void TStyledMemo::finishBackgroundWork()
 {
+    finishLoad();
     while (doc->doBackgroundWork(std::chrono::milliseconds(1000))) {
     }
     updateScrollBars();
@@ -173,7 +189,9 @@ void TStyledMemo::runBackgroundSlice()
 {
     backgroundPosted = false;
     const qint64 oldTop = topLine;
+    const int before = doc->paragraphCount();
     const bool more = doc->doBackgroundWork(std::chrono::milliseconds(25));
+    totalLines += doc->paragraphCount() - before; // paragraphs read in: one line each so far
     updateScrollBars();
     if (topLine != oldTop)
         emit OnVScroll();
@@ -292,6 +310,7 @@ void TStyledMemo::recountLines()
 
 qint64 TStyledMemo::DisplayLineCount()
 {
+    finishLoad();
     return totalLines;
 }
 
@@ -537,6 +556,8 @@ qint64 TStyledMemo::SelStart() const
 
 void TStyledMemo::setSelStart(qint64 pos)
 {
+    if (pos >= doc->textLength())
+        finishLoad();
     rememberedX = -1;
     moveCaret(clampPos(pos), false);
 }
@@ -563,6 +584,7 @@ int TStyledMemo::SelPar() const
 
 void TStyledMemo::setSelPar(int par)
 {
+    finishLoad();
     setSelLength(0);
     par = std::clamp(par, 0, doc->paragraphCount() - 1);
     setSelStart(doc->paragraph(par).Start);
@@ -577,6 +599,7 @@ qint64 TStyledMemo::SelLine()
 
 void TStyledMemo::setSelLine(qint64 line)
 {
+    finishLoad();
     line = std::max<qint64>(0, line);
     // Lay out until the line exists.
     while (doc->laidOutUpTo() < doc->paragraphCount()) {
@@ -649,6 +672,7 @@ QString TStyledMemo::SelText() const
 
 void TStyledMemo::SelectAll()
 {
+    finishLoad();
     setSelStart(doc->textLength());
     setSelLength(-doc->textLength());
 }
@@ -874,6 +898,7 @@ void TStyledMemo::ScrollInView()
 
 bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, bool wholeWord)
 {
+    finishLoad();
     if (text.isEmpty())
         return false;
     std::u16string needle(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
@@ -956,6 +981,7 @@ void TStyledMemo::CutToClipboard()
 
 void TStyledMemo::PasteFromClipboard()
 {
+    finishLoad();
     if (ReadOnly)
         return;
     const QMimeData* mime = QApplication::clipboard()->mimeData();
@@ -998,6 +1024,7 @@ void TStyledMemo::InsertText(const QString& text)
 
 void TStyledMemo::replaceSelection(const QString& text)
 {
+    finishLoad();
     const qint64 a = std::min(caret->pos(), anchor->pos());
     const qint64 b = std::max(caret->pos(), anchor->pos());
     if (b > a)
@@ -1019,6 +1046,7 @@ void TStyledMemo::replaceSelection(const QString& text)
 
 void TStyledMemo::toggleCode(char16_t code)
 {
+    finishLoad();
     if (ReadOnly || SelLength() == 0 || !doc->StaticFormat())
         return;
     const qint64 a = std::min(caret->pos(), anchor->pos());
@@ -1118,7 +1146,11 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
         case Qt::Key_Up: setVerticalOffset(v - lh); break;
         case Qt::Key_Down: setVerticalOffset(v + lh); break;
         case Qt::Key_PageUp: setVerticalOffset(ctrl ? 0 : v - (linesPerPage() - 1) * lh); break;
-        case Qt::Key_PageDown: setVerticalOffset(ctrl ? maxVerticalOffset() : v + (linesPerPage() - 1) * lh); break;
+        case Qt::Key_PageDown:
+            if (ctrl)
+                finishLoad();
+            setVerticalOffset(ctrl ? maxVerticalOffset() : v + (linesPerPage() - 1) * lh);
+            break;
         case Qt::Key_Left: setHorizontalOffset(hOffset - int(fonts.spaceWidth())); break;
         case Qt::Key_Right: setHorizontalOffset(hOffset + int(fonts.spaceWidth())); break;
         case Qt::Key_Home: setHorizontalOffset(0); break;
@@ -1164,9 +1196,10 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
         }
         break;
     case Qt::Key_End:
-        if (ctrl)
+        if (ctrl) {
+            finishLoad();
             pos = clampPos(doc->textLength());
-        else {
+        } else {
             const int pi = caret->paraIndex();
             doc->ensureLaidOut(pi);
             const int sub = subLineOf(pi, caret->offset());
@@ -1412,7 +1445,7 @@ void TStyledMemo::mouseDoubleClickEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton || displayOnly)
         return;
-    selectWordAt(caret->pos());
+    selectWordAt(pointToPosition(e->position().toPoint()));
     drag = Drag::None;
 }
 

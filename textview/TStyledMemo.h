@@ -61,9 +61,13 @@ public:
     const StyledDocument& document() const { return *doc; }
 
     // ---- text ----
-    void setText(QStringView text);
+    // With umBackground the text is read in steps after the first screen.
+    void setText(const QString& text);
+    void setText(QStringView text) { setText(text.toString()); }
     void loadFromBytes(QByteArrayView bytes);
     QString Text() const { return doc->text(); }
+    // Reads in whatever part of a text is still waiting (operations on the whole text).
+    void finishLoad();
     void ReapplyKeywords();
     void setHighlighter(TStyledHighlighter* h);
     CharSet& Separators() { return doc->Separators; }
