@@ -161,6 +161,9 @@ void TForm3::FormCreate()
     ScanMemo->Separators() = kbl::CharSet(QStringView(ScanSeparators));
     ScanMemo->setLeftMargin(8);
     ScanMemo->setRightMargin(8);
+    // The copy is never painted: it lays out only the lines the scan asks about, when it
+    // asks, instead of in time slices of its own.
+    ScanMemo->document().UpdateMode = kbl::umOnNeed;
     ScanMemo->hide();
     m_scanAccess = std::make_unique<viewer::StyledMemoAccess>(*ScanMemo);
 
@@ -257,9 +260,10 @@ void TForm3::FinishViewerFile()
 {
     ScanDeclarations();
     if (m_highlight) {
-        styledmemo->setHighlighter(OOPHighlighter1.get());
+        // Attaching re-highlights the whole text; with keywords switched on first, that
+        // is the one re-highlighting the load needs.
         styledmemo->document().ApplyKeyWords = true;
-        styledmemo->ReapplyKeywords();
+        styledmemo->setHighlighter(OOPHighlighter1.get());
     }
 }
 
@@ -381,7 +385,10 @@ void TForm3::ScanDeclarations()
         ScanMemo->setGeometry(styledmemo->geometry());
         ScanMemo->setWordWrap(true);
         // The text as loaded is the view's text; it saves joining the paragraphs again.
+        if (m_loadedText.isNull())
+            styledmemo->finishLoad();
         ScanMemo->setText(m_loadedText.isNull() ? styledmemo->Text() : m_loadedText);
+        ScanMemo->finishLoad(); // the scan reads the whole text
         processPendingMessages(1);
         if (m_rescan)
             continue;
