@@ -245,12 +245,16 @@ void TForm3::mnuFileExitClick() { close(); }
 bool TForm3::BeginViewerFile(const QString& path)
 {
     statusbar->setText(u' ' + path);
-    styledmemo->setHighlighter(nullptr);
+    // Detached without re-highlighting the old text, which the new one replaces; only a
+    // failed read keeps the old text, and that is shown plain again.
+    styledmemo->document().setHighlighter(nullptr);
     styledmemo->document().ApplyKeyWords = false;
     m_highlight = viewer::isHighlightedFile(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        styledmemo->ReapplyKeywords();
         throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()).toStdString());
+    }
     m_loadedText = platform::decodeText(file.readAll());
     styledmemo->setText(m_loadedText);
     return m_highlight;

@@ -255,11 +255,16 @@ TEST_F(ViewerTest, TxtFilesArePlainEveryOtherFileIsHighlighted)
 TEST_F(ViewerTest, AFileThatCannotBeReadKeepsTheOldText)
 {
     viewer->LoadViewerFile(file("Main.pas", UsualUnit));
+    memo().finishBackgroundWork();
+    ASSERT_GT(memo().document().recordCount(0), 0); // "unit" is bold
     const QString missing = project.filePath("gone.pas");
     EXPECT_THROW(viewer->LoadViewerFile(missing), std::runtime_error);
     EXPECT_EQ(viewer->statusbar->text(), " " + missing);
     EXPECT_EQ(memo().document().paragraphText(0), "unit Main;");
     EXPECT_EQ(memo().document().Highlighter(), nullptr);
+    // The old text stays, shown plain.
+    memo().finishBackgroundWork();
+    EXPECT_EQ(memo().document().recordCount(0), 0);
     // The viewer is not left busy: the next load works.
     viewer->LoadViewerFile(file("b.txt", "b\r\n"));
     EXPECT_EQ(memo().document().paragraphText(0), "b");
