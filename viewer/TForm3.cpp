@@ -273,65 +273,53 @@ void TForm3::FinishViewerFile()
 
 void TForm3::LoadViewerFile(const QString& path, QAction* entry)
 {
-    if (m_busy) {
-        // Asked for from inside the messages that a running load lets through: the
-        // newest request runs once that load has finished.
-        m_pendingPath = path;
-        m_pendingEntry = entry;
-        return;
-    }
-    m_busy = true;
-    try {
+    QPointer<QAction> chosen(entry);
+    runLoad([this, path, chosen] { LoadViewerFile(path, chosen); }, [&] {
         BeginViewerFile(path);
-        if (entry)
-            entry->setChecked(true);
+        if (chosen)
+            chosen->setChecked(true);
         processPendingMessages(2);
         FinishViewerFile();
-    } catch (...) {
-        m_busy = false;
-        m_pendingPath.clear();
-        throw;
-    }
-    m_busy = false;
-    runPendingLoads();
+    });
 }
 
 void TForm3::ViewFile(const QString& path, const QStringList& projectFiles, int openedRow,
                       const std::function<void()>& afterShow)
 {
+    runLoad([this, path, projectFiles, openedRow, afterShow] { ViewFile(path, projectFiles, openedRow, afterShow); },
+            [&] {
+                BeginViewerFile(path);
+                SetProjectFiles(projectFiles, openedRow);
+                show();
+                raise();
+                activateWindow();
+                processPendingMessages(2);
+                if (afterShow)
+                    afterShow();
+                FinishViewerFile();
+            });
+}
+
+void TForm3::runLoad(std::function<void()> request, const std::function<void()>& steps)
+{
     if (m_busy) {
-        m_pendingPath = path;
-        m_pendingEntry = nullptr;
+        // Asked for from inside the messages that a running load lets through: the
+        // newest request runs once that load has finished, so a scan never sees its
+        // text replaced under it.
+        m_pendingLoad = std::move(request);
         return;
     }
     m_busy = true;
     try {
-        BeginViewerFile(path);
-        SetProjectFiles(projectFiles, openedRow);
-        show();
-        raise();
-        activateWindow();
-        processPendingMessages(2);
-        if (afterShow)
-            afterShow();
-        FinishViewerFile();
+        steps();
     } catch (...) {
         m_busy = false;
-        m_pendingPath.clear();
+        m_pendingLoad = nullptr;
         throw;
     }
     m_busy = false;
-    runPendingLoads();
-}
-
-void TForm3::runPendingLoads()
-{
-    if (m_pendingPath.isEmpty())
-        return;
-    const QString path = std::exchange(m_pendingPath, QString());
-    QAction* const entry = m_pendingEntry;
-    m_pendingEntry = nullptr;
-    LoadViewerFile(path, entry);
+    if (m_pendingLoad)
+        std::exchange(m_pendingLoad, nullptr)();
 }
 
 void TForm3::SetProjectFiles(const QStringList& fileNames, int checkedRow)

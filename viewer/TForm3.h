@@ -114,7 +114,7 @@ private:
     void setViewFont(const QFont& font, qint32 color);
     void setViewColor(qint32 color);
     void copyFontToScanMemo();
-    void runPendingLoads();
+    void runLoad(std::function<void()> request, const std::function<void()>& steps);
 
     TForm1& m_main;
     std::unique_ptr<viewer::MemoAccess> m_viewAccess;
@@ -124,7 +124,6 @@ private:
     bool m_busy = false;
     bool m_scanning = false;
     bool m_rescan = false;
-    QString m_pendingPath;
+    std::function<void()> m_pendingLoad;
     QString m_loadedText; // the text just loaded, until the scan has copied it
-    QPointer<QAction> m_pendingEntry;
 };

@@ -84,7 +84,8 @@ TForm4::TForm4(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
     // FormCreate: bounds and sort state; the list is not sorted here.
     IniFile& ini = m_main.settings();
     namespace f4 = settings::form4;
-    setGeometry(ini.read(f4::left), ini.read(f4::top), ini.read(f4::width), ini.read(f4::height));
+    move(ini.read(f4::left), ini.read(f4::top));
+    resize(ini.read(f4::width), ini.read(f4::height));
     lviewMJAscending = ini.read(f4::lviewMJAscending);
     lviewMJLastSortedColumn = ini.read(f4::lviewMJLastSortedColumn);
     FormResize();

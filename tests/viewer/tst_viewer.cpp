@@ -581,12 +581,35 @@ TEST_F(ViewerTest, EscHidesTheWindowAndF1OpensTopicFiveOnlyWithAHelpFile)
 
 TEST_F(ViewerTest, ALoadAskedForDuringALoadRunsAfterIt)
 {
+    const QString first = file("first.txt", numberedLines(30));
     const QString second = file("Second.pas", UsualUnit);
-    // Fires while the first load lets window messages through.
-    QTimer::singleShot(0, [&] { viewer->LoadViewerFile(second); });
-    viewer->LoadViewerFile(file("first.txt", numberedLines(30)));
+    // Fires while the first load lets window messages through; the request waits.
+    QString shownInside;
+    QTimer::singleShot(0, [&] {
+        viewer->LoadViewerFile(second);
+        shownInside = viewer->statusbar->text();
+    });
+    viewer->LoadViewerFile(first);
+    EXPECT_EQ(shownInside, " " + first);
     EXPECT_EQ(viewer->statusbar->text(), " " + second);
     EXPECT_EQ(memo().document().paragraphText(0), "unit Main;");
     EXPECT_EQ(memo().document().Highlighter(), viewer->OOPHighlighter1.get());
+    EXPECT_EQ(jumperList().topLevelItemCount(), 7);
+}
+
+TEST_F(ViewerTest, APanelOpenAskedForDuringALoadRebuildsTheMenuAfterIt)
+{
+    const QString second = file("Second.pas", UsualUnit);
+    file("Second.dfm", "object Form1: TForm1\r\nend\r\n");
+    int rowsInside = -1;
+    QTimer::singleShot(0, [&] {
+        viewer->ViewFile(second, {"Second.pas", "Second.dfm"}, 0);
+        rowsInside = int(viewer->mnuProjectFiles->actions().size());
+    });
+    viewer->LoadViewerFile(file("first.txt", numberedLines(30)));
+    EXPECT_EQ(rowsInside, 0);
+    EXPECT_EQ(viewer->statusbar->text(), " " + second);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->mnuProjectFiles->actions().size(), 2);
     EXPECT_EQ(jumperList().topLevelItemCount(), 7);
 }
