@@ -143,7 +143,7 @@ protected:
 
 } // namespace
 
-TEST_F(ViewerTest, CreationGivesTheDesignedViewsMenuAndDefaults)
+TEST_F(ViewerTest, CreationSetsUpTheViewsMenuAndDefaults)
 {
     EXPECT_EQ(viewer->windowTitle(), "檔案檢視器");
     EXPECT_EQ(viewer->pos(), QPoint(50, 50));
