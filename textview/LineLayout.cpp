@@ -151,7 +151,15 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     const char16_t* t = p.text();
     const qreal avail = params.availableWidth;
     const qreal tab = std::max<qreal>(1, params.tabWidth);
-    StyleWalker style(doc, para, params.staticFormat, fonts.fontStyleBits());
+    // The style changes only at records and static codes: keep the metric variant
+    // between them instead of asking for every character.
+    const std::vector<StoredRecord>& records = p.Formats;
+    const FormatRecord* rec = &doc.formats().at(p.StartFormat);
+    size_t nextRecord = 0;
+    qint32 nextBoundary = -1;
+    quint8 staticStyle = params.staticFormat ? p.StaticStyle : 0;
+    const quint8 fontBits = fonts.fontStyleBits();
+    int var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
 
     std::vector<DisplayLine> lines;
     qint32 lineStart = 0;
@@ -172,10 +180,19 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     };
 
     for (qint32 i = 0; i < n; ++i) {
+        if (i >= nextBoundary) {
+            while (nextRecord < records.size() && records[nextRecord].offset <= i)
+                rec = &doc.formats().at(records[nextRecord++].style);
+            nextBoundary = nextRecord < records.size() ? records[nextRecord].offset : n;
+            var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
+        }
         const char16_t c = t[i];
-        if (style.advanceTo(i))
-            continue; // static code: no width
-        const int var = FontSet::variant(style.style());
+        if (c < 32 && params.staticFormat && isStaticCode(c)) {
+            // Static codes take no width and switch the style for what follows.
+            staticStyle = toggleStaticStyle(staticStyle, c);
+            var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
+            continue;
+        }
         if (c == u' ') {
             wordStart = -1;
             x += fonts.advance(var, c);

@@ -199,6 +199,14 @@ QStringView withoutNul(QStringView input, char16_t replacement, QString& holder)
     holder.replace(QChar(0), QChar(replacement));
     return holder;
 }
+// An upper bound of the paragraphs of a text (one per break character, plus one).
+size_t paragraphsIn(QStringView text)
+{
+    size_t breaks = 0;
+    for (QChar c : text)
+        breaks += (c == u'\r' || c == u'\n');
+    return breaks + 1;
+}
 } // namespace
 
 bool StyledDocument::scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
@@ -259,12 +267,7 @@ void StyledDocument::load(QStringView input)
     const QStringView text = withoutNul(input, NullReplacement, replaced);
 
     std::vector<ParagraphInfo> loaded;
-    {
-        qsizetype breaks = 0;
-        for (QChar c : text)
-            breaks += (c == u'\r' || c == u'\n');
-        loaded.reserve(size_t(breaks + 1));
-    }
+    loaded.reserve(paragraphsIn(text));
     LoadCursor at;
     scanParagraphs(text, at, text.size() + 1, loaded);
     paras = std::move(loaded);
@@ -292,7 +295,8 @@ void StyledDocument::beginLoad(QString input, qsizetype firstChars)
     pendingText.truncate(view.size());
     pending = {};
     paras.clear();
-    paras.reserve(size_t(pendingText.size() / 32 + 16));
+    // Room for every paragraph now: growing the list later would move all of them at once.
+    paras.reserve(paragraphsIn(pendingText));
     const bool done = scanParagraphs(pendingText, pending, std::min(firstChars, pendingText.size()), paras);
     textLen = pending.pos;
     loadReset();

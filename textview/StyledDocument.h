@@ -200,15 +200,15 @@ private:
         qint64 pos = 0;     // absolute position there
     };
     void load(QStringView text);
-    int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
-                     bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&));
-    std::vector<StoredRecord> mergeBuffer;
-    std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
     // Reads paragraphs from at.next until one starts at or after stopAt; true at the end.
     bool scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
                         std::vector<ParagraphInfo>& into);
     void loadReset();
     void endLoad();
+    int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
+                     bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&));
+    std::vector<StoredRecord> mergeBuffer;
+    std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
     void regionPass(int para);
     void keywordPass(int para);
     void ownKeywordPass(int para);

@@ -496,7 +496,7 @@ qint64 TStyledMemo::stepLeft(qint64 pos) const
     if (pos == p.Start)
         return pos - 2; // a paragraph break is one step
     qint64 q = pos - 1;
-    if (doc->StaticFormat())
+    if (doc->StaticFormat() && PassOverCodes)
         while (q > p.Start && isStaticCode(p.at(qint32(q - p.Start))))
             --q;
     return q;
@@ -509,7 +509,7 @@ qint64 TStyledMemo::stepRight(qint64 pos) const
     if (pos >= p.Start + p.length())
         return pi + 1 < doc->paragraphCount() ? p.Start + p.length() + 2 : pos;
     qint64 q = pos + 1;
-    if (doc->StaticFormat())
+    if (doc->StaticFormat() && PassOverCodes)
         while (q < p.Start + p.length() && isStaticCode(p.at(qint32(q - p.Start))))
             ++q;
     return q;
@@ -569,6 +569,7 @@ qint64 TStyledMemo::SelLength() const
 
 void TStyledMemo::setSelLength(qint64 length)
 {
+    setBlockSel(false);
     const qint64 c = caret->pos();
     const qint64 oldA = anchor->pos();
     const qint64 a = clampPos(c + length);
@@ -626,7 +627,7 @@ int TStyledMemo::SelCol()
     for (int i = s; i < off; ++i)
         if (!(doc->StaticFormat() && isStaticCode(p.at(i))))
             ++col;
-    return col;
+    return col + virtualCols;
 }
 
 void TStyledMemo::setSelCol(int col)
@@ -670,6 +671,43 @@ QString TStyledMemo::SelText() const
     return out;
 }
 
+void TStyledMemo::setBlockSel(bool on)
+{
+    if (blockSel != on) {
+        blockSel = on;
+        viewport()->update();
+    }
+}
+
+bool TStyledMemo::blockRange(int para, qint32* from, qint32* to)
+{
+    if (!blockSel)
+        return false;
+    const int pa = anchor->paraIndex();
+    const int pc = caret->paraIndex();
+    if (para < std::min(pa, pc) || para > std::max(pa, pc))
+        return false;
+    const qreal xa = xAtOffset(pa, 0, anchor->offset());
+    const qreal xc = xAtOffset(pc, 0, caret->offset());
+    doc->ensureLaidOut(para);
+    *from = offsetAtX(para, 0, std::min(xa, xc));
+    *to = offsetAtX(para, 0, std::max(xa, xc));
+    return true;
+}
+
+QString TStyledMemo::blockText()
+{
+    QStringList rows;
+    const int pa = anchor->paraIndex();
+    const int pc = caret->paraIndex();
+    for (int pi = std::min(pa, pc); pi <= std::max(pa, pc); ++pi) {
+        qint32 a = 0, b = 0;
+        blockRange(pi, &a, &b);
+        rows << doc->paragraph(pi).view().mid(a, b - a).toString();
+    }
+    return rows.join(QStringLiteral("\r\n"));
+}
+
 void TStyledMemo::SelectAll()
 {
     finishLoad();
@@ -679,6 +717,7 @@ void TStyledMemo::SelectAll()
 
 void TStyledMemo::moveCaret(qint64 pos, bool extend)
 {
+    virtualCols = 0;
     const qint64 oc = caret->pos();
     const qint64 oa = anchor->pos();
     caret->setPos(pos);
@@ -743,7 +782,8 @@ qint64 TStyledMemo::pointToPosition(QPoint pt)
 
 QRect TStyledMemo::caretRect()
 {
-    const QPoint pt = positionToPoint(caret->pos());
+    QPoint pt = positionToPoint(caret->pos());
+    pt.rx() += int(std::lround(virtualCols * fonts.spaceWidth()));
     int w = CaretWidth;
     if (Overwrite && hasOption(smoWideOverwriteCaret) && SelLength() == 0) {
         const char16_t c = charAt(caret->pos());
@@ -972,7 +1012,13 @@ void TStyledMemo::CopyToClipboard()
     if (SelLength() == 0)
         return;
     auto* mime = new QMimeData;
-    mime->setText(SelText());
+    if (blockSel) {
+        // The block marker lets a paste put the rows back into one column.
+        mime->setText(blockText());
+        mime->setData(QString::fromLatin1(BlockTypeMime), QByteArray("1"));
+    } else {
+        mime->setText(SelText());
+    }
     QApplication::clipboard()->setMimeData(mime);
 }
 
@@ -1030,13 +1076,34 @@ void TStyledMemo::InsertText(const QString& text)
 void TStyledMemo::replaceSelection(const QString& text)
 {
     finishLoad();
+    if (blockSel) {
+        // Remove the column from the bottom row up, so earlier positions stay valid.
+        const int pa = anchor->paraIndex();
+        const int pc = caret->paraIndex();
+        qint32 firstFrom = 0, dummy = 0;
+        blockRange(std::min(pa, pc), &firstFrom, &dummy);
+        std::vector<std::pair<qint64, qint64>> cuts;
+        for (int pi = std::min(pa, pc); pi <= std::max(pa, pc); ++pi) {
+            qint32 a = 0, b = 0;
+            blockRange(pi, &a, &b);
+            if (b > a)
+                cuts.emplace_back(doc->paragraph(pi).Start + a, b - a);
+        }
+        const qint64 at = doc->paragraph(std::min(pa, pc)).Start + firstFrom;
+        blockSel = false;
+        for (auto it = cuts.rbegin(); it != cuts.rend(); ++it)
+            doc->deleteText(it->first, it->second);
+        caret->setPos(at);
+        anchor->setPos(at);
+    }
     const qint64 a = std::min(caret->pos(), anchor->pos());
     const qint64 b = std::max(caret->pos(), anchor->pos());
     if (b > a)
         doc->deleteText(a, b - a);
     const qint64 before = doc->textLength();
     if (!text.isEmpty())
-        doc->insertText(a, text);
+        doc->insertText(a, virtualCols > 0 ? QString(virtualCols, u' ') + text : text);
+    virtualCols = 0;
     const qint64 added = doc->textLength() - before;
     recountLines();
     caret->setPos(clampPos(a + added));
@@ -1170,9 +1237,21 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
     bool keepX = false;
     switch (key) {
     case Qt::Key_Left:
+        if (virtualCols > 0 && !ctrl && !shift) {
+            --virtualCols;
+            caretUpdate();
+            return;
+        }
         pos = ctrl ? wordLeft(pos) : stepLeft(pos);
         break;
     case Qt::Key_Right:
+        if (!ctrl && !shift && hasOption(smoKeepColumnPos) && !hasOption(smoWrapCaret) &&
+            caret->offset() == doc->paragraph(caret->paraIndex()).length() && SelLength() == 0) {
+            // Into a virtual column beyond the text instead of onto the next paragraph.
+            ++virtualCols;
+            caretUpdate();
+            return;
+        }
         pos = ctrl ? wordRight(pos) : stepRight(pos);
         break;
     case Qt::Key_Up:
@@ -1220,6 +1299,10 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
     if (nav) {
         if (!keepX)
             rememberedX = -1;
+        const bool block = alt && shift && hasOption(smoBlockSelection) && !wordWrap;
+        if (block && !blockSel && SelLength() != 0)
+            anchor->setPos(caret->pos());
+        setBlockSel(block);
         moveCaret(clampPos(pos), shift);
         ScrollInView();
         return;
@@ -1379,7 +1462,28 @@ void TStyledMemo::mousePressEvent(QMouseEvent* e)
         return;
     }
     rememberedX = -1;
-    moveCaret(pointToPosition(pt), shift);
+    const qint64 at = pointToPosition(pt);
+    const qint64 s0 = std::min(caret->pos(), anchor->pos());
+    const qint64 s1 = std::max(caret->pos(), anchor->pos());
+    if (!ReadOnly && !shift && !blockSel && !hasOption(smoNoDragnDrop) && s0 < s1 && at > s0 && at < s1) {
+        // Grabbing the selection starts a drag of the selected text.
+        drag = Drag::Move;
+        dragStart = at;
+        dragMoved = false;
+        return;
+    }
+    const bool block = (e->modifiers() & Qt::AltModifier) && hasOption(smoBlockSelection) && !wordWrap;
+    setBlockSel(false);
+    moveCaret(at, shift);
+    setBlockSel(block);
+    if (hasOption(smoKeepColumnPos) && !shift) {
+        const QPoint endPt = positionToPoint(at);
+        const int pi = caret->paraIndex();
+        if (caret->offset() == doc->paragraph(pi).length() && pt.x() > endPt.x()) {
+            virtualCols = int((pt.x() - endPt.x()) / fonts.spaceWidth() + 0.5);
+            caretUpdate();
+        }
+    }
     drag = Drag::Text;
 }
 
@@ -1398,6 +1502,11 @@ void TStyledMemo::mouseMoveEvent(QMouseEvent* e)
         }
         return;
     }
+    if (drag == Drag::Move) {
+        dragMoved = dragMoved || pointToPosition(pt) != dragStart;
+        viewport()->setCursor((e->modifiers() & Qt::ControlModifier) ? Qt::DragCopyCursor : Qt::DragMoveCursor);
+        return;
+    }
     if (drag == Drag::Lines) {
         const qint64 v = verticalOffset() + pt.y();
         selectLinesTo(std::clamp<qint64>(v / lh, 0, totalLines - 1));
@@ -1411,6 +1520,12 @@ void TStyledMemo::mouseReleaseEvent(QMouseEvent* e)
 {
     const QPoint pt = e->position().toPoint();
     if (e->button() == Qt::LeftButton) {
+        if (drag == Drag::Move) {
+            drag = Drag::None;
+            viewport()->setCursor(Qt::IBeamCursor);
+            dropSelection(pointToPosition(pt), e->modifiers() & Qt::ControlModifier);
+            return;
+        }
         drag = Drag::None;
         contextClick(pt, false);
         return;
@@ -1444,6 +1559,38 @@ void TStyledMemo::contextClick(QPoint pt, bool)
         doc->Highlighter()->ContextNotification(r.context());
     if (doc->OnContext)
         doc->OnContext(r.context(), start, stop);
+}
+
+void TStyledMemo::dropSelection(qint64 to, bool copy)
+{
+    const qint64 s0 = std::min(caret->pos(), anchor->pos());
+    const qint64 s1 = std::max(caret->pos(), anchor->pos());
+    if (!dragMoved || (to >= s0 && to <= s1)) {
+        // A click into the selection without moving: the caret goes there.
+        moveCaret(to, false);
+        return;
+    }
+    const QString moved = SelText();
+    const qint64 len0 = doc->textLength();
+    qint64 at = to;
+    if (!copy) {
+        doc->deleteText(s0, s1 - s0);
+        if (at > s1)
+            at -= doc->textLength() < len0 ? len0 - doc->textLength() : 0;
+    }
+    caret->setPos(at);
+    anchor->setPos(at);
+    const qint64 before = doc->textLength();
+    doc->insertText(at, moved);
+    const qint64 added = doc->textLength() - before;
+    recountLines();
+    caret->setPos(at);
+    anchor->setPos(at + added);
+    scheduleBackground();
+    updateScrollBars();
+    viewport()->update();
+    caretUpdate();
+    emit OnChange();
 }
 
 void TStyledMemo::mouseDoubleClickEvent(QMouseEvent* e)
@@ -1658,11 +1805,23 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
     const bool showSel = selA != selB && !(hideSelection && !hasFocus());
     qint64 la = showSel ? std::clamp<qint64>(selA, s, e) : 0;
     qint64 lb = showSel ? std::clamp<qint64>(selB, s, e) : 0;
+    if (showSel && blockSel) {
+        qint32 ba = 0, bb = 0;
+        if (blockRange(para, &ba, &bb)) {
+            la = std::clamp<qint64>(ba, s, e);
+            lb = std::clamp<qint64>(bb, s, e);
+        } else {
+            la = lb = 0;
+        }
+        selA = selB = -1; // no paragraph-break block in a column selection
+    }
     const bool useSelColors = SelBackColor != -1 && SelTextColor != -1;
     const QColor selBack = colorOf(hasOption(smoWindowsSelColors) ? clHighlightSys : SelBackColor);
     const QColor selText = colorOf(hasOption(smoWindowsSelColors) ? clHighlightTextSys : SelTextColor);
     const QColor fontColor = palette().color(QPalette::Text);
     const int baseline = y + textOffset;
+    // Text goes out in bounded pieces, so a very long line costs only its visible part.
+    const int outputChunk = std::max(16, int(16384 / std::max<qreal>(1, fonts.metrics(0).maxWidth())));
 
     StyleWalker sw(*doc, para, params.staticFormat, fonts.fontStyleBits());
     if (s > 0)
@@ -1696,7 +1855,7 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
         } else {
             const qint32 boundary = sw.nextBoundary();
             run.clear();
-            while (i < drawEnd && i < boundary) {
+            while (i < drawEnd && i < boundary && i - runStart < outputChunk) {
                 const char16_t c = p.at(i);
                 if (c == u'\t' || (params.staticFormat && isStaticCode(c)))
                     break;

@@ -84,6 +84,12 @@ public:
     int SelCol();
     void setSelCol(int col);
     QString SelText() const;
+    // A column selection: the rectangle between the anchor's and the caret's x over the
+    // paragraphs between them (only with smoBlockSelection and without WordWrap).
+    bool BlockSelection() const { return blockSel; }
+    // The selected offsets [from, to) of a paragraph within a column selection.
+    bool blockRange(int para, qint32* from, qint32* to);
+    bool PassOverCodes = true;
     void SelectAll();
     qint64 DisplayLineCount();
     qint64 TopLine() const { return topLine; }
@@ -243,10 +249,13 @@ private:
 
     // Editing.
     void replaceSelection(const QString& text);
+    QString blockText();
+    void setBlockSel(bool on);
     void toggleCode(char16_t code);
     void deleteBackward();
     void deleteForward();
     void showDefaultMenu(QPoint globalPos);
+    void dropSelection(qint64 to, bool copy);
     void contextClick(QPoint pt, bool right);
 
     void paintLine(QPainter& p, int para, int sub, int y);
@@ -285,16 +294,20 @@ private:
     bool settingBars = false;
 
     qreal rememberedX = -1;
+    int virtualCols = 0; // caret columns beyond the paragraph end (smoKeepColumnPos)
     qint64 lastCaretPos = -1;
     quint8 lastCaretStyle = 0xFF;
     QRect lastCaretRect;
     bool caretOn = true;
     QTimer blink;
 
-    enum class Drag { None, Text, Lines };
+    enum class Drag { None, Text, Lines, Move };
     Drag drag = Drag::None;
     qint64 lineAnchor = 0; // first line of a margin line selection
+    qint64 dragStart = 0;  // where a drag of the selected text was grabbed
+    bool dragMoved = false;
     bool backgroundPosted = false;
+    bool blockSel = false;
     QImage lineImage;
 };
 

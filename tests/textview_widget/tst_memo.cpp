@@ -451,3 +451,113 @@ TEST(MemoBackground, FirstScreenAtOnceThenSlicesWithProgress)
     EXPECT_EQ(progress.last().at(0).toInt(), 100);
     EXPECT_EQ(m.DisplayLineCount(), m.document().displayLineCount());
 }
+
+TEST(MemoClipboard, ColumnSelectionCopiesCutsAndPastesAsABlock)
+{
+    View v(u"abcd\r\nefgh\r\nijkl");
+    TStyledMemo& m = v.memo;
+    m.setWordWrap(false);
+    m.setOptions(smoBlockSelection);
+    m.setSelStart(1);
+    const auto block = Qt::AltModifier | Qt::ShiftModifier;
+    v.key(Qt::Key_Down, block);
+    v.key(Qt::Key_Down, block);
+    v.key(Qt::Key_Right, block);
+    v.key(Qt::Key_Right, block);
+    ASSERT_TRUE(m.BlockSelection());
+    m.CopyToClipboard();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_EQ(mime->text(), QStringLiteral("bc\r\nfg\r\njk"));
+    EXPECT_TRUE(mime->hasFormat(QString::fromLatin1(BlockTypeMime)));
+    m.CutToClipboard();
+    EXPECT_EQ(m.Text(), QStringLiteral("ad\r\neh\r\nil"));
+    EXPECT_EQ(m.SelStart(), 1);
+    m.PasteFromClipboard();
+    EXPECT_EQ(m.Text(), QStringLiteral("abcd\r\nefgh\r\nijkl"));
+    // Without the option, Alt+Shift extends an ordinary selection.
+    m.setOptions(0);
+    m.setSelStart(1);
+    v.key(Qt::Key_Down, block);
+    EXPECT_FALSE(m.BlockSelection());
+    m.CopyToClipboard();
+    EXPECT_FALSE(QApplication::clipboard()->mimeData()->hasFormat(QString::fromLatin1(BlockTypeMime)));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("bcd\r\ne"));
+}
+
+TEST(MemoMouse, DraggingTheSelectionMovesOrCopiesItUnlessReadOnly)
+{
+    View v(u"one two three");
+    TStyledMemo& m = v.memo;
+    QWidget* vp = m.viewport();
+    auto drag = [&](qint64 from, qint64 to, Qt::KeyboardModifiers mods) {
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, v.pointOf(from));
+        QMouseEvent move(QEvent::MouseMove, v.pointOf(to), vp->mapToGlobal(v.pointOf(to)), Qt::NoButton,
+                         Qt::LeftButton, mods);
+        QApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, Qt::LeftButton, mods, v.pointOf(to));
+    };
+    m.setSelStart(4);
+    m.setSelLength(4); // "two "
+    drag(5, 13, Qt::NoModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one threetwo "));
+    EXPECT_EQ(m.SelText(), QStringLiteral("two "));
+    m.setSelStart(0);
+    m.setSelLength(3); // "one"
+    drag(1, 13, Qt::ControlModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one threetwo one"));
+    // Read-only: pressing inside the selection starts a new selection instead.
+    m.ReadOnly = true;
+    m.setSelStart(0);
+    m.setSelLength(3);
+    drag(1, 9, Qt::NoModifier);
+    EXPECT_EQ(m.Text(), QStringLiteral("one threetwo one"));
+    EXPECT_EQ(m.SelStart(), 9);
+    EXPECT_EQ(m.SelLength(), -8);
+}
+
+TEST(MemoPainting, AlignmentAndJustification)
+{
+    View v(u"short\r\nalpha beta gamma delta epsilon zeta eta theta iota kappa", 300, 200);
+    TStyledMemo& m = v.memo;
+    const int right = m.clientWidth() - m.RightMargin();
+    m.setAlignment(taRightJustify);
+    EXPECT_NEAR(m.positionToPoint(5).x(), right, 1);
+    m.setAlignment(taCenter);
+    const int centre = m.LeftMargin() + m.availableWidth() / 2;
+    EXPECT_NEAR((m.positionToPoint(0).x() + m.positionToPoint(5).x()) / 2.0, centre, 1.5);
+    m.setAlignment(taLeftJustify);
+    m.setJustified(true);
+    // A wrapped line's last word ends at the right edge; the last line stays ragged.
+    const ParagraphInfo& p = m.document().paragraph(1);
+    ASSERT_GT(p.lineCount(), 1);
+    int end = p.Lines[1].Start;
+    while (p.at(end - 1) == u' ')
+        --end;
+    EXPECT_NEAR(m.positionToPoint(p.Start + end).x(), right, 1);
+    EXPECT_EQ(m.positionToPoint(p.Start + p.Lines.back().Start).x(), m.LeftMargin());
+}
+
+TEST(MemoKeys, KeepColumnPosGoesIntoVirtualColumns)
+{
+    View v(u"ab\r\ncd");
+    TStyledMemo& m = v.memo;
+    m.setOptions(smoKeepColumnPos);
+    m.setSelStart(2);
+    const int x0 = m.caretRect().x();
+    v.key(Qt::Key_Right);
+    v.key(Qt::Key_Right);
+    EXPECT_EQ(m.SelStart(), 2);
+    EXPECT_EQ(m.SelCol(), 4);
+    EXPECT_NEAR(m.caretRect().x() - x0, 2 * m.spaceWidth(), 1);
+    v.key(Qt::Key_Left);
+    EXPECT_EQ(m.SelCol(), 3);
+    v.key(Qt::Key_Right);
+    QTest::keyClicks(&m, "x");
+    EXPECT_EQ(m.document().paragraphText(0), QStringLiteral("ab  x"));
+    // With smoWrapCaret the caret wraps onto the next paragraph as usual.
+    m.setOptions(smoKeepColumnPos | smoWrapCaret);
+    v.key(Qt::Key_Right);
+    EXPECT_EQ(m.SelPar(), 1);
+    EXPECT_EQ(m.SelCol(), 0);
+}
