@@ -141,7 +141,7 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     // Numbers are separate words ending before the next record: one merge serves all.
     const qint64 start = para.Start;
     const int applied = doc.applyFormatsMerged(pi, hits,
-        [&](size_t i, const FormatRecord& inForce, FormatRecord& rec) {
+        [&](size_t i, quint32, const FormatRecord& inForce, FormatRecord& rec, quint32&) {
             const int level = inForce.level();
             if (level >= MaxNestingLevel)
                 return false;

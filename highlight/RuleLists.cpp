@@ -3,6 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
 
 namespace kbl {
@@ -15,6 +16,12 @@ std::u16string toU16(const QString& s)
     return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
 }
 } // namespace
+
+quint64 nextListVersion()
+{
+    static std::atomic<quint64> next{1};
+    return next++;
+}
 
 void throwListIndexOutOfBounds()
 {
@@ -172,7 +179,7 @@ void TKeywordList::EndUpdate()
 
 void TKeywordList::changed()
 {
-    ++changeCount;
+    changeCount = nextListVersion();
     if (updating > 0)
         pending = true;
     else

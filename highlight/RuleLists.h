@@ -15,6 +15,8 @@
 
 namespace kbl {
 
+quint64 nextListVersion();
+
 // Entry options.
 enum RuleOptions : quint8 {
     MatchCase = 0x01,
@@ -36,7 +38,7 @@ public:
     explicit CharSet(QStringView chars) { for (QChar c : chars) add(c.unicode()); }
     void add(char16_t c) { if (c < 256) bits.set(c); }
     void remove(char16_t c) { if (c < 256) bits.reset(c); }
-    bool contains(char16_t c) const { return c < 256 && bits.test(c); }
+    bool contains(char16_t c) const { return c < 256 && bits[c]; }
     bool operator==(const CharSet&) const = default;
 
 private:
@@ -118,7 +120,7 @@ private:
     int updating = 0;
     bool pending = false;
     TpmUpperCase caseMode = smuAscii;
-    quint64 changeCount = 0;
+    quint64 changeCount = nextListVersion();
 };
 
 class TExtKeywordList : public TKeywordList {
@@ -178,7 +180,7 @@ public:
     // Derives the four boundary flags of every entry from the given separators.
     void deriveBoundaryFlags(const CharSet& separators);
     quint64 version() const { return changeCount; }
-    void changed() { ++changeCount; }
+    void changed() { changeCount = nextListVersion(); }
     // Entries (bit i = entry i, for the first 64) whose start key may begin with c;
     // all bits when the list has more than 64 entries.
     quint64 startCandidates(char16_t c) const
@@ -207,7 +209,7 @@ private:
     qint16 maxStopLen = 0;
     TpmUpperCase caseMode = smuAscii;
     bool boundaryFlagsValid = false;
-    quint64 changeCount = 0;
+    quint64 changeCount = nextListVersion();
 };
 
 class TExtStartStopList : public TStartStopKeyList {
@@ -216,5 +218,8 @@ public:
 };
 
 [[noreturn]] void throwListIndexOutOfBounds();
+// Version numbers of list states, unique across all lists of the process, so that derived
+// data cached elsewhere can never be mistaken for another list's.
+quint64 nextListVersion();
 
 } // namespace kbl

@@ -3,6 +3,7 @@
 #include "textview/StyledDocument.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kbl {
 
@@ -230,11 +231,34 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
             groups.emplace_back(i, j);
             i = j;
         }
+        // Keyword records repeat: the same keyword of the same list version over the same
+        // state gives the same style.
+        struct CacheEntry {
+            quint64 serial = 0;
+            const TKeywordList* list = nullptr;
+            quint64 version = 0;
+            quint32 cur = 0;
+            int k = -1;
+            qint32 len = 0;
+            quint32 id = 0;
+        };
+        thread_local std::array<CacheEntry, 512> cache;
+        const quint64 serial = doc.formats().serial();
         return doc.applyFormatsMerged(para, stretches,
-            [&](size_t g, const FormatRecord& cur, FormatRecord& rec) {
+            [&](size_t g, quint32 curId, const FormatRecord& cur, FormatRecord& rec, quint32& id) {
                 for (size_t i = groups[g].first; i < groups[g].second; ++i) {
-                    if (eligible(hits[i], cur) && hookAccepts(hits[i])) {
-                        build(hits[i], cur, rec);
+                    const Hit& h = hits[i];
+                    if (eligible(h, cur) && hookAccepts(h)) {
+                        CacheEntry& c = cache[(curId * 31u + quint32(h.k) * 7u + quint32(h.len)) & 511u];
+                        if (c.serial == serial && c.list == &list && c.version == list.version()
+                            && c.cur == curId && c.k == h.k && c.len == h.len) {
+                            id = c.id;
+                        } else {
+                            build(h, cur, rec);
+                            rec.Attribute |= 0x80;
+                            id = doc.formats().intern(rec);
+                            c = {serial, &list, list.version(), curId, h.k, h.len, id};
+                        }
                         return true;
                     }
                 }

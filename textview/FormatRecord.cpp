@@ -1,5 +1,6 @@
 #include "textview/FormatRecord.h"
 
+#include <atomic>
 #include <stdexcept>
 
 namespace kbl {
@@ -46,6 +47,8 @@ size_t FormatTable::Hash::operator()(const FormatRecord& r) const
 
 FormatTable::FormatTable()
 {
+    static std::atomic<quint64> next{1};
+    serialNumber = next++;
     intern(FormatRecord{});
 }
 

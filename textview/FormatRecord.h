@@ -60,6 +60,8 @@ public:
     }
     StoredRecord store(const FormatRecord& r) { return {r.Offset, intern(r)}; }
     size_t size() const { return styles.size(); }
+    // Unique per table for the life of the process: lets callers cache ids safely.
+    quint64 serial() const { return serialNumber; }
 
 private:
     struct Hash {
@@ -68,6 +70,7 @@ private:
     struct Eq {
         bool operator()(const FormatRecord& a, const FormatRecord& b) const { return a.sameStyle(b); }
     };
+    quint64 serialNumber;
     std::vector<FormatRecord> styles;
     std::unordered_map<FormatRecord, quint32, Hash, Eq> ids;
     // Recently interned styles by hash: most lookups repeat a handful of styles.

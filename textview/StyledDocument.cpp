@@ -577,7 +577,8 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
 }
 
 int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
-                                 void* build, bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&))
+                                 void* build,
+                                 bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&))
 {
     ParagraphInfo& para = paragraph(pi);
     const std::vector<StoredRecord>& old = para.Formats;
@@ -610,15 +611,18 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
             ++oj;
         }
         FormatRecord rec;
-        if (!call(build, i, table.at(cur), rec))
+        quint32 recId = ~0u;
+        if (!call(build, i, cur, table.at(cur), rec, recId))
             continue;
         // Accepted: the records at s are replaced; the state in force resumes at e.
         out.resize(out.size() - atS);
         oi = oj;
         FormatRecord remembered = table.at(cur);
-        rec.Attribute |= 0x80;
-        rec.Offset = s;
-        out.push_back(table.store(rec));
+        if (recId == ~0u) {
+            rec.Attribute |= 0x80;
+            recId = table.intern(rec);
+        }
+        out.push_back({s, recId});
         const auto keyLeft = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
         if (keyLeft == remembered.StartKeyLen) {
             out.push_back({e, cur});
@@ -1124,6 +1128,52 @@ void StyledDocument::deleteText(qint64 pos, qint64 length)
         nav->forget();
     }
     reparseAfterEdit(p0, p0);
+}
+
+int StyledDocument::paraStringCount() const
+{
+    const int n = paragraphCount();
+    return paras.back().length() == 0 ? n - 1 : n;
+}
+
+void StyledDocument::addParagraph(QStringView text)
+{
+    const ParagraphInfo& last = paras.back();
+    QString t = text.toString() + QStringLiteral("\r\n");
+    // Into the last, empty paragraph; after a last paragraph with text, behind a break
+    // of its own so that the two texts do not run together.
+    if (last.length() != 0)
+        t.prepend(QStringLiteral("\r\n"));
+    insertText(last.length() == 0 ? last.Start : last.Start + last.length(), t);
+}
+
+void StyledDocument::insertParagraph(int index, QStringView text)
+{
+    if (index < 0 || index > paraStringCount())
+        throwListIndexOutOfBounds();
+    if (index == paraStringCount()) {
+        const ParagraphInfo& last = paras[size_t(std::max(0, index - 1))];
+        insertText(last.Start + last.length(), QStringLiteral("\r\n") + text.toString());
+        return;
+    }
+    insertText(paras[size_t(index)].Start, text.toString() + QStringLiteral("\r\n"));
+}
+
+bool StyledDocument::contextAt(qint64 pos, ContextStretch& out)
+{
+    const int pi = paragraphAt(std::clamp<qint64>(pos, 0, textLen));
+    ensureParsed(pi);
+    TStyledNavigator nav(this);
+    nav.setPos(pos);
+    const FormatRecord r = nav.recordInForce();
+    if (!r.isDynamic() || r.Context == 0)
+        return false;
+    out.context = r.Context;
+    TStyledNavigator back(nav);
+    out.start = back.stepBackToRecordInForce(0) ? back.pos() : 0;
+    nav.skipRecordsAtPos();
+    out.end = nav.stepToNextRecord(textLen) ? nav.pos() : textLen;
+    return true;
 }
 
 void StyledDocument::reparseAfterEdit(int firstPara, int lastPara)

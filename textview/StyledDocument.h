@@ -103,6 +103,16 @@ public:
     void insertText(qint64 pos, QStringView text);
     void deleteText(qint64 pos, qint64 length);
 
+    // The paragraph list as a string list: the last paragraph does not count when empty.
+    int paraStringCount() const;
+    void addParagraph(QStringView text);
+    void insertParagraph(int index, QStringView text);
+
+    // The highlighted stretch under a position when its record carries a context number
+    // (what a click on highlighted text reports); false over plain text.
+    struct ContextStretch { int context = 0; qint64 start = 0; qint64 end = 0; };
+    bool contextAt(qint64 pos, ContextStretch& out);
+
     // ---- properties ----
     TKeywordList& Keywords() { return keywords; }
     TStartStopKeyList& StartStopKeys() { return startStopKeys; }
@@ -151,15 +161,18 @@ public:
     void ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic, bool repaint = true);
     // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
     // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
-    // gets the record in force at the stretch start and fills the record to lay over it,
-    // or returns false to leave the stretch alone. Returns the stretches applied.
+    // (stretch index, id and record in force at its start, record out, id out) fills the
+    // record to lay over it, or sets the id out to its interned form (the record is then
+    // ignored); it returns false to leave the stretch alone. Returns the stretches applied.
     template <typename Build>
     int applyFormatsMerged(int para, const std::vector<std::pair<qint32, qint32>>& stretches,
                            Build&& build)
     {
-        return mergeFormats(para, stretches, &build, [](void* b, size_t i, const FormatRecord& c, FormatRecord& r) {
-            return (*static_cast<std::remove_reference_t<Build>*>(b))(i, c, r);
-        });
+        return mergeFormats(para, stretches, &build,
+                            [](void* b, size_t i, quint32 curId, const FormatRecord& c,
+                               FormatRecord& r, quint32& id) {
+                                return (*static_cast<std::remove_reference_t<Build>*>(b))(i, curId, c, r, id);
+                            });
     }
     void markNavigatorsStale(int firstPara, int lastPara, qint64 pos);
     void ReapplyKeywords();
@@ -206,7 +219,7 @@ private:
     void loadReset();
     void endLoad();
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
-                     bool (*call)(void*, size_t, const FormatRecord&, FormatRecord&));
+                     bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
     std::vector<StoredRecord> mergeBuffer;
     std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
     void regionPass(int para);

@@ -324,3 +324,34 @@ TEST(DocumentEditing, InsertAndDeleteKeepPositionsAndRecords)
     EXPECT_EQ(doc.recordInForce(0, 4).Foreground, 0xFF);
     EXPECT_EQ(doc.recordInForce(1, 1).Foreground, -1);
 }
+
+TEST(DocumentEditing, ParagraphListAddsAndInsertsWholeParagraphs)
+{
+    StyledDocument doc;
+    doc.setText(u"a\r\n");
+    EXPECT_EQ(doc.paraStringCount(), 1);
+    doc.addParagraph(u"b"); // into the last, empty paragraph
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "b", ""}));
+    doc.setText(u"a");
+    doc.addParagraph(u"b"); // never runs into the last paragraph's text
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "b", ""}));
+    doc.insertParagraph(0, u"z");
+    doc.insertParagraph(3, u"end");
+    EXPECT_EQ(paragraphs(doc), QStringList({"z", "a", "b", "end", ""}));
+    EXPECT_THROW(doc.insertParagraph(6, u"x"), std::out_of_range);
+}
+
+TEST(DocumentRecords, ContextStretchUnderAPosition)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.StartStopKeys().Add("{", "}", 0, 0, 3, 0, -1, -1, false);
+    doc.setText(u"ab {cd\nef} g");
+    StyledDocument::ContextStretch c;
+    ASSERT_TRUE(doc.contextAt(9, c));
+    EXPECT_EQ(c.context, 3);
+    EXPECT_EQ(c.start, 3);
+    EXPECT_EQ(c.end, 11);
+    EXPECT_FALSE(doc.contextAt(1, c));
+    EXPECT_FALSE(doc.contextAt(12, c));
+}
