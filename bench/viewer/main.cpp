@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     // The machine is shared: both sides run several times, interleaved; the best counts.
-    constexpr int rounds = 5;
+    constexpr int rounds = 7;
     double viewerBest = 1e9, scanBest = 1e9, modelBest = 1e9;
     int rows = 0;
     std::array<double, 4> phases{};

@@ -575,7 +575,7 @@ TEST_F(ViewerTest, EscHidesTheWindowAndF1OpensTopicFiveOnlyWithAHelpFile)
 
     viewer->activateWindow();
     memo().setFocus();
-    viewer->mnuFileExit->trigger();
+    QTest::keyClick(&memo(), Qt::Key_Escape);
     EXPECT_TRUE(viewer->isHidden());
 }
 
@@ -612,4 +612,22 @@ TEST_F(ViewerTest, APanelOpenAskedForDuringALoadRebuildsTheMenuAfterIt)
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->mnuProjectFiles->actions().size(), 2);
     EXPECT_EQ(jumperList().topLevelItemCount(), 7);
+}
+
+TEST_F(ViewerTest, CtrlFAndF3ReachTheSearchFromTheView)
+{
+    showViewer();
+    viewer->LoadViewerFile(file("f.txt", "alpha\r\nbeta\r\nbeta\r\n"));
+    viewer->activateWindow();
+    memo().setFocus();
+    memo().setSelStart(9);
+    QTest::keyClick(&memo(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(viewer->FindD->isVisible());
+    EXPECT_EQ(memo().SelStart(), 0);
+    viewer->FindD->setFindText("beta");
+    viewer->FindD->hide();
+    QTest::keyClick(&memo(), Qt::Key_F3);
+    EXPECT_EQ(memo().SelPar(), 1);
+    QTest::keyClick(&memo(), Qt::Key_F3);
+    EXPECT_EQ(memo().SelPar(), 2);
 }
