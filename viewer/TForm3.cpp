@@ -116,7 +116,7 @@ TForm3::~TForm3()
     // before the highlighter itself is released.
     delete ScanMemo;
     ScanMemo = nullptr;
-    styledmemo->setHighlighter(nullptr);
+    styledmemo->document().setHighlighter(nullptr);
 }
 
 void TForm3::buildMenu()

@@ -112,7 +112,6 @@ QTreeWidgetItem* TForm4::makeRow(const QString& text, int line, int image) const
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     if (image >= 0 && image < ImageListForm4.size())
         row->setIcon(0, ImageListForm4[image]);
-    row->setData(0, Qt::UserRole, image);
     return row;
 }
 
