@@ -875,6 +875,8 @@ void TStyledMemo::moveCaret(qint64 pos, bool extend)
 
 void TStyledMemo::repaintPositions(qint64 from, qint64 to)
 {
+    if (!isVisible())
+        return; // nothing on screen to repaint
     if (from > to)
         std::swap(from, to);
     const QPoint a = positionToPoint(from);
@@ -938,11 +940,14 @@ QRect TStyledMemo::caretRect()
 
 void TStyledMemo::caretUpdate()
 {
-    const QRect r = caretRect();
-    if (r != lastCaretRect) {
-        viewport()->update(lastCaretRect);
-        viewport()->update(r);
-        lastCaretRect = r;
+    // A hidden view has no caret on screen; the next paint places it.
+    if (isVisible()) {
+        const QRect r = caretRect();
+        if (r != lastCaretRect) {
+            viewport()->update(lastCaretRect);
+            viewport()->update(r);
+            lastCaretRect = r;
+        }
     }
     caretOn = true;
     if (hasFocus() && blink.isActive())
