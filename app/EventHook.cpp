@@ -1,10 +1,12 @@
 #include "app/EventHook.h"
 
-EventHook::EventHook(QObject* watched, Handler handler) : QObject(watched), m_handler(std::move(handler)) {}
+EventHook::EventHook(QObject* owner, Handler handler) : QObject(owner), m_handler(std::move(handler)) {}
 
-void EventHook::install(QObject* watched, Handler handler)
+EventHook* EventHook::install(QObject* watched, QObject* owner, Handler handler)
 {
-    watched->installEventFilter(new EventHook(watched, std::move(handler)));
+    auto* hook = new EventHook(owner, std::move(handler));
+    watched->installEventFilter(hook);
+    return hook;
 }
 
-bool EventHook::eventFilter(QObject*, QEvent* event) { return m_handler(event); }
+bool EventHook::eventFilter(QObject* watched, QEvent* event) { return m_handler(watched, event); }

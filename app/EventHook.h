@@ -1,6 +1,7 @@
 #pragma once
-// Hands the events of one widget to a function before the widget sees them, so that a
-// window can give a child's events to handlers of its own with the design's names.
+// Hands every event of one object to a function before the object sees it, so a window
+// can react to its controls' keys, clicks and focus without subclassing them. The hook is
+// a child of `owner` and ends with it.
 
 #include <QObject>
 
@@ -8,18 +9,19 @@
 
 class QEvent;
 
-class EventHook : public QObject {
+class EventHook final : public QObject {
+    Q_OBJECT
 public:
-    // Returns true when the event was handled and the widget must not see it.
-    using Handler = std::function<bool(QEvent* event)>;
+    // Returns true to stop the event.
+    using Handler = std::function<bool(QObject* watched, QEvent* event)>;
 
-    // Installs a hook on `watched`; it lives as long as `watched` does.
-    static void install(QObject* watched, Handler handler);
+    static EventHook* install(QObject* watched, QObject* owner, Handler handler);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    EventHook(QObject* watched, Handler handler);
+    EventHook(QObject* owner, Handler handler);
+
     Handler m_handler;
 };

@@ -105,7 +105,7 @@ void TForm1::hookProjectLists()
     connect(lview, &QTreeWidget::itemDoubleClicked, this, &TForm1::lviewDblClick);
     connect(lviewHotlist, &QTreeWidget::itemDoubleClicked, this, &TForm1::lviewHotlistDblClick);
 
-    EventHook::install(lview->viewport(), [this](QEvent* event) {
+    EventHook::install(lview->viewport(), this, [this](QObject*, QEvent* event) {
         switch (event->type()) {
         case QEvent::MouseMove:
             if (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)
@@ -121,7 +121,7 @@ void TForm1::hookProjectLists()
         default: return false;
         }
     });
-    EventHook::install(lviewHotlist->viewport(), [this](QEvent* event) {
+    EventHook::install(lviewHotlist->viewport(), this, [this](QObject*, QEvent* event) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
@@ -147,7 +147,7 @@ void TForm1::hookProjectLists()
         }
     });
     const auto keys = [](void (TForm1::*down)(const QKeyEvent&), void (TForm1::*up)(const QKeyEvent&), TForm1* form) {
-        return [form, down, up](QEvent* event) {
+        return [form, down, up](QObject*, QEvent* event) {
             if (event->type() == QEvent::KeyPress)
                 (form->*down)(*static_cast<QKeyEvent*>(event));
             else if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
@@ -155,8 +155,8 @@ void TForm1::hookProjectLists()
             return false;
         };
     };
-    EventHook::install(lview, keys(&TForm1::lviewKeyDown, &TForm1::lviewKeyUp, this));
-    EventHook::install(lviewHotlist, keys(&TForm1::lviewHotlistKeyDown, &TForm1::lviewHotlistKeyUp, this));
+    EventHook::install(lview, this, keys(&TForm1::lviewKeyDown, &TForm1::lviewKeyUp, this));
+    EventHook::install(lviewHotlist, this, keys(&TForm1::lviewHotlistKeyDown, &TForm1::lviewHotlistKeyUp, this));
 }
 
 void TForm1::mnuPopupPopup()
