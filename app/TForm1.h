@@ -3,13 +3,16 @@
 // restores the layout and the saved lists, its close writes them back.
 
 #include "app/IniFile.h"
+#include "catalogue/FilePanel.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <exception>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -26,6 +29,16 @@ class TForm4;
 struct SortState {
     int column = 0;
     bool ascending = false;
+
+    // A header click: the sorted column flips its direction; another column becomes the
+    // sorted one in the current direction.
+    void click(int clicked)
+    {
+        if (clicked == column)
+            ascending = !ascending;
+        else
+            column = clicked;
+    }
 };
 
 class TForm1 : public QWidget {
@@ -63,6 +76,33 @@ public:
     void lviewClick();
     void lviewHotlistClick();
 
+    // Selection, sorting, keys, system commands and options (TForm1Interaction.cpp).
+    void lviewSelectItem();
+    void lviewMouseDown();
+    void lviewKeyUp(int key, Qt::KeyboardModifiers shift);
+    void lviewHotlistKeyUp(int key, Qt::KeyboardModifiers shift);
+    void lviewEnter();
+    void lviewHotlistEnter();
+    void lviewColumnClick(int column);
+    void lviewHotlistColumnClick(int column);
+    bool FormKeyDown(int key, Qt::KeyboardModifiers shift); // true when the key was used
+    void SButOptionsClick();
+    void WMSysCommand(int code); // the system menu's About (256) and Help (512)
+    // The main list's row last recorded as selected: the source of hotlist additions.
+    QTreeWidgetItem* currentProjectRow() const;
+
+    // The file panel (TForm1FilePanel.cpp).
+    void FillFileList(const QString& projectPath);
+    QColor lviewFilesCustomDrawItem(const QString& fileName) const;
+    void lviewFilesColumnClick(int column);
+    bool lviewFilesKeyDown(int key, Qt::KeyboardModifiers shift);
+    void SButViewFileClick();
+    // Sorts the file panel by its sorted column and direction.
+    void SortFileList();
+    // Loads `file` into the viewer with the panel's rows as its project-files menu and
+    // scans its declarations; a no-op until the viewer window provides these.
+    void ShowInViewer(const QString& file, const std::vector<filepanel::MenuItem>& projectFiles);
+
     // Sorts a project list by a column as a header click does (locale-aware, ignoring case).
     static void SortProjectList(ReportList& list, const SortState& state);
 
@@ -71,6 +111,7 @@ public:
     QString HelpFile; // empty when kbl.hlp is missing
     std::array<bool, 7> ShowKinds{};
     bool NoKinds = false;
+    filepanel::KindColors KindColors = filepanel::defaultKindColors();
     SortState lviewSort, lviewHotlistSort, lviewFilesSort;
     QStringList ExcludedFolders;
 
@@ -122,6 +163,9 @@ private:
     void setRootCaption(const QString& root);
     void refreshFromRow(QTreeWidgetItem* row);
     QAction* systemMenuAction(int code) const;
+    void connectInteraction();
+    void connectFilePanel();
+    void refreshOnKeyRelease(ReportList& list, int key);
 
     std::unique_ptr<IniFile> Settings;
 };
