@@ -11,6 +11,8 @@
 
 using namespace filepanel;
 
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace {
 
 const QLocale English(QLocale::English, QLocale::UnitedStates);
