@@ -12,7 +12,6 @@
 #include <array>
 #include <exception>
 #include <memory>
-#include <vector>
 
 class QAction;
 class QLabel;
@@ -99,9 +98,9 @@ public:
     void SButViewFileClick();
     // Sorts the file panel by its sorted column and direction.
     void SortFileList();
-    // Loads `file` into the viewer with the panel's rows as its project-files menu and
-    // scans its declarations; a no-op until the viewer window provides these.
-    void ShowInViewer(const QString& file, const std::vector<filepanel::MenuItem>& projectFiles);
+    // Hands `file` to the viewer with the panel's file names (in the panel's order) for
+    // its project-files menu, `selectedRow` being the one opened.
+    void ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow);
 
     // Sorts a project list by a column as a header click does (locale-aware, ignoring case).
     static void SortProjectList(ReportList& list, const SortState& state);

@@ -111,16 +111,17 @@ void TForm1::SButViewFileClick()
     QStringList names;
     for (int i = 0; i < lviewFiles->rowCount(); ++i)
         names << lviewFiles->text(i, 0);
-    ShowInViewer(file, filepanel::projectFilesMenu(names, lviewFiles->indexOfTopLevelItem(selected)));
+    ShowInViewer(file, names, lviewFiles->indexOfTopLevelItem(selected));
 }
 
-void TForm1::ShowInViewer(const QString& file, const std::vector<filepanel::MenuItem>& projectFiles)
+void TForm1::ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow)
 {
     // The viewer's part of the sequence joins here once the viewer window offers it:
-    // loading `file` (status text, highlighter by extension), rebuilding its project-files
-    // menu from `projectFiles` (hidden when empty) and scanning the declarations.
+    // loading `file` (status text, highlighter by extension), its project-files menu from
+    // `projectFiles` (hidden below two) and the scan of the declarations.
     (void)file;
     (void)projectFiles;
+    (void)selectedRow;
     if (!Form3)
         return;
     Form3->show();

@@ -125,15 +125,4 @@ KindColors defaultKindColors()
     return colors;
 }
 
-std::vector<MenuItem> projectFilesMenu(const QStringList& names, int selectedRow)
-{
-    std::vector<MenuItem> items;
-    if (names.size() < 2)
-        return items;
-    items.reserve(size_t(names.size()));
-    for (int row = 0; row < names.size(); ++row)
-        items.push_back({names[row], row == selectedRow});
-    return items;
-}
-
 } // namespace filepanel

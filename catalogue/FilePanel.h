@@ -1,7 +1,7 @@
 #pragma once
 // What the file panel lists for one project: the files of the seven kinds beside the
-// project file, with their sizes as the panel shows them, the row colours by extension,
-// the size comparison of a header click and the viewer's project-files menu.
+// project file, with their sizes as the panel shows them, the row colours by extension
+// and the size comparison of a header click.
 
 #include <QLocale>
 #include <QString>
@@ -60,14 +60,5 @@ qint32 rowColor(const QString& fileName, const KindColors& colors);
 
 // The default colours of the kinds.
 KindColors defaultKindColors();
-
-// The viewer's project-files menu: one radio item per panel row in the panel's order,
-// the selected row checked. Empty (the menu is hidden) below two rows.
-struct MenuItem {
-    QString caption;
-    bool checked = false;
-    friend bool operator==(const MenuItem&, const MenuItem&) = default;
-};
-std::vector<MenuItem> projectFilesMenu(const QStringList& names, int selectedRow);
 
 } // namespace filepanel

@@ -1,5 +1,4 @@
-// The file panel's listing, size texts, size comparison, row colours and the viewer's
-// project-files menu, without a window.
+// The file panel's listing, size texts, size comparison and row colours, without a window.
 #include "catalogue/FilePanel.h"
 #include "platform/Colors.h"
 
@@ -183,15 +182,6 @@ TEST(FilePanelFolders, AreTheFolderPartWithItsSeparator)
     EXPECT_EQ(folderOf("/Sorter.dpr"), "/");
     EXPECT_EQ(folderOf("/home/ana/"), "/home/ana/");
     EXPECT_EQ(folderOf("Sorter.dpr"), "/");
-}
-
-TEST(FilePanelMenu, HasOneRadioItemPerRowFromTwoRowsOn)
-{
-    EXPECT_TRUE(projectFilesMenu({}, -1).empty());
-    EXPECT_TRUE(projectFilesMenu({"Only.dpr"}, 0).empty());
-    EXPECT_EQ(projectFilesMenu({"A.dpr", "B.pas", "C.pas"}, 1),
-              (std::vector<MenuItem>{{"A.dpr", false}, {"B.pas", true}, {"C.pas", false}}));
-    EXPECT_EQ(projectFilesMenu({"A.dpr", "B.pas"}, -1), (std::vector<MenuItem>{{"A.dpr", false}, {"B.pas", false}}));
 }
 
 } // namespace
