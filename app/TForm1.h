@@ -164,7 +164,6 @@ private:
     QAction* systemMenuAction(int code) const;
     void connectInteraction();
     void connectFilePanel();
-    void refreshOnKeyRelease(ReportList& list, int key);
 
     std::unique_ptr<IniFile> Settings;
 };
