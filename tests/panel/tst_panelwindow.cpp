@@ -134,6 +134,18 @@ TEST_F(PanelWindowTest, StartUpFillsThePanelForTheFirstRowSortedByName)
         EXPECT_EQ(f.currentProjectRow(), f.lview->row(1));
         for (int i = 0; i < f.lviewFiles->rowCount(); ++i)
             EXPECT_EQ(ReportList::imageOf(*f.lviewFiles->row(i)), 2);
+
+        // A press with nothing selected leaves no current row; sorting keeps the current one.
+        f.lview->clearSelection();
+        EXPECT_EQ(f.currentProjectRow(), f.lview->row(1));
+        QTest::mousePress(f.lview->viewport(), Qt::LeftButton, {}, QPoint(5, f.lview->viewport()->height() - 3));
+        EXPECT_EQ(f.currentProjectRow(), nullptr);
+        QTest::mouseRelease(f.lview->viewport(), Qt::LeftButton, {}, QPoint(5, f.lview->viewport()->height() - 3));
+        f.lview->selectRow(f.lview->row(0));
+        QTreeWidgetItem* clock = f.lview->row(0);
+        clickHeader(*f.lview, 0);
+        EXPECT_EQ(f.lview->row(1), clock);
+        EXPECT_EQ(f.currentProjectRow(), clock);
     });
 }
 
