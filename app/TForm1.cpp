@@ -7,7 +7,9 @@
 #include "app/StatusBar.h"
 #include "app/WindowLayout.h"
 #include "catalogue/ListFile.h"
+#include "catalogue/FileSearch.h"
 #include "catalogue/ProjectRows.h"
+#include "catalogue/ScanRun.h"
 #include "options/TForm2.h"
 #include "platform/Dialogs.h"
 #include "platform/LastError.h"
@@ -43,10 +45,16 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     buildLayout();
     buildSystemMenu();
+    createFileSearch();
     FormCreate();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1()
+{
+    // The search's handlers use this window: they must be over before anything goes.
+    stopFileSearch();
+    FormDestroy();
+}
 
 void TForm1::setCompanions(TForm2* form2, TForm3* form3, TForm4* form4)
 {
@@ -157,6 +165,7 @@ void TForm1::buildLayout()
     main->addWidget(status);
 
     connect(SButSetRoot, &QToolButton::clicked, this, &TForm1::SButSetRootClick);
+    connect(SButOptions, &QToolButton::clicked, this, &TForm1::SButOptionsClick);
     connect(SplitterLodret, &QSplitter::splitterMoved, this, &TForm1::SplitterLodretMoved);
     connect(lview, &QTreeWidget::itemClicked, this, &TForm1::lviewClick);
     connect(lviewHotlist, &QTreeWidget::itemClicked, this, &TForm1::lviewHotlistClick);
@@ -415,6 +424,9 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose()
 {
+    // Closing mid-scan ends the search; the rows found so far are ordered and saved.
+    if (m_scanning)
+        stopFileSearch();
     // A settings file that cannot be written must not keep the window from closing, and
     // the lists are still saved.
     KestrabelApplication::guarded([this] {

@@ -20,7 +20,10 @@ class QSplitter;
 class QToolButton;
 class QTreeWidgetItem;
 class ReportList;
+class ScanRun;
+class ScanView;
 class StatusBar;
+class TFileSearch;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -74,6 +77,18 @@ public:
     void SystemCommand(int code);
     void lviewClick();
     void lviewHotlistClick();
+    void SButOptionsClick(); // TForm1Interaction.cpp
+    // The scan (catalogue/MainWindowScan.cpp). The three search handlers run on the
+    // search's worker thread; what they change in the window is done on this thread.
+    void SButScanClick();
+    void FileSearch1Progress(QObject* Sender, const QString& SearchDir, const QString& SearchMask);
+    void FileSearch1MatchFound(QObject* Sender, qint32 Time, qint32 Size, qint32 Attr, const QString& FileName);
+    void FileSearch1Complete(QObject* Sender);
+    // The end of a scan in the window: list ordered and repainted, totals, tool bar back.
+    void finishScan(int excludedCount);
+    // Projects left out by the last finished scan.
+    int ExcludedCount() const;
+    bool isScanning() const { return m_scanning; }
 
     // Selection, sorting, keys, system commands and options (TForm1Interaction.cpp).
     void lviewSelectItem();
@@ -85,7 +100,6 @@ public:
     void lviewColumnClick(int column);
     void lviewHotlistColumnClick(int column);
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift); // true when the key was used
-    void SButOptionsClick();
     void WMSysCommand(int code); // the system menu's About (256) and Help (512)
     // The main list's row last recorded as selected: the source of hotlist additions.
     QTreeWidgetItem* currentProjectRow() const;
@@ -110,6 +124,7 @@ public:
     QString HelpFile; // empty when kbl.hlp is missing
     std::array<bool, 7> ShowKinds{};
     bool NoKinds = false;
+    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
     filepanel::KindColors KindColors = filepanel::defaultKindColors();
     SortState lviewSort, lviewHotlistSort, lviewFilesSort;
     QStringList ExcludedFolders;
@@ -134,6 +149,7 @@ public:
     StatusBar* status = nullptr;
     QList<QIcon> ImgList;
     QMenu* mnuSystem = nullptr;
+    std::unique_ptr<TFileSearch> FileSearch1;
 
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -164,6 +180,13 @@ private:
     QAction* systemMenuAction(int code) const;
     void connectInteraction();
     void connectFilePanel();
+    void createFileSearch();
+    // Ends a running search for good: no handler runs afterwards.
+    void stopFileSearch();
 
     std::unique_ptr<IniFile> Settings;
+    // The scan's state; the destructor stops FileSearch1 before these go.
+    std::unique_ptr<ScanView> m_scanView;
+    std::unique_ptr<ScanRun> m_scan;
+    bool m_scanning = false;
 };

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
 
@@ -74,7 +75,6 @@ void TForm1::connectInteraction()
                                   [this] { lviewHotlistEnter(); }));
     connect(lview->header(), &QHeaderView::sectionClicked, this, &TForm1::lviewColumnClick);
     connect(lviewHotlist->header(), &QHeaderView::sectionClicked, this, &TForm1::lviewHotlistColumnClick);
-    connect(SButOptions, &QToolButton::clicked, this, &TForm1::SButOptionsClick);
     connect(this, &TForm1::extraSystemCommand, this, &TForm1::WMSysCommand);
 
     // The window sees each key before the control that has the focus. A key the control
@@ -185,6 +185,7 @@ void TForm1::SButOptionsClick()
 {
     if (!Form2)
         return;
+    Form2->lbox->clear(); // LoadOptions appends the stored exclusions
     Form2->LoadOptions();
     Form2->exec(); // its answer does not matter: OK and cancel both refresh the panel
     lviewFiles->viewport()->update();

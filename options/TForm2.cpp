@@ -1,24 +1,250 @@
 #include "options/TForm2.h"
 
+#include "app/IniFile.h"
+#include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "app/TForm1.h"
+#include "catalogue/Exclusions.h"
+#include "options/ColorSwatch.h"
+#include "options/RadioGroup.h"
+#include "options/SystemPath.h"
 
+#include <QCheckBox>
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+QString withTrailingSeparator(QString path)
+{
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    return path;
+}
+
+QCheckBox* checkBox(const QString& caption, const char* name, QWidget* parent, const QString& hint = {})
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty())
+        box->setToolTip(hint);
+    return box;
+}
+
+// The dialog's minimum size holds every group only with tight margins.
+void compact(QLayout* layout)
+{
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(3);
+}
+
+QPushButton* button(const QString& caption, const char* name, QWidget* parent, const QString& hint = {})
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    if (!hint.isEmpty())
+        b->setToolTip(hint);
+    return b;
+}
+
+} // namespace
 
 TForm2::TForm2(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
 {
     setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(QStringLiteral("Kestrabel 繁體中文介面翻譯：Kestrabel 團隊"));
+    // Only the system menu and the close box: no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setMinimumSize(525, 474);
-    auto* layout = new QVBoxLayout(this);
-    EditRoot = new QLineEdit(this);
+    PBSystemPath1 = new TPBSystemPath(this);
+    buildControls();
+    FormCreate();
+}
+
+void TForm2::buildControls()
+{
+    // Root.
+    GBoxRoot = new QGroupBox(QStringLiteral(" 根目錄"), this);
+    GBoxRoot->setObjectName(QStringLiteral("GBoxRoot"));
+    EditRoot = new QLineEdit(GBoxRoot);
     EditRoot->setObjectName(QStringLiteral("EditRoot"));
     EditRoot->setReadOnly(true);
-    layout->addWidget(EditRoot);
-    layout->addStretch(1);
+    ButBrowseForFolder = button(QStringLiteral("..."), "ButBrowseForFolder", GBoxRoot, QStringLiteral(" 瀏覽根目錄資料夾 "));
+    ButBrowseForFolder->setFixedWidth(28);
+    auto* rootRow = new QHBoxLayout(GBoxRoot);
+    compact(rootRow);
+    rootRow->addWidget(EditRoot, 1);
+    rootRow->addWidget(ButBrowseForFolder);
 
-    IniFile& ini = m_main.settings();
+    // File manager.
+    GBoxFileManager = new QGroupBox(QStringLiteral(" 檔案管理"), this);
+    GBoxFileManager->setObjectName(QStringLiteral("GBoxFileManager"));
+    CBoxShowProjFolderInFM = checkBox(QStringLiteral("顯示專案資料夾在檔案管理當執行專案"), "CBoxShowProjFolderInFM", GBoxFileManager);
+    EditFileManager = new QLineEdit(GBoxFileManager);
+    EditFileManager->setObjectName(QStringLiteral("EditFileManager"));
+    EditFileManager->setReadOnly(true);
+    ButBrowseForFilemanager = button(QStringLiteral("..."), "ButBrowseForFilemanager", GBoxFileManager, QStringLiteral(" 瀏覽檔案管理"));
+    ButBrowseForFilemanager->setFixedWidth(28);
+    LabelFMComLineOption = new QLabel(QStringLiteral("命令直線行選項："), GBoxFileManager);
+    LabelFMComLineOption->setObjectName(QStringLiteral("LabelFMComLineOption"));
+    EditFMCommandLineOption = new QLineEdit(GBoxFileManager);
+    EditFMCommandLineOption->setObjectName(QStringLiteral("EditFMCommandLineOption"));
+    EditFMCommandLineOption->setToolTip(QStringLiteral(" 輸入任何必要的命令直線行選項(不是專案路徑！) "));
+    auto* fm = new QGridLayout(GBoxFileManager);
+    compact(fm);
+    fm->addWidget(CBoxShowProjFolderInFM, 0, 0, 1, 3);
+    fm->addWidget(EditFileManager, 1, 0, 1, 2);
+    fm->addWidget(ButBrowseForFilemanager, 1, 2);
+    fm->addWidget(LabelFMComLineOption, 2, 0);
+    fm->addWidget(EditFMCommandLineOption, 2, 1, 1, 2);
+
+    // File kinds and their colours.
+    GBoxShowInFileList = new QGroupBox(QStringLiteral(" 顯示檔案列表："), this);
+    GBoxShowInFileList->setObjectName(QStringLiteral("GBoxShowInFileList"));
+    Label1 = new QLabel(QStringLiteral("顏色："), GBoxShowInFileList);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    static const char* const kindNames[7] = {"DPR", "PAS", "DFM", "DSK", "DOF", "CFG", "TXT"};
+    static const char* const kindHints[7] = {" Delphi 專案檔案", "單位來源檔案", " Delphi 單", " 桌面設定",
+                                             " 專案選擇檔案", " 專案組態檔案 ", " 專案組態檔案 "};
+    // The swatch hints carry their blank on one side or the other.
+    static const char* const swatchHints[7] = {" 按這選擇新的顏色", "按這選擇新的顏色 ", " 按這選擇新的顏色",
+                                               "按這選擇新的顏色 ", " 按這選擇新的顏色", "按這選擇新的顏色 ",
+                                               " 按這選擇新的顏色"};
+    auto* kinds = new QGridLayout(GBoxShowInFileList);
+    compact(kinds);
+    kinds->setVerticalSpacing(1);
+    kinds->addWidget(Label1, 0, 1);
+    for (int k = 0; k < 7; ++k) {
+        const QString suffix = QLatin1String(kindNames[k]);
+        auto* box = checkBox(suffix.toLower(), ("cbox" + suffix.toLatin1()).constData(), GBoxShowInFileList,
+                             QString::fromUtf8(kindHints[k]));
+        auto* swatch = new TColorSwatch(GBoxShowInFileList);
+        swatch->setObjectName(QStringLiteral("stext") + suffix);
+        swatch->setToolTip(QString::fromUtf8(swatchHints[k]));
+        connect(swatch, &TColorSwatch::clicked, this, &TForm2::stextDPRClick);
+        kindBoxes[size_t(k)] = box;
+        kindSwatches[size_t(k)] = swatch;
+        kinds->addWidget(box, k + 1, 0);
+        kinds->addWidget(swatch, k + 1, 1);
+    }
+    cboxDPR = kindBoxes[0], cboxPAS = kindBoxes[1], cboxDFM = kindBoxes[2], cboxDSK = kindBoxes[3];
+    cboxDOF = kindBoxes[4], cboxCFG = kindBoxes[5], cboxTXT = kindBoxes[6];
+    stextDPR = kindSwatches[0], stextPAS = kindSwatches[1], stextDFM = kindSwatches[2], stextDSK = kindSwatches[3];
+    stextDOF = kindSwatches[4], stextCFG = kindSwatches[5], stextTXT = kindSwatches[6];
+
+    // Other options.
+    GBoxOptions = new QGroupBox(QStringLiteral(" 不同的選擇 "), this);
+    GBoxOptions->setObjectName(QStringLiteral("GBoxOptions"));
+    CBoxMinExe = checkBox(QStringLiteral("最小化當執行 exe 檔案"), "CBoxMinExe", GBoxOptions);
+    CBoxMinProject = checkBox(QStringLiteral("最小化 KBL 當執行專案"), "CBoxMinProject", GBoxOptions);
+    CBoxMinimizeAllWhenRunProject = checkBox(QStringLiteral("最小化全部當執行專案"), "CBoxMinimizeAllWhenRunProject", GBoxOptions);
+    CBoxDontLoadList = checkBox(QStringLiteral("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, QStringLiteral(" 不載入儲存列表"));
+    auto* opts = new QVBoxLayout(GBoxOptions);
+    compact(opts);
+    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList})
+        opts->addWidget(box);
+
+    RGroupOnDoubleClick = new TRadioGroup(QStringLiteral(" 雙按一列表項目執行："),
+                                          {QStringLiteral("Exe 檔案"), QStringLiteral("專案")}, 2, this);
+    RGroupOnDoubleClick->setObjectName(QStringLiteral("RGroupOnDoubleClick"));
+
+    GBoxMethodJumper = new QGroupBox(QStringLiteral(" 方法跳躍器："), this);
+    GBoxMethodJumper->setObjectName(QStringLiteral("GBoxMethodJumper"));
+    CBoxRemoveParameterList = checkBox(QStringLiteral("移去參數列表"), "CBoxRemoveParameterList", GBoxMethodJumper);
+    auto* jumper = new QVBoxLayout(GBoxMethodJumper);
+    compact(jumper);
+    jumper->addWidget(CBoxRemoveParameterList);
+
+    // Excluded folders.
+    GBoxExcludeTheseFolders = new QGroupBox(QStringLiteral(" 排除這些資料夾當掃描："), this);
+    GBoxExcludeTheseFolders->setObjectName(QStringLiteral("GBoxExcludeTheseFolders"));
+    lbox = new QListWidget(GBoxExcludeTheseFolders);
+    lbox->setObjectName(QStringLiteral("lbox"));
+    lbox->setSelectionMode(QAbstractItemView::SingleSelection);
+    lbox->installEventFilter(this);
+    ButAddFolder = button(QStringLiteral("增加"), "ButAddFolder", GBoxExcludeTheseFolders, QStringLiteral(" 增加資料夾到列表 "));
+    ButRemove = button(QStringLiteral("移除"), "ButRemove", GBoxExcludeTheseFolders, QStringLiteral(" 移除選擇資料夾由列表 "));
+    CBoxDisableExcludedFolders = checkBox(QStringLiteral("取消"), "CBoxDisableExcludedFolders", GBoxExcludeTheseFolders,
+                                          QStringLiteral(" Don't exclude these folders when scanning "));
+    lbox->setMinimumHeight(60);
+    auto* ex = new QGridLayout(GBoxExcludeTheseFolders);
+    compact(ex);
+    ex->addWidget(lbox, 0, 0, 4, 1);
+    ex->addWidget(ButAddFolder, 0, 1);
+    ex->addWidget(ButRemove, 1, 1);
+    ex->addWidget(CBoxDisableExcludedFolders, 2, 1);
+    ex->setRowStretch(3, 1);
+    ex->setColumnStretch(0, 1);
+
+    ButOK = button(QStringLiteral("確定"), "ButOK", this);
+    ButOK->setDefault(true);
+    ButCancel = button(QStringLiteral("取消"), "ButCancel", this);
+
+    // The controls' first states; LoadOptions then sets them all from the settings.
+    cboxDPR->setChecked(true);
+    cboxPAS->setChecked(true);
+    CBoxMinProject->setChecked(true);
+    CBoxMinimizeAllWhenRunProject->setChecked(true);
+    RGroupOnDoubleClick->setItemIndex(0);
+
+    auto* top = new QHBoxLayout;
+    auto* leftColumn = new QVBoxLayout;
+    leftColumn->addWidget(GBoxRoot);
+    leftColumn->addWidget(GBoxFileManager);
+    leftColumn->addStretch(1);
+    top->addLayout(leftColumn, 1);
+    top->addWidget(GBoxShowInFileList);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(GBoxOptions, 1);
+    auto* middleRight = new QVBoxLayout;
+    middleRight->addWidget(RGroupOnDoubleClick);
+    middleRight->addWidget(GBoxMethodJumper);
+    middle->addLayout(middleRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ButOK);
+    buttons->addWidget(ButCancel);
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(6, 6, 6, 6);
+    all->setSpacing(4);
+    all->addLayout(top);
+    all->addLayout(middle);
+    all->addWidget(GBoxExcludeTheseFolders, 1);
+    all->addLayout(buttons);
+
+    connect(ButBrowseForFolder, &QPushButton::clicked, this, &TForm2::ButBrowseForFolderClick);
+    connect(ButBrowseForFilemanager, &QPushButton::clicked, this, &TForm2::ButBrowseForFilemanagerClick);
+    connect(ButAddFolder, &QPushButton::clicked, this, &TForm2::ButAddFolderClick);
+    connect(ButRemove, &QPushButton::clicked, this, &TForm2::ButRemoveClick);
+    connect(ButOK, &QPushButton::clicked, this, &TForm2::ButOKClick);
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // OK, cancel, Esc and the close box all end in finished().
+    connect(this, &QDialog::finished, this, &TForm2::FormClose);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lbox && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        lboxKeyDown(key->key(), key->modifiers());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm2::FormCreate()
+{
+    const IniFile& ini = m_main.settings();
     namespace f2 = settings::form2;
     setGeometry(ini.read(f2::left), ini.read(f2::top), ini.read(f2::width), ini.read(f2::height));
     LoadOptions();
@@ -26,11 +252,198 @@ TForm2::TForm2(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
 
 void TForm2::LoadOptions()
 {
+    const IniFile& ini = m_main.settings();
+    namespace o = settings::options;
+
+    const QString root = ini.read(o::EditRoot);
+    if (!root.isEmpty())
+        EditRoot->setText(withTrailingSeparator(root));
+
+    CBoxMinExe->setChecked(ini.read(o::CBoxMinExe));
+    CBoxMinProject->setChecked(ini.read(o::CBoxMinProject));
+    CBoxMinimizeAllWhenRunProject->setChecked(ini.read(o::CBoxMinimizeAllWhenRunProject));
+    CBoxDontLoadList->setChecked(ini.read(o::CBoxDontLoadList));
+    CBoxShowProjFolderInFM->setChecked(ini.read(o::CBoxShowProjFolderInFM));
+    CBoxDisableExcludedFolders->setChecked(ini.read(o::CBoxDisableExcludedFolders));
+    for (size_t k = 0; k < kindBoxes.size(); ++k)
+        kindBoxes[k]->setChecked(ini.read(o::showKinds[k]));
+
+    RGroupOnDoubleClick->setItemIndex(ini.read(o::RGroupOnDoubleClick));
+
+    EditFileManager->setText(ini.read(o::EditFileManagerText));
+    EditFMCommandLineOption->setText(ini.read(o::EEditFMCommandLineOptionText));
+
+    // Propose the desktop's folder program; it is stored with the next OK.
+    if (EditFileManager->text().isEmpty()) {
+        const QString proposal = TPBSystemPath::ProposedFileManager();
+        if (!proposal.isEmpty() && QFileInfo::exists(proposal))
+            EditFileManager->setText(proposal);
+    }
+
+    showDoubleClickChoice();
+
+    for (const QString& folder : readExcludedFolders(ini, MissingExcludeEntries))
+        addExcludedFolder(folder);
+
+    for (size_t k = 0; k < kindSwatches.size(); ++k)
+        kindSwatches[k]->setColor(ini.read(o::kindColors[k]));
+
+    CBoxRemoveParameterList->setChecked(ini.read(o::CBoxRemoveParameterList));
+
+    for (size_t k = 0; k < kindSwatches.size(); ++k)
+        m_main.KindColors[k] = kindSwatches[k]->color();
+
+    colordCustomColors = ini.readSectionValues(QLatin1String(settings::customcolors));
+}
+
+void TForm2::showDoubleClickChoice()
+{
+    switch (RGroupOnDoubleClick->ItemIndex()) {
+    case 0: m_main.status->setPanelText(3, QStringLiteral("exe")); break;
+    case 1: m_main.status->setPanelText(3, QStringLiteral("prjct")); break;
+    default: break;
+    }
+}
+
+void TForm2::ButOKClick()
+{
     IniFile& ini = m_main.settings();
-    QString root = ini.read(settings::options::EditRoot);
-    if (!root.isEmpty() && !root.endsWith(u'/'))
-        root += u'/';
-    EditRoot->setText(root);
-    const int onDoubleClick = ini.read(settings::options::RGroupOnDoubleClick);
-    m_main.status->setPanelText(3, onDoubleClick == 1 ? QStringLiteral("prjct") : QStringLiteral("exe"));
+    namespace o = settings::options;
+
+    ini.write(o::EditRoot, EditRoot->text());
+    ini.write(o::CBoxMinExe, CBoxMinExe->isChecked());
+    ini.write(o::CBoxMinProject, CBoxMinProject->isChecked());
+    ini.write(o::CBoxMinimizeAllWhenRunProject, CBoxMinimizeAllWhenRunProject->isChecked());
+    ini.write(o::CBoxDontLoadList, CBoxDontLoadList->isChecked());
+    ini.write(o::CBoxShowProjFolderInFM, CBoxShowProjFolderInFM->isChecked());
+    ini.write(o::CBoxDisableExcludedFolders, CBoxDisableExcludedFolders->isChecked());
+    for (size_t k = 0; k < kindBoxes.size(); ++k)
+        ini.write(o::showKinds[k], kindBoxes[k]->isChecked());
+
+    bool none = true;
+    for (size_t k = 0; k < kindBoxes.size(); ++k) {
+        m_main.ShowKinds[k] = kindBoxes[k]->isChecked();
+        none = none && !m_main.ShowKinds[k];
+    }
+    m_main.NoKinds = none;
+    if (none)
+        m_main.lviewFiles->clear();
+
+    ini.write(o::RGroupOnDoubleClick, RGroupOnDoubleClick->ItemIndex());
+    ini.write(o::EditFileManagerText, EditFileManager->text());
+    ini.write(o::EEditFMCommandLineOptionText, EditFMCommandLineOption->text());
+
+    namespace ex = settings::exclude;
+    ini.eraseSection(QLatin1String(ex::Section));
+    if (lbox->count() > 0) {
+        ini.write(ex::number, lbox->count() - 1);
+        for (int i = 0; i < lbox->count(); ++i)
+            ini.writeString(QLatin1String(ex::Section), ex::entryKey(i), lbox->item(i)->text());
+    }
+
+    showDoubleClickChoice();
+
+    for (size_t k = 0; k < kindSwatches.size(); ++k)
+        m_main.KindColors[k] = kindSwatches[k]->color();
+    for (size_t k = 0; k < kindSwatches.size(); ++k)
+        ini.write(o::kindColors[k], kindSwatches[k]->color());
+
+    ini.write(o::CBoxRemoveParameterList, CBoxRemoveParameterList->isChecked());
+
+    accept();
+}
+
+void TForm2::FormClose()
+{
+    IniFile& ini = m_main.settings();
+    namespace f2 = settings::form2;
+    ini.write(f2::left, x());
+    ini.write(f2::top, y());
+    ini.write(f2::width, width());
+    ini.write(f2::height, height());
+    for (const QString& line : colordCustomColors) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0)
+            continue;
+        ini.writeString(QLatin1String(settings::customcolors), line.left(eq),
+                        line.mid(eq + 1, settings::MaxCustomColorValueLength));
+    }
+}
+
+void TForm2::ButBrowseForFolderClick()
+{
+    const auto folder = platform::dialogs().chooseFolder(this, m_main.LabelRoot->text());
+    if (!folder)
+        return;
+    // Takes effect in the main window at once, even if the dialog is then cancelled.
+    EditRoot->setText(withTrailingSeparator(*folder));
+    m_main.LabelRoot->setText(*folder);
+    m_main.setWindowTitle(m_main.TitleText + QStringLiteral(" [root: ") + withTrailingSeparator(*folder)
+                          + QStringLiteral("]"));
+}
+
+void TForm2::ButBrowseForFilemanagerClick()
+{
+    QString start = QDir::rootPath();
+    if (!EditFileManager->text().isEmpty()) {
+        const QString folder = QFileInfo(EditFileManager->text()).path();
+        if (QFileInfo(folder).isDir())
+            start = folder;
+    }
+    const auto file = platform::dialogs().openFile(this, QStringLiteral("選擇檔案管理"), start,
+                                                   QStringLiteral("Exe 檔案(*.exe);;全部檔案(*)"));
+    if (file)
+        EditFileManager->setText(QFileInfo(*file).absoluteFilePath());
+}
+
+void TForm2::ButAddFolderClick()
+{
+    const auto folder = platform::dialogs().chooseFolder(this, EditRoot->text());
+    if (!folder)
+        return;
+    for (int i = 0; i < lbox->count(); ++i) {
+        if (lbox->item(i)->text() == *folder) {
+            platform::dialogs().box(this, QStringLiteral("The selected folder is in the list already."),
+                                    QStringLiteral("Folder already listed"), platform::BoxIcon::Information);
+            return;
+        }
+    }
+    addExcludedFolder(*folder);
+}
+
+void TForm2::addExcludedFolder(const QString& folder)
+{
+    // A sorted list box: the new entry goes before the first that sorts after it.
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    int at = lbox->count();
+    while (at > 0 && collator.compare(lbox->item(at - 1)->text(), folder) > 0)
+        --at;
+    lbox->insertItem(at, folder);
+}
+
+void TForm2::ButRemoveClick()
+{
+    if (lbox->count() == 0)
+        return;
+    const QList<QListWidgetItem*> selected = lbox->selectedItems();
+    if (selected.isEmpty())
+        return;
+    delete lbox->takeItem(lbox->row(selected.front()));
+}
+
+void TForm2::lboxKeyDown(int key, Qt::KeyboardModifiers)
+{
+    if (key == Qt::Key_Delete)
+        ButRemoveClick();
+}
+
+void TForm2::stextDPRClick(TColorSwatch* Sender)
+{
+    const auto color = platform::dialogs().chooseColor(this, platform::toQColor(Sender->color()), colordCustomColors);
+    if (color)
+        Sender->setColor(platform::fromQColor(*color));
 }

@@ -1,0 +1,129 @@
+// The main window's scan: its button, the three handlers of its folder search and the
+// window changes a scan makes. The work itself is ScanRun's.
+
+#include "app/IniFile.h"
+#include "app/ReportList.h"
+#include "app/StatusBar.h"
+#include "app/TForm1.h"
+#include "catalogue/Exclusions.h"
+#include "catalogue/FileSearch.h"
+#include "catalogue/ProjectRows.h"
+#include "catalogue/ScanRun.h"
+#include "options/TForm2.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+// Applies a scan's changes to the main window's controls.
+class MainWindowScanView final : public ScanView {
+public:
+    explicit MainWindowScanView(TForm1& form) : m_form(form) {}
+
+    void showSearchedFolder(const QString& statusText) override { m_form.status->setPanelText(0, statusText); }
+
+    void addProjects(const std::vector<ProjectEntry>& entries) override
+    {
+        for (const ProjectEntry& entry : entries)
+            addProjectRow(*m_form.lview, entry);
+    }
+
+    void finishScan(int excludedCount) override { m_form.finishScan(excludedCount); }
+
+private:
+    TForm1& m_form;
+};
+
+} // namespace
+
+void TForm1::createFileSearch()
+{
+    m_scanView = std::make_unique<MainWindowScanView>(*this);
+    m_scan = std::make_unique<ScanRun>(*m_scanView);
+    FileSearch1 = std::make_unique<TFileSearch>();
+    // The handlers run on the search's worker, which waits for each of them.
+    connect(FileSearch1.get(), &TFileSearch::OnProgress, FileSearch1.get(),
+            [this](QObject* sender, const QString& dir, const QString& mask) { FileSearch1Progress(sender, dir, mask); },
+            Qt::DirectConnection);
+    connect(FileSearch1.get(), &TFileSearch::OnMatchFound, FileSearch1.get(),
+            [this](QObject* sender, qint32 time, qint32 size, qint32 attr, const QString& file) {
+                FileSearch1MatchFound(sender, time, size, attr, file);
+            },
+            Qt::DirectConnection);
+    connect(FileSearch1.get(), &TFileSearch::OnComplete, FileSearch1.get(),
+            [this](QObject* sender) { FileSearch1Complete(sender); }, Qt::DirectConnection);
+    connect(SButScan, &QToolButton::clicked, this, &TForm1::SButScanClick);
+}
+
+void TForm1::stopFileSearch()
+{
+    // No handler runs after this; a scan cut short still leaves an ordered list.
+    FileSearch1.reset();
+    if (m_scan)
+        m_scan->flush();
+    if (m_scanning)
+        finishScan(m_scan->excludedCount());
+}
+
+void TForm1::SButScanClick()
+{
+    const bool applyExclusions = !(Form2 && Form2->CBoxDisableExcludedFolders->isChecked());
+    if (!FileSearch1)
+        return; // the window is closing
+    const QString root = LabelRoot->text();
+    if (root.isEmpty() || !QFileInfo(root).isDir()) {
+        platform::dialogs().message(this, QStringLiteral("First select a root directory."));
+        SButSetRootClick();
+        return;
+    }
+    PanelTop->setEnabled(false);
+    FileSearch1->setInitialDir(root);
+    FileSearch1->setFileMask(QStringLiteral("*.dpr"));
+    FileSearch1->setSearchSubDirectories(true);
+
+    lview->clear();
+    QCoreApplication::processEvents();
+    lview->beginBatch();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_scanning = true;
+    status->setPanelText(1, QString());
+    status->setPanelText(2, QString());
+
+    ScanExclusions exclusions;
+    if (applyExclusions && Settings->read(settings::exclude::number) >= 0) {
+        // Entries past the last stored key would be empty, and an empty entry excludes nothing.
+        exclusions.entries = readExcludedFolders(*Settings, 0);
+        exclusions.active = true;
+    }
+    ExcludedFolders = exclusions.entries;
+    m_scan->begin(root, std::move(exclusions));
+    FileSearch1->Start();
+}
+
+void TForm1::FileSearch1Progress(QObject*, const QString& SearchDir, const QString&) { m_scan->progress(SearchDir); }
+
+void TForm1::FileSearch1MatchFound(QObject*, qint32, qint32, qint32, const QString& FileName)
+{
+    m_scan->matchFound(FileName);
+}
+
+void TForm1::FileSearch1Complete(QObject*) { m_scan->complete(); }
+
+void TForm1::finishScan(int excludedCount)
+{
+    if (!m_scanning)
+        return;
+    m_scanning = false;
+    lview->endBatch();
+    status->setPanelText(0, ScanRun::completedText(excludedCount));
+    QApplication::restoreOverrideCursor();
+    PanelTop->setEnabled(true);
+    status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
+}
+
+int TForm1::ExcludedCount() const { return m_scan->excludedCount(); }

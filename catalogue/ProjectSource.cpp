@@ -1,0 +1,195 @@
+#include "catalogue/ProjectSource.h"
+
+#include "platform/FileNames.h"
+#include "platform/TextCodec.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr QByteArrayView TitleMarker = "Application.Title := '";
+
+// Reads a file line by line through a fixed buffer. A line longer than the limit is cut
+// there; the rest of it is skipped.
+class LineReader {
+public:
+    explicit LineReader(const QByteArray& path)
+    {
+        fd_ = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        struct stat st {};
+        // Only regular files: a folder, a pipe or a device is no project text.
+        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+        line_.reserve(256);
+    }
+    ~LineReader()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // The next line without its end; false when the text has ended.
+    bool next(QByteArrayView& line)
+    {
+        line_.clear();
+        bool consumed = false;
+        for (;;) {
+            if (at_ == filled_ && !fill())
+                break;
+            if (skipLf_) {
+                skipLf_ = false;
+                if (buffer_[at_] == '\n') {
+                    ++at_;
+                    continue;
+                }
+            }
+            const char* p = buffer_ + at_;
+            const char* const end = buffer_ + filled_;
+            const char* q = p;
+            while (q < end && *q != '\r' && *q != '\n' && *q != 26)
+                ++q;
+            consumed = consumed || q > p;
+            const qsizetype room = std::max<qsizetype>(MaxProjectLineBytes - line_.size(), 0);
+            line_.append(p, std::min<qsizetype>(q - p, room));
+            at_ = q - buffer_;
+            if (q == end)
+                continue;
+            if (*q == 26) {
+                ended_ = true;
+                at_ = filled_ = 0;
+                break;
+            }
+            ++at_;
+            skipLf_ = *q == '\r';
+            line = line_;
+            return true;
+        }
+        line = line_;
+        return consumed;
+    }
+
+private:
+    bool fill()
+    {
+        if (fd_ < 0 || ended_)
+            return false;
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                ended_ = true;
+                return false;
+            }
+            filled_ = n;
+            at_ = 0;
+            return true;
+        }
+    }
+
+    int fd_ = -1;
+    char buffer_[64 * 1024];
+    qsizetype filled_ = 0;
+    qsizetype at_ = 0;
+    bool ended_ = false;
+    bool skipLf_ = false;
+    QByteArray line_;
+};
+
+// Drops the last `count` characters (code points) of `text`.
+void dropLastCharacters(QString& text, int count)
+{
+    for (int i = 0; i < count && !text.isEmpty(); ++i) {
+        const qsizetype n = text.size();
+        if (n >= 2 && text[n - 1].isLowSurrogate() && text[n - 2].isHighSurrogate())
+            text.chop(2);
+        else
+            text.chop(1);
+    }
+}
+
+// Delphi's Trim: blanks and control characters at both ends.
+QString trimControls(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString ReadApplicationName(const QString& projectFile)
+{
+    QString result;
+    QByteArray firstLine;
+    {
+        LineReader reader(platform::fileNameToBytes(projectFile));
+        QByteArrayView line;
+        bool first = true;
+        while (reader.next(line)) {
+            if (first) {
+                firstLine = line.toByteArray();
+                first = false;
+            }
+            if (!line.contains(TitleMarker))
+                continue;
+            const QString text = platform::decodeText(line);
+            const qsizetype at = text.indexOf(u":= '");
+            QString title = text.mid(at + 4);
+            dropLastCharacters(title, 2);
+            result = title;
+        }
+    }
+    if (result.isEmpty() && !firstLine.isEmpty()) {
+        // The first line was kept from the pass above; reading it again would give the same.
+        const QString text = platform::decodeText(firstLine);
+        const qsizetype at = text.indexOf(u"program ");
+        if (at >= 0) {
+            result = text.mid(at + 8);
+            dropLastCharacters(result, 1);
+        }
+    }
+    return trimControls(result);
+}
+
+QString FindExecutableName(const QString& projectFile)
+{
+    const QByteArray path = platform::fileNameToBytes(projectFile);
+    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype dot = path.lastIndexOf('.');
+    const QByteArray base = dot > slash ? path.left(dot) : path;
+
+    const auto fileExists = [](const QByteArray& candidate) {
+        struct stat st {};
+        return ::stat(candidate.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    };
+    const auto nameOf = [&](const QByteArray& candidate) {
+        return platform::fileNameFromBytes(QByteArrayView(candidate).sliced(slash + 1));
+    };
+    for (const char* extension : {".exe", ".scr"}) {
+        const QByteArray candidate = base + extension;
+        if (fileExists(candidate))
+            return nameOf(candidate);
+    }
+    if (base.size() != path.size()) {
+        struct stat st {};
+        if (::stat(base.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
+            return nameOf(base);
+    }
+    return {};
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Reading a Delphi project file for the two texts of its list entry: the application name
+// and the executable beside it. Both functions only read the file system, keep no state
+// and may run on any thread. Neither reports an error: what cannot be read gives "".
+
+#include <QString>
+
+// The application title of the last "Application.Title := '" line, else the program
+// name of a first line "program Name;", else empty. Lines end at CR LF, CR or LF; a
+// Ctrl-Z byte ends the text. The file is streamed, so its size costs time, not memory;
+// of an over-long line only the first MaxProjectLineBytes bytes are looked at.
+QString ReadApplicationName(const QString& projectFile);
+
+// The executable beside the project under the project's base name: base + ".exe", else
+// base + ".scr", else the bare base name when it is an executable file (what Free Pascal
+// builds on Linux); the file name alone, spelt as the project file is; else empty.
+QString FindExecutableName(const QString& projectFile);
+
+inline constexpr qsizetype MaxProjectLineBytes = 64 * 1024;

@@ -1,0 +1,137 @@
+#include "catalogue/ScanRun.h"
+
+#include "catalogue/ProjectSource.h"
+
+#include "platform/ThreadWake.h"
+
+#include <QTimer>
+
+namespace {
+// The shortest time between two deliveries: 25 a second still reads as live, and a
+// window repaint per folder would cost the walk more than the walk itself.
+constexpr qint64 DeliveryIntervalMs = 40;
+} // namespace
+
+ScanRun::ScanRun(ScanView& view, QObject* parent)
+    : QObject(parent), m_view(view), m_wake(new platform::ThreadWake(this)), m_later(new QTimer(this))
+{
+    // The worker only rings; the changes themselves pass under m_mutex.
+    connect(m_wake, &platform::ThreadWake::woken, this, &ScanRun::deliver);
+    m_later->setSingleShot(true);
+    connect(m_later, &QTimer::timeout, this, &ScanRun::deliver);
+    m_sinceDelivery.start();
+}
+
+QString ScanRun::completedText(int excludedCount)
+{
+    return QStringLiteral(" Scanning completed (") + QString::number(excludedCount)
+           + QStringLiteral(" projects excluded - see options)");
+}
+
+void ScanRun::begin(const QString& root, ScanExclusions exclusions)
+{
+    m_root = root;
+    m_exclusions = std::move(exclusions);
+    m_excludedCount = 0;
+    std::lock_guard lock(m_mutex);
+    m_pending.clear();
+    m_finishPending = false;
+}
+
+void ScanRun::progress(const QString& searchDir)
+{
+    post({Change::Folder, u' ' + searchDir, {}, 0});
+}
+
+void ScanRun::matchFound(const QString& fileName)
+{
+    if (m_exclusions.excludes(fileName)) {
+        ++m_excludedCount;
+        return;
+    }
+    // The project file is read here, on the worker, so the window never waits for a disk.
+    ProjectEntry entry{ReadApplicationName(fileName), FindExecutableName(fileName), fileName.mid(m_root.size()),
+                       listimage::MainList};
+    post({Change::Project, {}, std::move(entry), 0});
+}
+
+void ScanRun::complete() { post({Change::Finish, {}, {}, m_excludedCount}); }
+
+void ScanRun::post(Change change)
+{
+    const bool finish = change.kind == Change::Finish;
+    std::lock_guard lock(m_mutex);
+    // A folder text directly followed by another would never be seen.
+    if (change.kind == Change::Folder && !m_pending.empty() && m_pending.back().kind == Change::Folder)
+        m_pending.back().text = std::move(change.text);
+    else
+        m_pending.push_back(std::move(change));
+    // The end is handed over at once, even when a held-back delivery is waiting.
+    if (finish)
+        m_finishPending = true;
+    if (!m_deliveryPosted || finish) {
+        m_deliveryPosted = true;
+        m_wake->wake();
+    }
+}
+
+void ScanRun::flush()
+{
+    std::vector<Change> changes;
+    {
+        std::lock_guard lock(m_mutex);
+        changes.swap(m_pending);
+        m_deliveryPosted = false;
+        m_finishPending = false;
+    }
+    m_later->stop();
+    apply(changes);
+}
+
+void ScanRun::deliver()
+{
+    std::vector<Change> changes;
+    {
+        std::lock_guard lock(m_mutex);
+        const qint64 since = m_sinceDelivery.elapsed();
+        if (!m_finishPending && since < DeliveryIntervalMs) {
+            // Too soon after the last one: keep collecting; the worker does not ring meanwhile.
+            if (!m_later->isActive())
+                m_later->start(int(DeliveryIntervalMs - since));
+            return;
+        }
+        changes.swap(m_pending);
+        m_deliveryPosted = false;
+        m_finishPending = false;
+    }
+    m_later->stop();
+    m_sinceDelivery.restart();
+    apply(changes);
+}
+
+void ScanRun::apply(std::vector<Change>& changes)
+{
+    std::vector<ProjectEntry> rows;
+    const auto flushRows = [&] {
+        if (!rows.empty())
+            m_view.addProjects(rows);
+        rows.clear();
+    };
+    for (Change& change : changes) {
+        switch (change.kind) {
+        case Change::Project:
+            rows.push_back(std::move(change.entry));
+            break;
+        case Change::Folder:
+            flushRows();
+            m_view.showSearchedFolder(change.text);
+            break;
+        case Change::Finish:
+            flushRows();
+            m_finishedExcludedCount = change.excludedCount;
+            m_view.finishScan(change.excludedCount);
+            break;
+        }
+    }
+    flushRows();
+}

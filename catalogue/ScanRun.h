@@ -1,0 +1,90 @@
+#pragma once
+// The scan run without its window: turns the folder search's events into project entries
+// and status texts and hands them to the user-interface thread in the order the events
+// arrived. The worker never waits for the user-interface thread, so the window stays
+// responsive and closing it mid-scan cannot deadlock; a folder text that is replaced
+// before the window could show it is dropped, so memory does not grow with the folders
+// walked. The window takes the changes at most 25 times a second (the end of
+// the scan at once), so a fast walk is not slowed by repainting a status text per folder.
+
+#include "catalogue/Exclusions.h"
+#include "catalogue/ProjectEntry.h"
+
+#include <QObject>
+#include <QString>
+
+#include <QElapsedTimer>
+
+#include <mutex>
+#include <vector>
+
+class QTimer;
+
+namespace platform {
+class ThreadWake;
+}
+
+// What a scan changes in its window. Every call comes on the user-interface thread, in
+// event order.
+class ScanView {
+public:
+    virtual ~ScanView() = default;
+    // Status panel 0 during the scan: a blank and the folder being searched.
+    virtual void showSearchedFolder(const QString& statusText) = 0;
+    // Rows for the main list, in the order they were found.
+    virtual void addProjects(const std::vector<ProjectEntry>& entries) = 0;
+    // The search has run through.
+    virtual void finishScan(int excludedCount) = 0;
+};
+
+class ScanRun final : public QObject {
+    Q_OBJECT
+public:
+    // Lives on the user-interface thread, where `view` is called.
+    explicit ScanRun(ScanView& view, QObject* parent = nullptr);
+
+    // User-interface thread, before the search starts: the root (without trailing
+    // separator) whose text is cut from the project paths, and the exclusions.
+    void begin(const QString& root, ScanExclusions exclusions);
+
+    // Worker thread, from the search's three events.
+    void progress(const QString& searchDir);
+    void matchFound(const QString& fileName);
+    void complete();
+
+    // User-interface thread: hands over at once what the worker has left, for a search
+    // that was stopped (its worker is gone, so nothing more can come).
+    void flush();
+
+    // User-interface thread: the count of the last finished scan.
+    int excludedCount() const { return m_finishedExcludedCount; }
+    const ScanExclusions& exclusions() const { return m_exclusions; }
+
+    static QString completedText(int excludedCount);
+
+private:
+    struct Change {
+        enum Kind { Folder, Project, Finish } kind;
+        QString text;
+        ProjectEntry entry;
+        int excludedCount = 0;
+    };
+    void post(Change change);
+    void deliver();
+    void apply(std::vector<Change>& changes);
+
+    ScanView& m_view;
+    // Written by begin() before the search starts, read by the worker during it.
+    QString m_root;
+    ScanExclusions m_exclusions;
+    int m_excludedCount = 0; // worker only while a search runs
+    int m_finishedExcludedCount = 0;
+
+    platform::ThreadWake* m_wake;
+    QTimer* m_later;             // a delivery held back to keep the pace
+    QElapsedTimer m_sinceDelivery;
+    std::mutex m_mutex;
+    std::vector<Change> m_pending;
+    bool m_deliveryPosted = false; // the worker need not ring again
+    bool m_finishPending = false;
+};

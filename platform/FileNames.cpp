@@ -1,0 +1,107 @@
+#include "platform/FileNames.h"
+
+namespace platform {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at p (1..4), or 0 when the bytes there are not one.
+// Overlong forms, surrogates and values above U+10FFFF are not valid.
+int validSequenceLength(const unsigned char* p, const unsigned char* end, char32_t& value)
+{
+    const unsigned char b0 = p[0];
+    if (b0 < 0x80) {
+        value = b0;
+        return 1;
+    }
+    int length = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        length = 2;
+        value = b0 & 0x1F;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        length = 3;
+        value = b0 & 0x0F;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        length = 4;
+        value = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (end - p < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (p[i] & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+QString fileNameFromBytes(QByteArrayView bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    // Plain ASCII and valid UTF-8 are by far the common case.
+    QString result;
+    result.reserve(bytes.size());
+    while (p < end) {
+        char32_t value = 0;
+        const int length = validSequenceLength(p, end, value);
+        if (length == 0) {
+            result.append(QChar(char16_t(0xDC00 + *p)));
+            ++p;
+            continue;
+        }
+        if (value >= 0x10000) {
+            result.append(QChar::highSurrogate(value));
+            result.append(QChar::lowSurrogate(value));
+        } else {
+            result.append(QChar(char16_t(value)));
+        }
+        p += length;
+    }
+    return result;
+}
+
+QByteArray fileNameToBytes(QStringView name)
+{
+    QByteArray result;
+    result.reserve(name.size());
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = name[i].unicode();
+        char32_t value = unit;
+        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(name[i + 1].unicode())) {
+            value = QChar::surrogateToUcs4(unit, name[i + 1].unicode());
+            ++i;
+        } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            result.append(char(unit - 0xDC00));
+            continue;
+        }
+        if (value < 0x80) {
+            result.append(char(value));
+        } else if (value < 0x800) {
+            result.append(char(0xC0 | (value >> 6)));
+            result.append(char(0x80 | (value & 0x3F)));
+        } else if (value < 0x10000) {
+            result.append(char(0xE0 | (value >> 12)));
+            result.append(char(0x80 | ((value >> 6) & 0x3F)));
+            result.append(char(0x80 | (value & 0x3F)));
+        } else {
+            result.append(char(0xF0 | (value >> 18)));
+            result.append(char(0x80 | ((value >> 12) & 0x3F)));
+            result.append(char(0x80 | ((value >> 6) & 0x3F)));
+            result.append(char(0x80 | (value & 0x3F)));
+        }
+    }
+    return result;
+}
+
+} // namespace platform

@@ -1,0 +1,98 @@
+#pragma once
+// Listing folders the fast way: a folder is opened once, its entries are read in large
+// batches with their type from the listing itself, and nothing is asked of a single entry
+// unless the caller needs it (a link's target, a match's time and size).
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace platform {
+
+// File-attribute bits as the Windows enumeration reports them.
+namespace attr {
+constexpr std::uint32_t ReadOnly = 0x01;
+constexpr std::uint32_t Hidden = 0x02;
+constexpr std::uint32_t System = 0x04;
+constexpr std::uint32_t VolumeLabel = 0x08;
+constexpr std::uint32_t Directory = 0x10;
+constexpr std::uint32_t Archive = 0x20;
+} // namespace attr
+
+enum class EntryType { Folder, File, Link, Other, Unknown };
+
+// Device and inode: what makes two paths the same folder.
+struct FolderId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FolderId&, const FolderId&) = default;
+};
+
+// What a search reports of a matching entry.
+struct EntryInfo {
+    std::uint32_t dosTime = 0; // local time, date in the high 16 bits
+    std::uint32_t size = 0;    // low 32 bits of the size in bytes
+    std::uint32_t attributes = 0;
+};
+
+// An open folder; move-only, closes itself.
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    FolderHandle(FolderHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    // Opens a folder by its path (links followed); invalid when it cannot be listed.
+    static FolderHandle open(const QByteArray& path);
+    // Opens the sub-folder `name` (NUL-terminated bytes) of this folder.
+    FolderHandle openChild(const char* name) const;
+
+    bool isValid() const { return fd_ >= 0; }
+    std::optional<FolderId> id() const;
+
+    // The type of `name` after following links: Folder, File, Other, or Unknown when it
+    // cannot be read (a dangling link).
+    EntryType resolvedType(const char* name) const;
+
+    // Time, size and attributes of `name` (links followed); nullopt when it vanished.
+    std::optional<EntryInfo> info(const char* name) const;
+
+private:
+    friend class FolderLister;
+    explicit FolderHandle(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+// Reads the entries of one folder at a time into a buffer it keeps; "." and ".." are
+// left out. One lister serves a whole walk, so a walk holds one buffer, however deep.
+class FolderLister {
+public:
+    FolderLister();
+    ~FolderLister();
+    FolderLister(const FolderLister&) = delete;
+    FolderLister& operator=(const FolderLister&) = delete;
+
+    struct Entry {
+        QByteArrayView name; // NUL-terminated; valid until the next call of next()
+        EntryType type = EntryType::Unknown;
+    };
+
+    // Starts listing `folder`, which must stay open until next() returns false.
+    void begin(const FolderHandle& folder);
+    // The next entry; false at the end or on a read error.
+    bool next(Entry& entry);
+
+private:
+    struct Buffer;
+    std::unique_ptr<Buffer> buffer_;
+    int fd_ = -1;
+};
+
+} // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+// File-name masks with the Windows rules, the same on every platform: "*" any run,
+// "?" one character, letters compared without regard to case, a mask ending in "." is met
+// only by names without a dot, and a mask ending in ".*" is also met by the name without
+// that dot ("*.*" takes every name). There are no short 8.3 names.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace platform {
+
+class WildcardMask {
+public:
+    WildcardMask() = default;
+    explicit WildcardMask(QStringView mask);
+
+    // `name` is the bytes of one file name (no folder part).
+    bool matches(QByteArrayView name) const;
+    bool matches(QStringView name) const;
+
+private:
+    QString mask_;        // case-folded, without a final "." or ".*" rule
+    QByteArray asciiMask_; // the same in bytes, when the mask is plain ASCII
+    bool ascii_ = true;
+    bool noDot_ = false;        // mask ended in "."
+    bool dotStarOptional_ = false; // mask ended in ".*"
+};
+
+} // namespace platform

@@ -1,0 +1,157 @@
+#include "SearchLog.h"
+
+#include "catalogue/ProjectSource.h"
+#include "platform/FileNames.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using kbltest::writeFile;
+
+namespace {
+
+class ProjectSource : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString name(const QByteArray& content)
+    {
+        writeFile(dir.path(), "P.dpr", content);
+        return ReadApplicationName(dir.path() + "/P.dpr");
+    }
+};
+
+} // namespace
+
+TEST_F(ProjectSource, TitleLinesAsWritten)
+{
+    EXPECT_EQ(name("program P;\r\nbegin\r\n  Application.Title := 'Sorter';\r\nend.\r\n"), "Sorter");
+    EXPECT_EQ(name("Application.Title := 'Sorter';\r\n"), "Sorter");
+    // The last title line wins, even one in a comment.
+    EXPECT_EQ(name("Application.Title := 'One';\r\n{ Application.Title := 'Two'; }\r\n"), "Two';");
+    EXPECT_EQ(name("Application.Title := 'One';\r\n// Application.Title := 'Two';\r\n"), "Two");
+    // The last two characters go whatever they are.
+    EXPECT_EQ(name("Application.Title := 'Sorter'; // main\r\n"), "Sorter'; // ma");
+    // From the first ":= '" of the line, which may come before the marker.
+    EXPECT_EQ(name("s := 'a'; Application.Title := 'T';\r\n"), "a'; Application.Title := 'T");
+    const QByteArray longTitle(150, 'L');
+    EXPECT_EQ(name("Application.Title := '" + longTitle + "';\r\n"), QString(longTitle));
+}
+
+TEST_F(ProjectSource, ProgramNameWhenThereIsNoTitle)
+{
+    EXPECT_EQ(name("program Sorter;\r\nbegin\r\nend.\r\n"), "Sorter");
+    EXPECT_EQ(name("program Sorter;\r\nApplication.Title := '';\r\n"), "Sorter");
+    EXPECT_EQ(name("program Sorter;\r\nApplication.Title:='Sorter';\r\n"), "Sorter");
+    EXPECT_EQ(name("Program Sorter;\r\n"), "");
+    // "program " anywhere in the first line counts, and its last character goes.
+    EXPECT_EQ(name("{ program Sorter; }\r\nbegin\r\n"), "Sorter;");
+    EXPECT_EQ(name("// comment\r\nprogram Sorter;\r\n"), "");
+}
+
+TEST_F(ProjectSource, LinuxAndOldMacLineEnds)
+{
+    EXPECT_EQ(name("program Lin;\nuses Forms;\nbegin\n  Application.Title := 'Linux';\nend.\n"), "Linux");
+    EXPECT_EQ(name("program Lin;\nbegin\nend.\n"), "Lin");
+    EXPECT_EQ(name("program Mac;\rbegin\r  Application.Title := 'Mac';\rend.\r"), "Mac");
+    EXPECT_EQ(name("program NoEnd;"), "NoEnd");
+}
+
+TEST_F(ProjectSource, CtrlZEndsTheText)
+{
+    EXPECT_EQ(name("program Z;\r\n\x1A" "Application.Title := 'After';\r\n"), "Z");
+    EXPECT_EQ(name("\x1Aprogram Z;\r\n"), "");
+}
+
+TEST_F(ProjectSource, CharactersNotBytesAreDropped)
+{
+    EXPECT_EQ(name("Application.Title := 'Sortér'; // 中文\r\n"), QString::fromUtf8("Sortér'; //"));
+    EXPECT_EQ(name("Application.Title := '排序';\r\n"), QString::fromUtf8("排序"));
+}
+
+TEST_F(ProjectSource, LinesAcrossTheReadBufferAreWhole)
+{
+    // A title line straddling the 64 KiB read boundary, and a CR LF split by it.
+    for (int offset : {-30, -10, -1, 0, 1}) {
+        QByteArray text = "program Seam;\r\n";
+        text += QByteArray(64 * 1024 + offset - text.size() - 2, 'x') + "\r\n";
+        text += "Application.Title := 'Across';\r\n";
+        EXPECT_EQ(name(text), "Across") << offset;
+    }
+    QByteArray crAtEdge = "program Edge;\r";
+    crAtEdge += QByteArray(64 * 1024 - crAtEdge.size() - 1, 'y') + "\r\nApplication.Title := 'E';\r\n";
+    EXPECT_EQ(name(crAtEdge), "E");
+}
+
+TEST_F(ProjectSource, BadFilesGiveEmptyOrBoundedNames)
+{
+    EXPECT_EQ(ReadApplicationName(dir.path() + "/missing.dpr"), "");
+    EXPECT_EQ(name(""), "");
+    QDir().mkpath(dir.path() + "/Folder.dpr");
+    EXPECT_EQ(ReadApplicationName(dir.path() + "/Folder.dpr"), "");
+    QByteArray binary;
+    for (int i = 0; i < 200000; ++i)
+        binary.append(char((i * 7919) & 0xFF));
+    EXPECT_NO_FATAL_FAILURE(name(binary));
+    // One giant line: only its head is looked at, so the name stays small.
+    QByteArray giant = "Application.Title := '";
+    giant += QByteArray(8 * 1024 * 1024, 'g');
+    const QString result = name(giant);
+    EXPECT_GT(result.size(), 1000);
+    EXPECT_LE(result.size(), MaxProjectLineBytes);
+    // A FIFO named like a project is not waited on.
+    const QByteArray fifo = QFile::encodeName(dir.path() + "/Pipe.dpr");
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0644), 0);
+    EXPECT_EQ(ReadApplicationName(dir.path() + "/Pipe.dpr"), "");
+}
+
+TEST_F(ProjectSource, ProjectFileWithForeignBytesInItsName)
+{
+    const QByteArray path = QFile::encodeName(dir.path()) + "/caf\xE9.dpr";
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "program Cafe;\r\n", 15), 15);
+    ::close(fd);
+    EXPECT_EQ(ReadApplicationName(platform::fileNameFromBytes(path)), "Cafe");
+    ::unlink(path.constData());
+}
+
+TEST_F(ProjectSource, ExecutableBesideTheProject)
+{
+    const QString project = dir.path() + "/Sorter.dpr";
+    writeFile(dir.path(), "Sorter.dpr");
+    EXPECT_EQ(FindExecutableName(project), "");
+    writeFile(dir.path(), "SORTER.SCR");       // existence is case-sensitive here
+    EXPECT_EQ(FindExecutableName(project), "");
+    writeFile(dir.path(), "Sorter.scr");
+    EXPECT_EQ(FindExecutableName(project), "Sorter.scr");
+    writeFile(dir.path(), "Sorter.exe");
+    EXPECT_EQ(FindExecutableName(project), "Sorter.exe");
+}
+
+TEST_F(ProjectSource, LinuxExecutableUnderTheBareName)
+{
+    const QString project = dir.path() + "/Tool.dpr";
+    writeFile(dir.path(), "Tool.dpr");
+    writeFile(dir.path(), "Tool", "\x7F" "ELF");
+    const QByteArray bare = QFile::encodeName(dir.path() + "/Tool");
+    ::chmod(bare.constData(), 0644);
+    EXPECT_EQ(FindExecutableName(project), "");
+    ::chmod(bare.constData(), 0755);
+    EXPECT_EQ(FindExecutableName(project), "Tool");
+    writeFile(dir.path(), "Tool.scr");
+    EXPECT_EQ(FindExecutableName(project), "Tool.scr");
+    // A folder is no executable.
+    QDir().mkpath(dir.path() + "/Dir.exe");
+    QDir().mkpath(dir.path() + "/Dir");
+    writeFile(dir.path(), "Dir.dpr");
+    EXPECT_EQ(FindExecutableName(dir.path() + "/Dir.dpr"), "");
+    // The name is spelt as the project is.
+    writeFile(dir.path(), "Up.DPR");
+    writeFile(dir.path(), "Up.exe");
+    EXPECT_EQ(FindExecutableName(dir.path() + "/Up.DPR"), "Up.exe");
+}

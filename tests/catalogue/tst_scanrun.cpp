@@ -1,0 +1,164 @@
+#include "SearchLog.h"
+
+#include "catalogue/FileSearch.h"
+#include "catalogue/ScanRun.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+using kbltest::writeFile;
+
+namespace {
+
+// Records what the scan asks of its window, and on which thread.
+struct RecordingView final : ScanView {
+    QStringList calls;
+    std::vector<ProjectEntry> rows;
+    bool offThread = false;
+    int finished = 0;
+
+    void note()
+    {
+        if (QThread::currentThread() != QCoreApplication::instance()->thread())
+            offThread = true;
+    }
+    void showSearchedFolder(const QString& text) override
+    {
+        note();
+        calls.append("folder:" + text);
+    }
+    void addProjects(const std::vector<ProjectEntry>& entries) override
+    {
+        note();
+        for (const ProjectEntry& e : entries) {
+            calls.append("row:" + e.projectPath);
+            rows.push_back(e);
+        }
+    }
+    void finishScan(int excluded) override
+    {
+        note();
+        calls.append("finish:" + QString::number(excluded));
+        ++finished;
+    }
+};
+
+// Runs one scan of `root` through the real search, as the main window wires it.
+struct Scan {
+    RecordingView view;
+    ScanRun run{view};
+    TFileSearch search;
+
+    Scan()
+    {
+        QObject::connect(&search, &TFileSearch::OnProgress, &search,
+            [this](QObject*, const QString& dir, const QString&) { run.progress(dir); }, Qt::DirectConnection);
+        QObject::connect(&search, &TFileSearch::OnMatchFound, &search,
+            [this](QObject*, qint32, qint32, qint32, const QString& file) { run.matchFound(file); }, Qt::DirectConnection);
+        QObject::connect(&search, &TFileSearch::OnComplete, &search,
+            [this](QObject*) { run.complete(); }, Qt::DirectConnection);
+    }
+
+    bool scan(const QString& root, ScanExclusions exclusions = {})
+    {
+        const int before = view.finished;
+        run.begin(root, std::move(exclusions));
+        search.setInitialDir(root);
+        search.setFileMask("*.dpr");
+        search.setSearchSubDirectories(true);
+        search.Start();
+        QElapsedTimer clock;
+        clock.start();
+        while (view.finished == before && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return view.finished > before;
+    }
+};
+
+} // namespace
+
+TEST(ScanRun, ExclusionsArePlainCaseSensitiveSubstrings)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeFile(root, "old/a.dpr");
+    writeFile(root, "older/b.dpr");
+    writeFile(root, "new/c.dpr");
+    Scan s;
+    ASSERT_TRUE(s.scan(root, {{root + "/old"}, true}));
+    ASSERT_EQ(s.view.rows.size(), 1u);
+    EXPECT_EQ(s.view.rows[0].projectPath, "/new/c.dpr");
+    EXPECT_EQ(s.run.excludedCount(), 2);
+    EXPECT_EQ(s.view.calls.back(), "finish:2");
+
+    // Other letter case, an empty entry, or exclusions switched off: nothing left out.
+    for (const ScanExclusions& exclusions :
+         {ScanExclusions{{root.toUpper() + "/OLD", ""}, true}, ScanExclusions{{root + "/old"}, false}}) {
+        Scan t;
+        ASSERT_TRUE(t.scan(root, exclusions));
+        EXPECT_EQ(t.view.rows.size(), 3u);
+        EXPECT_EQ(t.run.excludedCount(), 0);
+    }
+}
+
+TEST(ScanRun, RowsCarryNameExecutableAndPathAfterTheRoot)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeFile(root, "Tools/Sorter/Sorter.dpr", "program Sorter;\r\nbegin\r\n  Application.Title := 'The Sorter';\r\nend.\r\n");
+    writeFile(root, "Tools/Sorter/Sorter.exe", "MZ");
+    writeFile(root, "Toys/Clock.dpr", "program Clock;\r\n");
+    writeFile(root, "Direct.dpr"); // in the root itself: not listed
+    Scan s;
+    ASSERT_TRUE(s.scan(root));
+    ASSERT_EQ(s.view.rows.size(), 2u);
+    std::sort(s.view.rows.begin(), s.view.rows.end(),
+              [](const ProjectEntry& a, const ProjectEntry& b) { return a.projectPath < b.projectPath; });
+    EXPECT_EQ(s.view.rows[0], (ProjectEntry{"The Sorter", "Sorter.exe", "/Tools/Sorter/Sorter.dpr", 0}));
+    EXPECT_EQ(s.view.rows[1], (ProjectEntry{"Clock", "", "/Toys/Clock.dpr", 0}));
+    EXPECT_FALSE(s.view.offThread);
+}
+
+TEST(ScanRun, ChangesArriveInEventOrderOnTheWindowThread)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeFile(root, "a/p.dpr");
+    writeFile(root, "a/b/q.dpr");
+    writeFile(root, "a/b/c/r.dpr");
+    Scan s;
+    ASSERT_TRUE(s.scan(root));
+    EXPECT_FALSE(s.view.offThread);
+    // Folder texts may be merged when one replaces the other unseen, but never reordered
+    // against the rows: each row comes after its folder's text and before the next one's.
+    QStringList expected{"folder: " + root + "/a", "row:/a/p.dpr", "folder: " + root + "/a/b", "row:/a/b/q.dpr",
+                         "folder: " + root + "/a/b/c", "row:/a/b/c/r.dpr", "finish:0"};
+    EXPECT_EQ(s.view.calls, expected);
+    EXPECT_EQ(ScanRun::completedText(0), " Scanning completed (0 projects excluded - see options)");
+}
+
+TEST(ScanRun, FolderTextsThatWouldNeverShowAreMerged)
+{
+    RecordingView view;
+    ScanRun run(view);
+    run.begin("/", {});
+    // A burst from the worker before the window thread gets to run.
+    std::thread worker([&] {
+        for (int i = 0; i < 10000; ++i)
+            run.progress(QString("/f%1").arg(i));
+        run.matchFound("/f9999/x.dpr");
+        run.progress("/last");
+        run.complete();
+    });
+    worker.join();
+    QCoreApplication::processEvents();
+    // With the root "/" the project path has no leading separator.
+    EXPECT_EQ(view.calls, (QStringList{"folder: /f9999", "row:f9999/x.dpr", "folder: /last", "finish:0"}));
+}
