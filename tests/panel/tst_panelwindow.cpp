@@ -9,8 +9,13 @@
 #include "platform/Help.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "options/ColorSwatch.h"
+#include "options/TForm2.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -482,6 +487,53 @@ TEST_F(PanelWindowTest, TheOptionsDialogRefreshesTheFollowedListAfterOkOrCancel)
         f.lviewFiles->clear();
         answer(false);
         f.SButOptions->click();
+        EXPECT_EQ(f.lviewFiles->rowCount(), 0);
+    });
+}
+
+TEST_F(PanelWindowTest, TheOptionsDialogsKindsAndColoursReachThePanel)
+{
+    ini().write(settings::exclude::number, 0);
+    ini().writeString("exclude", "0", "/old");
+    run([](TForm1& f, ProgramWindows& w) {
+        TForm2& options = *w.form2;
+        QFocusEvent intoMain(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(f.lview, &intoMain);
+        clickRow(*f.lview, 1);
+        EXPECT_EQ(f.lviewFiles->rowCount(), 4);
+
+        // dfm switched on and pas recoloured, then OK: the panel is refilled at once.
+        QTimer::singleShot(0, &options, [&options] {
+            EXPECT_EQ(options.lbox->count(), 1); // reloaded, not appended to
+            options.kindBoxes[2]->setChecked(true);
+            options.kindSwatches[1]->setColor(platform::rgbColor(1, 2, 3));
+            options.ButOK->click();
+        });
+        f.SButOptions->click();
+        EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Main.dfm", "Main.pas", "old.pas", "Sorter.dpr", "Sorter.pas"}));
+        EXPECT_EQ(f.lviewFilesCustomDrawItem("Main.pas"), QColor(1, 2, 3));
+        EXPECT_EQ(f.lviewFilesCustomDrawItem("Main.dfm"), platform::toQColor(8126331));
+
+        // Every kind off: OK empties the panel and the refresh after it lists nothing.
+        QTimer::singleShot(0, &options, [&options] {
+            for (QCheckBox* box : options.kindBoxes)
+                box->setChecked(false);
+            options.ButOK->click();
+        });
+        f.SButOptions->click();
+        EXPECT_TRUE(f.NoKinds);
+        EXPECT_EQ(f.lviewFiles->rowCount(), 0);
+        clickRow(*f.lview, 0);
+        EXPECT_EQ(f.lviewFiles->rowCount(), 0);
+        EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+
+        // A cancelled dialog changes no kind, yet still refreshes.
+        QTimer::singleShot(0, &options, [&options] {
+            options.kindBoxes[0]->setChecked(true);
+            options.reject();
+        });
+        f.SButOptions->click();
+        EXPECT_TRUE(f.NoKinds);
         EXPECT_EQ(f.lviewFiles->rowCount(), 0);
     });
 }
