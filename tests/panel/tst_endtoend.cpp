@@ -1,0 +1,124 @@
+// The whole program on a real tree of Delphi projects: choose the root, scan, follow a
+// project into the file panel, view one of its units, close and start again.
+#include "app/ProgramWindows.h"
+#include "app/ReportList.h"
+#include "app/StatusBar.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList column(const ReportList& list, int c)
+{
+    QStringList texts;
+    for (int i = 0; i < list.rowCount(); ++i)
+        texts << list.text(i, c);
+    return texts;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    kbltest::ProgramFolder folder;
+    QTemporaryDir root;
+
+    void SetUp() override
+    {
+        kbltest::dialogs().reset();
+        const QString r = root.path();
+        writeFile(r + "/Tools/Sorter/Sorter.dpr",
+                  "program Sorter;\r\n\r\nuses\r\n  Forms,\r\n  SortForm in 'SortForm.pas';\r\n\r\n{$R *.res}\r\n\r\n"
+                  "begin\r\n  Application.Initialize;\r\n  Application.Title := 'Sorter';\r\n"
+                  "  Application.CreateForm(TSortForm, SortForm1);\r\n  Application.Run;\r\nend.\r\n");
+        writeFile(r + "/Tools/Sorter/Sorter.exe", "MZ");
+        writeFile(r + "/Tools/Sorter/SortForm.pas",
+                  "unit SortForm;\r\n\r\ninterface\r\n\r\nimplementation\r\n\r\nprocedure Swap(var A, B: Integer);\r\n"
+                  "begin\r\nend;\r\n\r\nend.\r\n");
+        writeFile(r + "/Tools/Sorter/SortForm.dfm", "object SortForm1: TSortForm\r\nend\r\n");
+        writeFile(r + "/Toys/Clock.dpr", "program Clock;\nbegin\nend.\n");
+        writeFile(r + "/Toys/Clock.pas", QByteArray(2048, ' '));
+        writeFile(r + "/Old/Archive.dpr", "program Archive;\r\nbegin\r\nend.\r\n");
+    }
+
+    static bool waitForScan(TForm1& f)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (f.isScanning() && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !f.isScanning();
+    }
+
+    static void clickRow(ReportList& list, int row)
+    {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.row(row)).center());
+    }
+};
+
+TEST_F(EndToEnd, ChooseScanFollowViewCloseAndStartAgain)
+{
+    const QString r = root.path();
+    {
+        ProgramWindows w = createProgramWindows();
+        TForm1& f = *w.form1;
+        kbltest::dialogs().folders.push_back(r);
+        f.SButSetRoot->click();
+        EXPECT_EQ(f.windowTitle(), " Kestrabel v1.2 [root: " + r + "/]");
+
+        f.SButScan->click();
+        ASSERT_TRUE(waitForScan(f));
+        EXPECT_EQ(column(*f.lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
+        EXPECT_EQ(column(*f.lview, 1), QStringList({"", "", "Sorter.exe"}));
+        EXPECT_EQ(column(*f.lview, 2), QStringList({"/Old/Archive.dpr", "/Toys/Clock.dpr", "/Tools/Sorter/Sorter.dpr"}));
+        EXPECT_EQ(f.status->panelText(2), "3 prjcts");
+
+        clickRow(*f.lview, 2);
+        EXPECT_EQ(f.status->panelText(1), "3");
+        EXPECT_EQ(f.status->panelText(0), " " + r + "/Tools/Sorter/Sorter.dpr");
+        EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Sorter.dpr", "SortForm.pas"}));
+        EXPECT_EQ(f.lviewFilesCustomDrawItem("SortForm.pas"), QColor(209, 204, 249));
+        EXPECT_EQ(f.currentProjectRow(), f.lview->row(2));
+
+        f.lviewFiles->selectRow(f.lviewFiles->row(1));
+        QTest::keyClick(f.lviewFiles, Qt::Key_F3);
+        QWidget& viewer = *w.form3;
+        EXPECT_TRUE(viewer.isVisible());
+
+        QTest::keyClick(f.lview, Qt::Key_Up);
+        EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Clock.dpr", "Clock.pas"}));
+        EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+        QTest::keyClick(&f, Qt::Key_Escape);
+        EXPECT_FALSE(f.isVisible());
+    }
+    {
+        ProgramWindows w = createProgramWindows();
+        TForm1& f = *w.form1;
+        EXPECT_EQ(f.windowTitle(), " Kestrabel v1.2 [root: " + r + "/]");
+        EXPECT_EQ(column(*f.lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
+        EXPECT_EQ(f.status->panelText(0), " " + r + "/Old/Archive.dpr");
+        EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Archive.dpr"}));
+        w.form1->close();
+    }
+}
+
+} // namespace
