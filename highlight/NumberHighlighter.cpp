@@ -1,0 +1,164 @@
+#include "highlight/NumberHighlighter.h"
+
+#include "textview/StyledDocument.h"
+
+#include <algorithm>
+
+namespace kbl {
+
+TNumberHighlighter::TNumberHighlighter() = default;
+
+QString TNumberHighlighter::SeparatorsText() const
+{
+    QString s;
+    for (int c = 27; c < 256; ++c)
+        if (separators.contains(char16_t(c)))
+            s.append(QChar(c));
+    return s;
+}
+
+void TNumberHighlighter::setSeparatorsText(const QString& text)
+{
+    const CharSet set{QStringView(text)};
+    if (set == separators)
+        return;
+    setSeparators(set);
+    propertyChanged();
+}
+
+void TNumberHighlighter::propertyChanged()
+{
+    if (designMode && !loading)
+        ReapplyToViews();
+}
+
+#define KBL_SETTER(name, field, type)                                                       \
+    void TNumberHighlighter::name(type v)                                                   \
+    {                                                                                       \
+        if (field == v)                                                                     \
+            return;                                                                         \
+        field = v;                                                                          \
+        propertyChanged();                                                                  \
+    }
+KBL_SETTER(setAltFont, AltFont, bool)
+KBL_SETTER(setBackground, Background, qint32)
+KBL_SETTER(setForeground, Foreground, qint32)
+KBL_SETTER(setStyle, Style, quint8)
+KBL_SETTER(setContextNum, ContextNum, qint16)
+KBL_SETTER(setScope, Scope, qint32)
+KBL_SETTER(setPriority, Priority, qint32)
+#undef KBL_SETTER
+
+bool TNumberHighlighter::mayHighlight(const FormatRecord& r)
+{
+    qint16 s = 0;
+    if (r.isDynamic())
+        s = r.isLevelRecord() ? qint16(r.Context) : qint16(-32768);
+    bool doHilit = s == Scope;
+    if (OnQueryHilit)
+        OnQueryHilit(*this, s, doHilit);
+    return doHilit;
+}
+
+bool TNumberHighlighter::isNumber(const char16_t* w, qint32 len)
+{
+    if (len <= 0)
+        return false;
+    if (w[0] == u'$') {
+        for (qint32 i = 1; i < len; ++i) {
+            const char16_t c = w[i];
+            if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')))
+                return false;
+        }
+        return true;
+    }
+    for (qint32 i = 0; i < len; ++i)
+        if (w[i] < '0' || w[i] > '9')
+            return false;
+    return true;
+}
+
+void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& from,
+                                       TStyledNavigator& to, int baseIndex)
+{
+    const int pi = from.paraIndex();
+    const ParagraphInfo& para = doc.paragraph(pi);
+    const char16_t* T = para.text();
+    const qint32 N = para.length();
+    const qint32 fromOff = from.offset();
+    const qint32 toOff = to.paraIndex() == pi ? to.offset() : N;
+    qint32 i = fromOff > 0 ? fromOff - 1 : 0;
+    const qint32 E = toOff < N ? toOff + 1 : toOff;
+    while (i > 0 && !separators.contains(T[i - 1]))
+        --i;
+
+    const auto& F = para.Formats;
+    constexpr qint32 None = std::numeric_limits<qint32>::max();
+    size_t ri = size_t(doc.upperRecordIndex(pi, i));
+    const FormatRecord* cur = &doc.formats().at(ri > 0 ? F[ri - 1].style : para.StartFormat);
+    auto nextOffset = [&] { return ri < F.size() ? F[ri].offset : None; };
+    bool allowed = mayHighlight(*cur);
+    auto advanceRecord = [&] {
+        cur = &doc.formats().at(F[ri].style);
+        ++ri;
+        allowed = mayHighlight(*cur);
+    };
+
+    thread_local std::vector<std::pair<qint32, qint32>> hits;
+    hits.clear();
+    while (i < E) {
+        while (i < N && separators.contains(T[i]))
+            ++i;
+        qint32 k = i;
+        for (;;) {
+            while (nextOffset() <= k)
+                advanceRecord();
+            if (allowed || k >= E)
+                break;
+            if (nextOffset() == None) {
+                k = E;
+                break;
+            }
+            k = nextOffset();
+            advanceRecord();
+            while (k < N && !separators.contains(T[k]))
+                ++k;
+            while (k < N && separators.contains(T[k]))
+                ++k;
+        }
+        if (k >= E)
+            break;
+        qint32 m = k;
+        while (m < N && !separators.contains(T[m]))
+            ++m;
+        if (m <= nextOffset() && isNumber(T + k, m - k))
+            hits.emplace_back(k, m);
+        i = std::max(m, k + 1);
+    }
+    if (hits.empty())
+        return;
+
+    // Numbers are separate words ending before the next record: one merge serves all.
+    const qint64 start = para.Start;
+    const int applied = doc.applyFormatsMerged(pi, hits,
+        [&](size_t i, quint32, const FormatRecord& inForce, FormatRecord& rec, quint32&) {
+            const int level = inForce.level();
+            if (level >= MaxNestingLevel)
+                return false;
+            rec = inForce;
+            rec.Attribute = quint8(Style | 0xC0 | (AltFont ? 0x20 : 0));
+            rec.Background = Background;
+            rec.Foreground = Foreground;
+            rec.Context = ContextNum;
+            rec.Cursor = 0;
+            rec.StartKeyLen = rec.StopKeyLen = quint8((hits[i].second - hits[i].first) & 0xFF);
+            rec.Level = qint8(level + 1);
+            rec.RuleStack[size_t(level + 1)] = qint16(baseIndex);
+            return true;
+        });
+    if (applied == 0)
+        return;
+    doc.markNavigatorsStale(pi, doc.paragraphCount() - 1, start);
+}
+
+} // namespace kbl

@@ -1,0 +1,465 @@
+#include "highlight/RuleLists.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+
+namespace kbl {
+
+namespace {
+UpperCaseRoutine userUpperCase = nullptr;
+
+std::u16string toU16(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+}
+} // namespace
+
+quint64 nextListVersion()
+{
+    static std::atomic<quint64> next{1};
+    return next++;
+}
+
+void throwListIndexOutOfBounds()
+{
+    throw std::out_of_range("List index out of bounds");
+}
+
+void setUserUpperCase(UpperCaseRoutine routine)
+{
+    userUpperCase = routine;
+}
+
+void upperCaseInPlace(TpmUpperCase mode, char16_t* text, qsizetype n)
+{
+    if (mode == smuUserDefined && userUpperCase) {
+        userUpperCase(text, n);
+        return;
+    }
+    if (mode == smuAnsi) {
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = text[i];
+            if (c < 128)
+                text[i] = (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c;
+            else if (!QChar::isSurrogate(c))
+                text[i] = char16_t(QChar::toUpper(c));
+        }
+        return;
+    }
+    for (qsizetype i = 0; i < n; ++i)
+        if (text[i] >= 'a' && text[i] <= 'z')
+            text[i] = char16_t(text[i] - 32);
+}
+
+std::u16string upperCased(TpmUpperCase mode, std::u16string text)
+{
+    upperCaseInPlace(mode, text.data(), qsizetype(text.size()));
+    return text;
+}
+
+// ---- TKeywordList ----
+
+const QString& TKeywordList::string(int i) const
+{
+    if (i < 0 || i >= count())
+        throwListIndexOutOfBounds();
+    return strings[size_t(i)];
+}
+
+bool TKeywordList::hasEntry(int i) const
+{
+    return i >= 0 && i < count() && entries[size_t(i)].has_value();
+}
+
+const TExtKeywordInfo& TKeywordList::entry(int i) const
+{
+    if (!hasEntry(i))
+        throwListIndexOutOfBounds();
+    return *entries[size_t(i)];
+}
+
+TExtKeywordInfo& TKeywordList::entry(int i)
+{
+    if (!hasEntry(i))
+        throwListIndexOutOfBounds();
+    return *entries[size_t(i)];
+}
+
+int TKeywordList::addString(const QString& s)
+{
+    strings.push_back(s);
+    entries.emplace_back();
+    changed();
+    return count() - 1;
+}
+
+void TKeywordList::insertString(int i, const QString& s)
+{
+    if (i < 0 || i > count())
+        throwListIndexOutOfBounds();
+    strings.insert(strings.begin() + i, s);
+    entries.insert(entries.begin() + i, std::nullopt);
+    changed();
+}
+
+void TKeywordList::setEntry(int i, const TExtKeywordInfo& info)
+{
+    if (i < 0 || i >= count())
+        throwListIndexOutOfBounds();
+    entries[size_t(i)] = info; // overwrites an existing entry in place
+    changed();
+}
+
+int TKeywordList::AddKeyword(const QString& keyword, quint8 options, quint8 style,
+                             qint32 contextNum, qint16 cursor, qint32 background,
+                             qint32 foreground, qint16 scope, qint16 priority)
+{
+    BeginUpdate();
+    const int i = addString(keyword);
+    TExtKeywordInfo e;
+    e.Options = options;
+    e.Style = style;
+    e.ContextNum = contextNum;
+    e.Cursor = cursor;
+    e.Background = background;
+    e.Foreground = foreground;
+    if (isExtended()) {
+        e.Scope = scope;
+        e.Priority = priority;
+    }
+    setEntry(i, e);
+    EndUpdate();
+    return i;
+}
+
+void TKeywordList::Delete(int i)
+{
+    if (i < 0 || i >= count())
+        throwListIndexOutOfBounds();
+    entries.erase(entries.begin() + i);
+    strings.erase(strings.begin() + i);
+    changed();
+}
+
+void TKeywordList::Clear()
+{
+    entries.clear();
+    strings.clear();
+    changed();
+}
+
+void TKeywordList::CopyFrom(const TKeywordList& source)
+{
+    if (&source == this)
+        return;
+    BeginUpdate();
+    Clear();
+    for (int i = 0; i < source.count(); ++i) {
+        addString(source.strings[size_t(i)]);
+        if (source.entries[size_t(i)]) {
+            TExtKeywordInfo e = *source.entries[size_t(i)];
+            if (!isExtended() || !source.isExtended()) {
+                e.Scope = 0;
+                e.Priority = 0;
+            }
+            setEntry(i, e);
+        }
+    }
+    EndUpdate();
+}
+
+void TKeywordList::EndUpdate()
+{
+    if (updating > 0 && --updating == 0 && pending)
+        rebuild();
+}
+
+void TKeywordList::changed()
+{
+    changeCount = nextListVersion();
+    if (updating > 0)
+        pending = true;
+    else
+        rebuild();
+}
+
+void TKeywordList::setCaseMode(TpmUpperCase mode)
+{
+    if (mode == caseMode)
+        return;
+    caseMode = mode;
+    BeginUpdate();
+    changed();
+    EndUpdate();
+}
+
+void TKeywordList::rebuild()
+{
+    pending = false;
+    keys.assign(strings.size(), {});
+    maxLen = 0;
+    needsUpperCopy = false;
+    for (size_t i = 0; i < strings.size(); ++i) {
+        const int len = int(strings[i].size());
+        maxLen = std::max(maxLen, len);
+        keys[i] = toU16(strings[i]);
+        if (entries[i]) {
+            entries[i]->KeyLength = len;
+            if (!(entries[i]->Options & MatchCase)) {
+                needsUpperCopy = true;
+                upperCaseInPlace(caseMode, keys[i].data(), qsizetype(keys[i].size()));
+            }
+        }
+    }
+}
+
+void TKeywordList::writeProperties(ValueWriter& w) const
+{
+    if (isEmpty())
+        return;
+    w.writePropertyName(QStringLiteral("Strings"));
+    writeData(w);
+}
+
+void TKeywordList::writeData(ValueWriter& w) const
+{
+    w.writeListBegin();
+    for (int i = 0; i < count(); ++i) {
+        const TExtKeywordInfo e = entries[size_t(i)].value_or(TExtKeywordInfo{});
+        w.writeString(strings[size_t(i)]);
+        w.writeInteger(e.Options);
+        w.writeInteger(e.Style);
+        w.writeInteger(e.ContextNum);
+        w.writeInteger(e.Cursor);
+        w.writeInteger(e.Background);
+        w.writeInteger(e.Foreground);
+        if (isExtended()) {
+            w.writeInteger(e.Scope);
+            w.writeInteger(e.Priority);
+        }
+    }
+    w.writeListEnd();
+}
+
+void TKeywordList::readData(ValueReader& r)
+{
+    r.readListBegin();
+    Clear();
+    BeginUpdate();
+    try {
+        while (!r.endOfList()) {
+            const int i = addString(r.readString());
+            TExtKeywordInfo e;
+            e.Options = quint8(r.readInteger());
+            e.Style = quint8(r.readInteger());
+            e.ContextNum = r.readInteger();
+            e.Cursor = qint16(r.readInteger());
+            e.Background = r.readInteger();
+            e.Foreground = r.readInteger();
+            if (isExtended()) {
+                e.Scope = qint16(r.readInteger());
+                e.Priority = qint16(r.readInteger());
+            }
+            setEntry(i, e);
+        }
+        r.readListEnd();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+// ---- TStartStopKeyList ----
+
+void TStartStopKeyList::deriveComparisonKeys(TExtStartStopInfo& e) const
+{
+    e.StartKey = toU16(e.StartKeyAsAdded);
+    e.StopKey = toU16(e.StopKeyAsAdded);
+    if (!(e.Options & MatchCase)) {
+        upperCaseInPlace(caseMode, e.StartKey.data(), qsizetype(e.StartKey.size()));
+        upperCaseInPlace(caseMode, e.StopKey.data(), qsizetype(e.StopKey.size()));
+    }
+}
+
+int TStartStopKeyList::Add(const QString& startKey, const QString& stopKey, quint8 options,
+                           quint8 style, qint32 contextNum, qint16 cursor, qint32 background,
+                           qint32 foreground, bool stopAtParEnd, qint16 scope, qint16 priority)
+{
+    // Key lengths are 16-bit fields; a longer key could never be matched sensibly.
+    if (startKey.size() > 32767 || stopKey.size() > 32767)
+        throw std::length_error("Text too long");
+    if (items.size() >= 32767) // identifiers carry the index in 15 bits
+        throw std::length_error("List index out of bounds");
+    const auto l1 = qint16(startKey.size());
+    const auto l2 = qint16(stopKey.size());
+    maxStartLen = std::max(maxStartLen, l1);
+    maxStopLen = std::max(maxStopLen, l2);
+    if (stopAtParEnd && maxStopLen < 2)
+        maxStopLen = 2;
+
+    TExtStartStopInfo e;
+    e.Options = options;
+    e.Style = style;
+    e.ContextNum = contextNum;
+    e.Cursor = cursor;
+    e.Background = background;
+    e.Foreground = foreground;
+    e.StartKeyAsAdded = startKey;
+    e.StopKeyAsAdded = stopKey;
+    e.StartKeyLen = l1;
+    e.StopKeyLen = l2;
+    e.StopAtParEnd = stopAtParEnd;
+    if (isExtended()) {
+        e.Scope = scope;
+        e.Priority = priority;
+    }
+    deriveComparisonKeys(e);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].Options == e.Options && items[i].StartKey == e.StartKey) {
+            e.FirstSameStart = qint16(i);
+            break;
+        }
+    items.push_back(std::move(e));
+    cap = int(items.size());
+    boundaryFlagsValid = false;
+    changed();
+    return count() - 1;
+}
+
+const TExtStartStopInfo& TStartStopKeyList::item(int i) const
+{
+    if (i < 0 || i >= count())
+        throwListIndexOutOfBounds();
+    return items[size_t(i)];
+}
+
+TExtStartStopInfo& TStartStopKeyList::item(int i)
+{
+    if (i < 0 || i >= count())
+        throwListIndexOutOfBounds();
+    return items[size_t(i)];
+}
+
+void TStartStopKeyList::Clear()
+{
+    items.clear();
+    cap = 2;
+    boundaryFlagsValid = false;
+    changed();
+}
+
+void TStartStopKeyList::setCaseMode(TpmUpperCase mode)
+{
+    caseMode = mode;
+    for (auto& e : items)
+        deriveComparisonKeys(e);
+    changed();
+}
+
+void TStartStopKeyList::buildMasks() const
+{
+    maskVersion = changeCount;
+    const bool many = items.size() > 64;
+    for (auto& m : firstCharMask)
+        m = many ? ~0ull : 0;
+    otherMask = many ? ~0ull : 0;
+    if (many)
+        return;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto& e = items[i];
+        if (e.StartKey.empty())
+            continue;
+        const quint64 bit = 1ull << i;
+        const char16_t k = e.StartKey[0];
+        if (e.Options & MatchCase) {
+            if (k < 256)
+                firstCharMask[k] |= bit;
+            else
+                otherMask |= bit;
+            continue;
+        }
+        // Compared upper-cased: every character that upper-cases to the key's first.
+        for (char16_t c = 0; c < 256; ++c) {
+            char16_t u = c;
+            upperCaseInPlace(caseMode, &u, 1);
+            if (u == k)
+                firstCharMask[c] |= bit;
+        }
+        if (k >= 128 || caseMode != smuAscii)
+            otherMask |= bit;
+    }
+}
+
+void TStartStopKeyList::deriveBoundaryFlags(const CharSet& seps)
+{
+    for (auto& e : items) {
+        const bool ww = e.Options & WholeWord;
+        const auto& a = e.StartKeyAsAdded;
+        const auto& b = e.StopKeyAsAdded;
+        e.StartNeedsSepBefore = ww && !a.isEmpty() && !seps.contains(a.front().unicode());
+        e.StartNeedsSepAfter = ww && !a.isEmpty() && !seps.contains(a.back().unicode());
+        e.StopNeedsSepBefore = ww && !b.isEmpty() && !seps.contains(b.front().unicode());
+        e.StopNeedsSepAfter = ww && !b.isEmpty() && !seps.contains(b.back().unicode());
+    }
+    boundaryFlagsValid = true;
+}
+
+void TStartStopKeyList::writeProperties(ValueWriter& w) const
+{
+    if (isEmpty())
+        return;
+    w.writePropertyName(QStringLiteral("Keys"));
+    writeData(w);
+}
+
+void TStartStopKeyList::writeData(ValueWriter& w) const
+{
+    w.writeListBegin();
+    for (const auto& e : items) {
+        w.writeString(QString::fromUtf16(e.StartKey.data(), qsizetype(e.StartKey.size())));
+        w.writeString(QString::fromUtf16(e.StopKey.data(), qsizetype(e.StopKey.size())));
+        w.writeInteger(e.Options);
+        w.writeInteger(e.Style);
+        w.writeInteger(e.ContextNum);
+        w.writeInteger(e.Cursor);
+        w.writeInteger(e.Background);
+        w.writeInteger(e.Foreground);
+        if (isExtended()) {
+            w.writeInteger(e.Scope);
+            w.writeInteger(e.Priority);
+        }
+        w.writeBoolean(e.StopAtParEnd);
+    }
+    w.writeListEnd();
+}
+
+void TStartStopKeyList::readData(ValueReader& r)
+{
+    r.readListBegin();
+    Clear();
+    while (!r.endOfList()) {
+        const QString start = r.readString();
+        const QString stop = r.readString();
+        const auto options = quint8(r.readInteger());
+        const auto style = quint8(r.readInteger());
+        const qint32 ctx = r.readInteger();
+        const auto cursor = qint16(r.readInteger());
+        const qint32 bg = r.readInteger();
+        const qint32 fg = r.readInteger();
+        qint16 scope = 0, priority = 0;
+        if (isExtended()) {
+            scope = qint16(r.readInteger());
+            priority = qint16(r.readInteger());
+        }
+        const bool parEnd = r.readBoolean();
+        Add(start, stop, options, style, ctx, cursor, bg, fg, parEnd, scope, priority);
+    }
+    r.readListEnd();
+    boundaryFlagsValid = false;
+}
+
+} // namespace kbl

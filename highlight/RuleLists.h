@@ -1,0 +1,225 @@
+#pragma once
+// The rule lists of the highlighting engines: keyword lists and start/stop key lists,
+// each entry with the attributes a match paints and its matching options, plus the
+// comparison data the scanners use. Lists persist as value sequences (ValueStream.h).
+
+#include "highlight/ValueStream.h"
+
+#include <QString>
+
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kbl {
+
+quint64 nextListVersion();
+
+// Entry options.
+enum RuleOptions : quint8 {
+    MatchCase = 0x01,
+    WholeWord = 0x02,
+};
+
+enum TpmUpperCase { smuAscii = 0, smuAnsi = 1, smuUserDefined = 2 };
+
+// The process-wide upper-casing routine for smuUserDefined (in place over n characters).
+using UpperCaseRoutine = void (*)(char16_t* text, qsizetype n);
+void setUserUpperCase(UpperCaseRoutine routine);
+void upperCaseInPlace(TpmUpperCase mode, char16_t* text, qsizetype n);
+std::u16string upperCased(TpmUpperCase mode, std::u16string text);
+
+// A set of separator characters; characters above 255 never belong to it.
+class CharSet {
+public:
+    CharSet() = default;
+    explicit CharSet(QStringView chars) { for (QChar c : chars) add(c.unicode()); }
+    void add(char16_t c) { if (c < 256) bits.set(c); }
+    void remove(char16_t c) { if (c < 256) bits.reset(c); }
+    bool contains(char16_t c) const { return c < 256 && bits[c]; }
+    bool operator==(const CharSet&) const = default;
+
+private:
+    std::bitset<256> bits;
+};
+
+struct KeywordInfo {
+    quint8 Options = 0;
+    quint8 Style = 0;
+    qint32 ContextNum = 0;
+    qint16 Cursor = 0;
+    qint32 Background = -1;
+    qint32 Foreground = -1;
+    qint32 KeyLength = 0;
+};
+
+struct TExtKeywordInfo : KeywordInfo {
+    qint16 Scope = 0;
+    qint16 Priority = 0;
+};
+
+class TKeywordList {
+public:
+    TKeywordList() = default;
+    virtual ~TKeywordList() = default;
+    TKeywordList(const TKeywordList&) = delete;
+    TKeywordList& operator=(const TKeywordList&) = delete;
+
+    int count() const { return int(strings.size()); }
+    bool isEmpty() const { return strings.empty(); }
+    const QString& string(int i) const;
+    // The entry attached to keyword i (throws "List index out of bounds").
+    const TExtKeywordInfo& entry(int i) const;
+    TExtKeywordInfo& entry(int i);
+    bool hasEntry(int i) const;
+
+    // Plain string-list operations (a keyword without an entry is never matched).
+    int addString(const QString& s);
+    void insertString(int i, const QString& s);
+    void setEntry(int i, const TExtKeywordInfo& info);
+
+    // Adds a keyword with a new entry; returns its index.
+    int AddKeyword(const QString& keyword, quint8 options, quint8 style, qint32 contextNum,
+                   qint16 cursor, qint32 background, qint32 foreground, qint16 scope = 0,
+                   qint16 priority = 0);
+    void Delete(int i);
+    void Clear();
+    virtual void CopyFrom(const TKeywordList& source);
+
+    void BeginUpdate() { ++updating; }
+    void EndUpdate();
+
+    TpmUpperCase CaseMode() const { return caseMode; }
+    void setCaseMode(TpmUpperCase mode);
+
+    // Derived data.
+    int MaxLen() const { return maxLen; }
+    bool NeedsUpperCopy() const { return needsUpperCopy; }
+    const std::u16string& comparisonKey(int i) const { return keys[size_t(i)]; }
+    quint64 version() const { return changeCount; }
+
+    // Persistence: the "Strings" defined property, written only when not empty.
+    virtual bool isExtended() const { return false; }
+    void writeProperties(ValueWriter& w) const;
+    void writeData(ValueWriter& w) const;
+    void readData(ValueReader& r);
+
+    // Changes made through entry(i) directly must be followed by this.
+    void changed();
+
+private:
+    void rebuild();
+
+    std::vector<QString> strings;
+    std::vector<std::optional<TExtKeywordInfo>> entries;
+    std::vector<std::u16string> keys;
+    int maxLen = 0;
+    bool needsUpperCopy = false;
+    int updating = 0;
+    bool pending = false;
+    TpmUpperCase caseMode = smuAscii;
+    quint64 changeCount = nextListVersion();
+};
+
+class TExtKeywordList : public TKeywordList {
+public:
+    bool isExtended() const override { return true; }
+};
+
+struct StartStopInfo {
+    quint8 Options = 0;
+    quint8 Style = 0;
+    qint32 ContextNum = 0;
+    qint16 Cursor = 0;
+    qint32 Background = -1;
+    qint32 Foreground = -1;
+    std::u16string StartKey; // comparison form
+    std::u16string StopKey;  // comparison form; empty when the region has no stop key
+    qint16 StartKeyLen = 0;
+    qint16 StopKeyLen = 0;
+    QString StartKeyAsAdded;
+    QString StopKeyAsAdded;
+    bool StopAtParEnd = false;
+    qint16 FirstSameStart = -1;
+    bool StartNeedsSepBefore = false;
+    bool StartNeedsSepAfter = false;
+    bool StopNeedsSepBefore = false;
+    bool StopNeedsSepAfter = false;
+};
+
+struct TExtStartStopInfo : StartStopInfo {
+    qint16 Scope = 0;
+    qint16 Priority = 0;
+};
+
+class TStartStopKeyList {
+public:
+    TStartStopKeyList() = default;
+    virtual ~TStartStopKeyList() = default;
+    TStartStopKeyList(const TStartStopKeyList&) = delete;
+    TStartStopKeyList& operator=(const TStartStopKeyList&) = delete;
+
+    int Add(const QString& startKey, const QString& stopKey, quint8 options, quint8 style,
+            qint32 contextNum, qint16 cursor, qint32 background, qint32 foreground,
+            bool stopAtParEnd, qint16 scope = 0, qint16 priority = 0);
+    int count() const { return int(items.size()); }
+    bool isEmpty() const { return items.empty(); }
+    int capacity() const { return cap; }
+    const TExtStartStopInfo& item(int i) const;
+    TExtStartStopInfo& item(int i); // callers changing attributes call changed()
+    void Clear();
+
+    qint16 MaxStartLen() const { return maxStartLen; }
+    qint16 MaxStopLen() const { return maxStopLen; }
+    TpmUpperCase CaseMode() const { return caseMode; }
+    void setCaseMode(TpmUpperCase mode);
+
+    bool BoundaryFlagsValid() const { return boundaryFlagsValid; }
+    // Derives the four boundary flags of every entry from the given separators.
+    void deriveBoundaryFlags(const CharSet& separators);
+    quint64 version() const { return changeCount; }
+    void changed() { changeCount = nextListVersion(); }
+    // Entries (bit i = entry i, for the first 64) whose start key may begin with c;
+    // all bits when the list has more than 64 entries.
+    quint64 startCandidates(char16_t c) const
+    {
+        if (maskVersion != changeCount)
+            buildMasks();
+        return c < 256 ? firstCharMask[c] : otherMask;
+    }
+
+    virtual bool isExtended() const { return false; }
+    // Persistence: the "Keys" defined property, written only when not empty.
+    void writeProperties(ValueWriter& w) const;
+    void writeData(ValueWriter& w) const;
+    void readData(ValueReader& r);
+
+private:
+    void deriveComparisonKeys(TExtStartStopInfo& e) const;
+    void buildMasks() const;
+    mutable quint64 maskVersion = ~0ull;
+    mutable quint64 firstCharMask[256] = {};
+    mutable quint64 otherMask = 0;
+
+    std::vector<TExtStartStopInfo> items;
+    int cap = 2;
+    qint16 maxStartLen = 0;
+    qint16 maxStopLen = 0;
+    TpmUpperCase caseMode = smuAscii;
+    bool boundaryFlagsValid = false;
+    quint64 changeCount = nextListVersion();
+};
+
+class TExtStartStopList : public TStartStopKeyList {
+public:
+    bool isExtended() const override { return true; }
+};
+
+[[noreturn]] void throwListIndexOutOfBounds();
+// Version numbers of list states, unique across all lists of the process, so that derived
+// data cached elsewhere can never be mistaken for another list's.
+quint64 nextListVersion();
+
+} // namespace kbl

@@ -1,0 +1,603 @@
+#include "highlight/RuleSearch.h"
+
+#include "textview/StyledDocument.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kbl {
+
+// ---- KeywordIndex ----
+
+quint64 KeywordIndex::hashFolded(const char16_t* s, int len)
+{
+    quint64 h = 1469598103934665603ull;
+    for (int i = 0; i < len; ++i) {
+        char16_t c = s[i];
+        if (c >= 'a' && c <= 'z')
+            c = char16_t(c - 32);
+        h = (h ^ c) * 1099511628211ull;
+    }
+    return h | 1; // 0 marks an empty slot
+}
+
+void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
+{
+    if (builtFor == &list && builtVersion == list.version() && builtSeps == seps)
+        return;
+    builtFor = &list;
+    builtVersion = list.version();
+    builtSeps = seps;
+    slow.clear();
+    std::vector<std::pair<quint64, int>> fast;
+    minLen = 1 << 30;
+    maxLen = 0;
+    for (int i = 0; i < list.count(); ++i) {
+        if (!list.hasEntry(i))
+            continue;
+        const auto& e = list.entry(i);
+        const std::u16string& key = list.comparisonKey(i);
+        bool ok = (e.Options & WholeWord) && !key.empty() && list.CaseMode() != smuUserDefined;
+        for (char16_t c : key)
+            ok = ok && c < 128 && !seps.contains(c);
+        if (!ok) {
+            slow.push_back(i);
+            continue;
+        }
+        fast.emplace_back(hashFolded(key.data(), int(key.size())), i);
+        minLen = std::min(minLen, int(key.size()));
+        maxLen = std::max(maxLen, int(key.size()));
+    }
+    size_t size = 16;
+    while (size < fast.size() * 2)
+        size *= 2;
+    buckets.assign(size, {0, {}});
+    mask = size - 1;
+    for (const auto& [h, i] : fast) {
+        size_t slot = size_t(h & mask);
+        while (buckets[slot].first != 0 && buckets[slot].first != h)
+            slot = (slot + 1) & mask;
+        buckets[slot].first = h;
+        buckets[slot].second.push_back(i);
+    }
+}
+
+const std::vector<int>* KeywordIndex::lookup(const char16_t* word, int len) const
+{
+    if (len < minLen || len > maxLen)
+        return nullptr;
+    const quint64 h = hashFolded(word, len);
+    size_t slot = size_t(h & mask);
+    while (buckets[slot].first != 0) {
+        if (buckets[slot].first == h)
+            return &buckets[slot].second;
+        slot = (slot + 1) & mask;
+    }
+    return nullptr;
+}
+
+// ---- helpers ----
+
+int currentPriority(const FormatRecord& r, const TStartStopKeyList& list, int baseIndex)
+{
+    if (!r.isDynamic() || r.level() < 0)
+        return 0;
+    const qint16 t = r.topRule();
+    if (t >= 0)
+        return 0x7FFF;
+    const int k = regionIndex(t) - baseIndex;
+    return (k >= 0 && k < list.count()) ? list.item(k).Priority : 0;
+}
+
+namespace {
+
+bool keyAt(const char16_t* text, qint32 pos, const std::u16string& key)
+{
+    return std::equal(key.begin(), key.end(), text + pos);
+}
+
+struct Hit {
+    int k;
+    qint32 start;
+    qint32 len;
+};
+
+} // namespace
+
+int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
+                      qint32 stretchBegin, qint32 stretchEnd, const char16_t* raw,
+                      const char16_t* upper, const TKeywordList& list, KeywordIndex& index,
+                      const RuleSet& rules, const TStartStopKeyList* regions, int regionBase)
+{
+    const CharSet& seps = *rules.separators;
+    index.refresh(list, seps);
+    thread_local std::vector<Hit> hits;
+    hits.clear();
+    auto textFor = [&](const TExtKeywordInfo& e) {
+        return (e.Options & MatchCase) || !upper ? raw : upper;
+    };
+
+    // Whole words, looked up by their folded hash.
+    for (qint32 i = stretchBegin; i < stretchEnd;) {
+        while (i < stretchEnd && seps.contains(raw[i]))
+            ++i;
+        qint32 j = i;
+        while (j < stretchEnd && !seps.contains(raw[j]))
+            ++j;
+        if (j > i) {
+            if (const auto* cands = index.lookup((upper ? upper : raw) + i, j - i)) {
+                for (int k : *cands) {
+                    const auto& e = list.entry(k);
+                    const qint32 kl = e.KeyLength;
+                    if (e.ContextNum == 0 || kl != j - i || i < fromOff - kl || j > toOff + kl)
+                        continue;
+                    if (keyAt(textFor(e), i, list.comparisonKey(k)))
+                        hits.push_back({k, i, kl});
+                }
+            }
+        }
+        i = j;
+    }
+    // Keywords the word lookup cannot serve, searched one by one.
+    for (int k : index.slowKeywords()) {
+        const auto& e = list.entry(k);
+        const qint32 kl = e.KeyLength;
+        if (e.ContextNum == 0 || kl == 0)
+            continue;
+        const std::u16string& key = list.comparisonKey(k);
+        const char16_t* t = textFor(e);
+        const qint32 lo = std::max(stretchBegin, fromOff - kl);
+        const qint32 hi = std::min(stretchEnd, toOff + kl);
+        for (qint32 q = lo; q + kl <= hi;) {
+            if (t[q] == key[0] && keyAt(t, q, key)) {
+                const bool counts = !(e.Options & WholeWord)
+                    || ((q == stretchBegin || seps.contains(raw[q - 1]))
+                        && (q + kl == stretchEnd || seps.contains(raw[q + kl])));
+                if (counts) {
+                    hits.push_back({k, q, kl});
+                    q += kl;
+                    continue;
+                }
+            }
+            ++q;
+        }
+    }
+    if (hits.empty())
+        return 0;
+    const qint64 paraStart = doc.paragraph(para).Start;
+    std::optional<TStyledNavigator> first, second;
+    auto eligible = [&](const Hit& h, const FormatRecord& cur) {
+        if (cur.level() >= MaxNestingLevel)
+            return false;
+        if (rules.ownRules)
+            return true;
+        const auto& e = list.entry(h.k);
+        const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
+        const int ctx = cur.context();
+        return e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx;
+    };
+    auto hookAccepts = [&](const Hit& h) {
+        bool accept = true;
+        if (rules.onKeywordMatch && *rules.onKeywordMatch) {
+            if (!first) {
+                first.emplace(&doc);
+                second.emplace(&doc);
+            }
+            first->setPos(paraStart + h.start);
+            second->setPos(paraStart + h.start + h.len);
+            (*rules.onKeywordMatch)(*first, &*second, h.k, accept);
+        }
+        return accept;
+    };
+    auto build = [&](const Hit& h, const FormatRecord& cur, FormatRecord& rec) {
+        const auto& e = list.entry(h.k);
+        const int level = cur.level();
+        rec = cur;
+        rec.Attribute = quint8(e.Style | 0xC0);
+        rec.Background = e.Background;
+        rec.Foreground = e.Foreground;
+        rec.Context = e.ContextNum;
+        rec.Cursor = e.Cursor;
+        rec.Level = qint8(level + 1);
+        rec.RuleStack[size_t(level + 1)] = qint16(h.k);
+        rec.StartKeyLen = rec.StopKeyLen = quint8(h.len & 0xFF);
+    };
+
+    // Hits on separate words with no record inside them cannot affect each other: they
+    // are laid over the paragraph in one merge, in text order.
+    std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+        return a.start != b.start ? a.start < b.start : a.k < b.k;
+    });
+    bool separate = true;
+    for (size_t i = 0; i < hits.size() && separate; ++i) {
+        const Hit& h = hits[i];
+        if (i + 1 < hits.size()) {
+            const Hit& n = hits[i + 1];
+            separate = n.start == h.start ? n.len == h.len : h.start + h.len <= n.start;
+        }
+        separate = separate && doc.lowerRecordIndex(para, h.start + 1)
+                                   >= doc.lowerRecordIndex(para, h.start + h.len);
+    }
+    if (separate) {
+        thread_local std::vector<std::pair<qint32, qint32>> stretches;
+        thread_local std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+        stretches.clear();
+        groups.clear();
+        for (size_t i = 0; i < hits.size();) {
+            size_t j = i;
+            while (j < hits.size() && hits[j].start == hits[i].start)
+                ++j;
+            stretches.emplace_back(hits[i].start, hits[i].start + hits[i].len);
+            groups.emplace_back(i, j);
+            i = j;
+        }
+        // Keyword records repeat: the same keyword of the same list version over the same
+        // state gives the same style.
+        struct CacheEntry {
+            quint64 serial = 0;
+            const TKeywordList* list = nullptr;
+            quint64 version = 0;
+            quint32 cur = 0;
+            int k = -1;
+            qint32 len = 0;
+            quint32 id = 0;
+        };
+        thread_local std::array<CacheEntry, 512> cache;
+        const quint64 serial = doc.formats().serial();
+        return doc.applyFormatsMerged(para, stretches,
+            [&](size_t g, quint32 curId, const FormatRecord& cur, FormatRecord& rec, quint32& id) {
+                for (size_t i = groups[g].first; i < groups[g].second; ++i) {
+                    const Hit& h = hits[i];
+                    if (eligible(h, cur) && hookAccepts(h)) {
+                        CacheEntry& c = cache[(curId * 31u + quint32(h.k) * 7u + quint32(h.len)) & 511u];
+                        if (c.serial == serial && c.list == &list && c.version == list.version()
+                            && c.cur == curId && c.k == h.k && c.len == h.len) {
+                            id = c.id;
+                        } else {
+                            build(h, cur, rec);
+                            rec.Attribute |= 0x80;
+                            id = doc.formats().intern(rec);
+                            c = {serial, &list, list.version(), curId, h.k, h.len, id};
+                        }
+                        return true;
+                    }
+                }
+                return false;
+            });
+    }
+
+    std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+        return a.k != b.k ? a.k < b.k : a.start < b.start;
+    });
+    doc.reserveRecords(para, doc.recordCount(para) + 2 * int(hits.size()));
+    int applied = 0;
+    for (const Hit& h : hits) {
+        const ParagraphInfo& p = doc.paragraph(para);
+        const int ui = doc.upperRecordIndex(para, h.start);
+        const FormatRecord cur = ui > 0 ? doc.formats().expand(p.Formats[size_t(ui - 1)])
+                                        : doc.formats().at(p.StartFormat);
+        const int level = cur.level();
+        if (level >= MaxNestingLevel)
+            continue;
+        const auto& e = list.entry(h.k);
+        if (!rules.ownRules) {
+            const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
+            const int ctx = cur.context();
+            if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx))
+                continue;
+        }
+        // A keyword may cover whole earlier keyword highlights but never crosses a region
+        // boundary or cuts another highlight.
+        bool acceptable = true;
+        bool open = false;
+        const int end = doc.lowerRecordIndex(para, h.start + h.len);
+        for (int r = ui; r < end && acceptable; ++r) {
+            const FormatRecord& x = doc.formats().at(p.Formats[size_t(r)].style);
+            const bool keywordOpen = x.level() >= 0 && x.topRule() >= 0 && x.level() > level;
+            if (x.level() >= 0 && x.level() < level)
+                acceptable = false;
+            else if (keywordOpen)
+                acceptable = !open, open = true;
+            else if (open)
+                open = false;
+            else
+                acceptable = false;
+        }
+        if (open)
+            acceptable = false;
+        if (acceptable && rules.onKeywordMatch && *rules.onKeywordMatch) {
+            if (!first) {
+                first.emplace(&doc);
+                second.emplace(&doc);
+            }
+            first->setPos(paraStart + h.start);
+            second->setPos(paraStart + h.start + h.len);
+            (*rules.onKeywordMatch)(*first, &*second, h.k, acceptable);
+        }
+        if (!acceptable)
+            continue;
+        FormatRecord rec = cur;
+        rec.Attribute = quint8(e.Style | 0xC0);
+        rec.Background = e.Background;
+        rec.Foreground = e.Foreground;
+        rec.Context = e.ContextNum;
+        rec.Cursor = e.Cursor;
+        rec.Level = qint8(level + 1);
+        rec.RuleStack[size_t(level + 1)] = qint16(h.k);
+        rec.StartKeyLen = rec.StopKeyLen = quint8(h.len & 0xFF);
+        doc.ApplyFormat(paraStart + h.start, paraStart + h.start + h.len, rec, true, false);
+        ++applied;
+    }
+    return applied;
+}
+
+bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
+                    TStartStopKeyList& list, const RuleSet& rules, int baseIndex)
+{
+    if (list.isEmpty())
+        return false;
+    const CharSet& seps = *rules.separators;
+    if (!list.BoundaryFlagsValid())
+        list.deriveBoundaryFlags(seps);
+    const int pi = from.paraIndex();
+    const ParagraphInfo& para = doc.paragraph(pi);
+    const qint32 len = para.length();
+    const char16_t* raw = para.text();
+    const qint32 fromOff = from.offset();
+    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : len;
+    const qint32 maxStart = list.MaxStartLen();
+    const qint32 B = std::min(fromOff, maxStart + 1);
+    const qint32 A = std::min(maxStart + 1, len - toOff);
+    const qint32 scanBegin = fromOff - B;
+    const qint32 scanEnd = toOff + A;
+    const char16_t* upper = nullptr;
+    auto upperText = [&]() {
+        if (!upper)
+            upper = doc.UpperCopy(pi, 0, len);
+        return upper;
+    };
+
+    int ri = doc.upperRecordIndex(pi, scanBegin);
+    const auto& formats = para.Formats;
+    const FormatRecord* cur = &doc.formats().at(ri > 0 ? formats[size_t(ri - 1)].style : para.StartFormat);
+    int prio = currentPriority(*cur, list, baseIndex);
+    int ctx = cur->context();
+    const int count = list.count();
+
+    for (qint32 p = scanBegin; p <= toOff && p < len; ++p) {
+        bool changed = false;
+        while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
+            cur = &doc.formats().at(formats[size_t(ri)].style);
+            ++ri;
+            changed = true;
+        }
+        if (changed) {
+            prio = currentPriority(*cur, list, baseIndex);
+            ctx = cur->context();
+        }
+        quint64 cand = list.startCandidates(raw[p]);
+        if (!cand)
+            continue;
+        int winner = -1;
+        for (int i = 0; i < count && cand; ++i) {
+            if (count <= 64) {
+                if (!(cand & (1ull << i)))
+                    continue;
+                cand &= ~(1ull << i);
+            }
+            const TExtStartStopInfo& e = list.item(i);
+            const qint32 kl = e.StartKeyLen;
+            if (kl == 0)
+                continue;
+            if (rules.ownRules) {
+                if (cur->level() >= 0 && isRegionId(cur->topRule()))
+                    continue;
+            } else if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio)
+                         || (e.Scope == ctx && (e.Scope != 0 || !cur->isDynamic())))) {
+                continue;
+            }
+            const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
+            if (p + kl + sa <= fromOff || p + kl > scanEnd)
+                continue;
+            const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
+            if (!keyAt(t, p, e.StartKey))
+                continue;
+            if (e.StartNeedsSepBefore && p > 0 && !seps.contains(raw[p - 1]))
+                continue;
+            if (e.StartNeedsSepAfter && p + kl < len && !seps.contains(raw[p + kl]))
+                continue;
+            if (rules.onStartMatch && *rules.onStartMatch) {
+                bool accept = true;
+                from.setParaOffset(pi, p);
+                (*rules.onStartMatch)(from, nullptr, i, accept);
+                if (!accept)
+                    continue;
+            }
+            winner = i;
+            break;
+        }
+        if (winner < 0)
+            continue;
+        const TExtStartStopInfo& e = list.item(winner);
+        const qint16 id = regionId(baseIndex + winner);
+        const FormatRecord inForce = doc.recordInForce(pi, p);
+        if (inForce.level() >= 0 && inForce.topRule() == id && e.StartKey == e.StopKey)
+            continue; // the closing delimiter of the open region
+        const int level = inForce.level();
+        if (level >= MaxNestingLevel)
+            return false;
+        const qint32 kl = e.StartKeyLen;
+        // The enclosing region's record gives up its closing-key extent.
+        int idx = doc.upperRecordIndex(pi, p);
+        if (level >= 0) {
+            FormatRecord enclosing = inForce;
+            enclosing.StopKeyLen = 0;
+            if (idx > 0)
+                doc.replaceRecord(pi, idx - 1, enclosing);
+            else
+                doc.setStartFormat(pi, enclosing);
+        }
+        // Records inside the key go; one sitting exactly at p is overwritten.
+        int lo = doc.lowerRecordIndex(pi, p);
+        const int hi = doc.lowerRecordIndex(pi, p + kl);
+        const bool atP = lo < hi && doc.paragraph(pi).Formats[size_t(lo)].offset == p;
+        for (int r = hi - 1; r >= lo + (atP ? 1 : 0); --r)
+            doc.deleteRecord(pi, r);
+        FormatRecord rec = inForce;
+        rec.Offset = p;
+        rec.Attribute = quint8(e.Style | 0xC0);
+        rec.Level = qint8(level + 1);
+        rec.RuleStack[size_t(level + 1)] = id;
+        rec.Cursor = e.Cursor;
+        rec.Background = e.Background;
+        rec.Foreground = e.Foreground;
+        rec.Context = e.ContextNum;
+        rec.StartKeyLen = quint8(std::min(255, kl + (e.StartNeedsSepAfter ? 1 : 0)));
+        rec.StopKeyLen = quint8(std::min<int>(255, e.StopKeyLen));
+        if (atP)
+            doc.replaceRecord(pi, lo, rec);
+        else
+            doc.insertRecord(pi, lo, rec);
+        (void)idx;
+        from.setParaOffset(pi, p + kl);
+        return true;
+    }
+    return false;
+}
+
+bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
+                   TStartStopKeyList& list, const RuleSet& rules, int baseIndex, int k)
+{
+    const CharSet& seps = *rules.separators;
+    if (!list.BoundaryFlagsValid())
+        list.deriveBoundaryFlags(seps);
+    const int pi = from.paraIndex();
+    const ParagraphInfo& para = doc.paragraph(pi);
+    const qint32 len = para.length();
+    const char16_t* raw = para.text();
+    const qint32 fromOff = from.offset();
+    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : len;
+    const int curIdx = doc.upperRecordIndex(pi, fromOff) - 1; // -1: the start format
+    const FormatRecord cur = doc.recordInForce(pi, fromOff);
+    const int level = cur.level();
+    if (level < 0 || k < 0 || k >= list.count())
+        return false;
+    const TExtStartStopInfo& e = list.item(k);
+    const qint32 sl = e.StopKeyLen;
+    bool beforeTest = e.StopNeedsSepBefore;
+    qint32 winStart = fromOff - sl;
+    if (winStart < 0) {
+        winStart = 0;
+        beforeTest = false; // From is nearer the paragraph start than the key is long
+    }
+    // Never look for the stop key inside the region's own start key.
+    if (curIdx >= 0 && cur.Offset + cur.StartKeyLen >= fromOff)
+        winStart = std::max(winStart, std::min(len, cur.Offset + qint32(cur.StartKeyLen)));
+    else if (curIdx >= 0)
+        winStart = std::max(winStart, cur.Offset);
+    const qint32 limit = std::min(len, toOff + sl); // the last stop-key end allowed
+    const char16_t* t = (e.Options & MatchCase) ? raw : nullptr;
+    if (!t)
+        t = doc.UpperCopy(pi, 0, len);
+
+    qint32 found = -1, foundEnd = -1;
+    if (!rules.ownRules && e.Scope == 0x7FFF) {
+        for (qint32 q = std::max(winStart, fromOff); q < std::min(len, toOff + 1); ++q)
+            if (seps.contains(raw[q])) {
+                found = foundEnd = q;
+                break;
+            }
+    } else if (sl > 0) {
+        for (qint32 q = winStart; q + sl <= limit; ++q) {
+            if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+                continue;
+            if (beforeTest && q > winStart && !seps.contains(raw[q - 1]))
+                continue;
+            if (e.StopNeedsSepAfter && q + sl < len && !seps.contains(raw[q + sl]))
+                continue;
+            if (rules.onStopMatch && *rules.onStopMatch) {
+                bool accept = true;
+                TStyledNavigator stopEnd(&doc);
+                stopEnd.setParaOffset(pi, q + sl);
+                (*rules.onStopMatch)(from, &stopEnd, k, accept);
+                if (!accept)
+                    continue;
+            }
+            found = q;
+            foundEnd = q + sl;
+            break;
+        }
+    }
+    if (found < 0 && e.StopAtParEnd && toOff == len)
+        found = foundEnd = len;
+    if (found < 0)
+        return false;
+
+    // Records inside the stop key go (never the region's own record).
+    {
+        const int lo = std::max(curIdx + 1, doc.lowerRecordIndex(pi, found));
+        const int hi = doc.upperRecordIndex(pi, foundEnd);
+        for (int r = hi - 1; r >= lo; --r)
+            doc.deleteRecord(pi, r);
+    }
+    FormatRecord region = cur;
+    region.StopKeyLen = quint8(std::min(255, sl + (e.StopNeedsSepBefore ? 1 : 0)));
+    if (curIdx >= 0)
+        doc.replaceRecord(pi, curIdx, region);
+    else
+        doc.setStartFormat(pi, region);
+
+    FormatRecord next;
+    int chained = -1;
+    for (int n = k + 1; n < list.count(); ++n) {
+        const TExtStartStopInfo& c = list.item(n);
+        if (c.FirstSameStart == k && c.Scope == e.Scope && c.Priority == e.Priority) {
+            chained = n;
+            break;
+        }
+    }
+    if (chained >= 0) {
+        const TExtStartStopInfo& c = list.item(chained);
+        next = region;
+        next.Attribute = quint8(c.Style | 0xC0);
+        next.RuleStack[size_t(level)] = regionId(baseIndex + chained);
+        next.Cursor = c.Cursor;
+        next.Background = c.Background;
+        next.Foreground = c.Foreground;
+    } else {
+        // The state before the region opened: the nearest earlier record of lower level.
+        bool got = false;
+        int p = pi;
+        int r = curIdx - 1;
+        while (!got) {
+            const ParagraphInfo& q = doc.paragraph(p);
+            for (; r >= 0; --r) {
+                const FormatRecord& x = doc.formats().at(q.Formats[size_t(r)].style);
+                if (x.level() < level) {
+                    next = doc.formats().expand(q.Formats[size_t(r)]);
+                    got = true;
+                    break;
+                }
+            }
+            if (got)
+                break;
+            const FormatRecord& s = doc.formats().at(q.StartFormat);
+            if (s.level() < level) {
+                next = s;
+                break;
+            }
+            if (--p < 0) {
+                next = FormatRecord{};
+                break;
+            }
+            r = int(doc.paragraph(p).Formats.size()) - 1;
+        }
+    }
+    next.StartKeyLen = 0;
+    next.Offset = foundEnd;
+    doc.insertRecord(pi, doc.lowerRecordIndex(pi, foundEnd), next);
+    to.setParaOffset(pi, foundEnd);
+    return true;
+}
+
+} // namespace kbl

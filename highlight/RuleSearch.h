@@ -1,0 +1,75 @@
+#pragma once
+// The matching algorithms shared by the extended highlighter engine and the document's
+// own rule lists: keyword hits, start-key search and stop-key search over a paragraph.
+
+#include "highlight/RuleLists.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kbl {
+
+class StyledDocument;
+class TStyledNavigator;
+struct FormatRecord;
+
+// (first navigator, second navigator or null, local rule index, accept)
+using MatchHook = std::function<void(TStyledNavigator&, TStyledNavigator*, int, bool&)>;
+
+struct RuleSet {
+    const CharSet* separators = nullptr;
+    // The document's own rules: no scope, priority or hooks; start keys only outside
+    // regions.
+    bool ownRules = false;
+    const MatchHook* onKeywordMatch = nullptr;
+    const MatchHook* onStartMatch = nullptr;
+    const MatchHook* onStopMatch = nullptr;
+};
+
+// Finds keyword candidates by word instead of scanning the text once per keyword: whole-
+// word keywords without separators are looked up in a hash of their comparison form;
+// the others are searched the plain way.
+class KeywordIndex {
+public:
+    void refresh(const TKeywordList& list, const CharSet& separators);
+    // Candidate keywords for a word (ASCII-folded hash); ascending indices.
+    const std::vector<int>* lookup(const char16_t* word, int len) const;
+    const std::vector<int>& slowKeywords() const { return slow; }
+
+private:
+    static quint64 hashFolded(const char16_t* s, int len);
+    quint64 builtVersion = ~0ull;
+    const TKeywordList* builtFor = nullptr;
+    CharSet builtSeps;
+    std::vector<std::pair<quint64, std::vector<int>>> buckets; // open addressing
+    quint64 mask = 0;
+    std::vector<int> slow;
+    int minLen = 0, maxLen = 0;
+};
+
+// Current priority of a record for a start/stop list and base index.
+int currentPriority(const FormatRecord& r, const TStartStopKeyList& list, int baseIndex);
+
+// Keyword pass over paragraph `para` between offsets fromOff and toOff (a stretch that the
+// caller has widened). `raw` and `upper` point at character 0 of the paragraph's text as
+// it is to be matched (upper may be null when no entry needs it). Returns hits applied.
+int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
+                      qint32 stretchBegin, qint32 stretchEnd, const char16_t* raw,
+                      const char16_t* upper, const TKeywordList& list, KeywordIndex& index,
+                      const RuleSet& rules, const TStartStopKeyList* regions = nullptr,
+                      int regionBase = 0);
+
+bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
+                    TStartStopKeyList& list, const RuleSet& rules, int baseIndex);
+
+// Searches the stop key of local entry k of the region open at `from`.
+bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
+                   TStartStopKeyList& list, const RuleSet& rules, int baseIndex, int k);
+
+inline qint16 regionId(int index) { return qint16(quint16(index) | 0x8000); }
+inline bool isRegionId(qint16 id) { return id < 0; }
+inline int regionIndex(qint16 id) { return int(quint16(id) & 0x7FFF); }
+
+} // namespace kbl

@@ -1,0 +1,357 @@
+#include "highlight/HighlightInfo.h"
+#include "textview/StyledDocument.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace kbl;
+
+namespace {
+
+QStringList paragraphs(const StyledDocument& doc)
+{
+    QStringList out;
+    for (int i = 0; i < doc.paragraphCount(); ++i)
+        out << doc.paragraphText(i);
+    return out;
+}
+
+std::string errorOf(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+} // namespace
+
+TEST(DocumentLoading, EveryLineEndFormIsOneBreak)
+{
+    StyledDocument doc;
+    doc.setText(u"a\r\nb\nc\rd\n\re");
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "b", "c", "d", "e"}));
+    doc.setText(u"a\r\rb\n\nc");
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "", "b", "", "c"}));
+    doc.setText(u"a\r\n\r\nb\n\r\n\rc");
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "", "b", "", "c"}));
+    doc.setText(u"end\r\n");
+    EXPECT_EQ(paragraphs(doc), QStringList({"end", ""}));
+    doc.setText(u"");
+    EXPECT_EQ(doc.paragraphCount(), 1);
+}
+
+TEST(DocumentLoading, PositionsCountTwoPerBreak)
+{
+    StyledDocument doc;
+    doc.setText(u"abc\nabcde");
+    EXPECT_EQ(doc.textLength(), 12);
+    EXPECT_EQ(doc.paragraph(1).Start, 5);
+    EXPECT_EQ(doc.paragraphAt(3), 0);
+    EXPECT_EQ(doc.paragraphAt(4), 0); // the second position of the break
+    EXPECT_EQ(doc.paragraphAt(5), 1);
+    TStyledNavigator nav(&doc);
+    nav.setPos(7);
+    EXPECT_EQ(nav.paraIndex(), 1);
+    EXPECT_EQ(nav.offset(), 2);
+}
+
+TEST(DocumentLoading, NulCutsTheTextUnlessReplaced)
+{
+    StyledDocument doc;
+    const QString text = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd\nef");
+    doc.setText(text);
+    EXPECT_EQ(paragraphs(doc), QStringList({"ab"}));
+    doc.NullReplacement = u'.';
+    doc.setText(text);
+    EXPECT_EQ(paragraphs(doc), QStringList({"ab.cd", "ef"}));
+}
+
+TEST(DocumentLoading, BytesAreDecodedBeforeLoading)
+{
+    StyledDocument doc;
+    doc.loadFromBytes("pr\xC3\xBC" "f\r\nx");
+    EXPECT_EQ(paragraphs(doc), QStringList({QString::fromUtf8("prüf"), "x"}));
+    doc.loadFromBytes("caf\xE9\rz"); // not UTF-8: the ANSI code page
+    EXPECT_EQ(doc.paragraphCount(), 2);
+    EXPECT_EQ(doc.paragraphText(0).size(), 4);
+}
+
+TEST(DocumentLoading, StaticCodesCarryTheirStyleIntoLaterParagraphs)
+{
+    StyledDocument doc;
+    doc.setText(QStringLiteral("a\x02" "b\nc\x01\nd"));
+    EXPECT_EQ(doc.startFormat(0).Attribute, 0);
+    EXPECT_EQ(doc.startFormat(1).Attribute, fsBold);
+    EXPECT_EQ(doc.startFormat(2).Attribute, fsBold | fsItalic);
+    doc.setStaticFormat(false);
+    EXPECT_EQ(doc.startFormat(2).Attribute, 0);
+}
+
+TEST(DocumentSaving, LineBreakAndCleanups)
+{
+    StyledDocument doc;
+    doc.setText(u"a\nb\rc");
+    EXPECT_EQ(doc.text(), "a\r\nb\r\nc");
+    doc.LineBreak = pbLFCR;
+    EXPECT_EQ(doc.text(), "a\n\rb\n\rc");
+    doc.LineBreak = pbCR;
+    EXPECT_EQ(doc.text(), "a\rb\rc");
+    doc.LineBreak = pbLF;
+    EXPECT_EQ(doc.text(), "a\nb\nc");
+
+    // A toggle followed by the same toggle changes nothing and is dropped with its partner.
+    doc.setText(QStringLiteral("x\x02\x01\x02y\x02z"));
+    EXPECT_EQ(doc.text(), QStringLiteral("x\x01y\x02z"));
+    doc.DiscardTrailingSpaces = true;
+    doc.setText(u"a \t\nb  ");
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "b"}));
+}
+
+TEST(DocumentErrors, FixedMessages)
+{
+    StyledDocument doc;
+    doc.setText(u"abc");
+    EXPECT_EQ(errorOf([&] { doc.paragraph(1); }), "List index out of bounds");
+    EXPECT_EQ(errorOf([&] { doc.record(0, 0); }), "List index out of bounds");
+    EXPECT_EQ(errorOf([] { TStyledNavigator n(nullptr); }),
+              "Internal error: component is not a TStyledMemo");
+    TStyledNavigator nav(&doc);
+    nav.setPos(1);
+    EXPECT_EQ(errorOf([&] { nav.deleteRecord(); }), "Internal StyledMemo error");
+}
+
+TEST(DocumentRecords, ApplyFormatOverOneParagraphRestoresTheStateBehind)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setText(u"hello world");
+    FormatRecord red;
+    red.Foreground = 0xFF;
+    red.Attribute = fsBold;
+    doc.ApplyFormat(6, 2, red, true); // ends are swapped
+    ASSERT_EQ(doc.recordCount(0), 2);
+    EXPECT_EQ(doc.record(0, 0).Offset, 2);
+    EXPECT_EQ(doc.record(0, 0).Attribute, fsBold | 0x80);
+    EXPECT_EQ(doc.record(0, 1).Offset, 6);
+    EXPECT_FALSE(doc.record(0, 1).isDynamic()); // the old (plain) state resumes
+    EXPECT_EQ(doc.recordInForce(0, 4).Foreground, 0xFF);
+    EXPECT_EQ(doc.recordInForce(0, 6).Foreground, -1);
+
+    // A second stretch over the first swallows its records.
+    FormatRecord blue = red;
+    blue.Foreground = 0xFF0000;
+    doc.ApplyFormat(1, 8, blue, true);
+    ASSERT_EQ(doc.recordCount(0), 2);
+    EXPECT_EQ(doc.record(0, 0).Foreground, 0xFF0000);
+    EXPECT_EQ(doc.record(0, 1).Offset, 8);
+    EXPECT_EQ(doc.record(0, 1).Foreground, -1);
+}
+
+TEST(DocumentRecords, ApplyFormatAcrossParagraphsSetsTheirStartFormats)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setText(u"aaaa\nbbbb\ncccc\ndddd");
+    FormatRecord r;
+    r.Foreground = 7;
+    doc.ApplyFormat(2, 14, r, true); // from "aa|aa" to "cc|cc"
+    EXPECT_EQ(doc.startFormat(1).Foreground, 7);
+    EXPECT_EQ(doc.startFormat(2).Foreground, 7);
+    EXPECT_EQ(doc.startFormat(3).Foreground, -1);
+    EXPECT_EQ(doc.recordInForce(2, 1).Foreground, 7);
+    EXPECT_EQ(doc.recordInForce(2, 2).Foreground, -1);
+    // Paragraph 1 and 2 share one interned start format.
+    EXPECT_EQ(doc.paragraph(1).StartFormat, doc.paragraph(2).StartFormat);
+}
+
+TEST(DocumentNavigator, StepsThroughRecords)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setText(u"0123456789\nabcdef");
+    FormatRecord r;
+    r.Foreground = 1;
+    doc.ApplyFormat(2, 4, r, true);
+    doc.ApplyFormat(14, 15, r, true);
+    TStyledNavigator nav(&doc);
+    nav.setPos(0);
+    ASSERT_TRUE(nav.stepToNextRecord(100));
+    EXPECT_EQ(nav.pos(), 2);
+    nav.skipRecordsAtPos();
+    ASSERT_TRUE(nav.stepToNextRecord(100));
+    EXPECT_EQ(nav.pos(), 4);
+    nav.skipRecordsAtPos();
+    ASSERT_TRUE(nav.stepToNextRecord(100)); // crosses into paragraph 1
+    EXPECT_EQ(nav.paraIndex(), 1);
+    EXPECT_EQ(nav.offset(), 2);
+    nav.skipRecordsAtPos();
+    EXPECT_FALSE(nav.stepToNextRecord(14));
+
+    nav.setPos(13); // paragraph 1, offset 1: the record in force is back in paragraph 0
+    ASSERT_TRUE(nav.stepBackToRecordInForce(0));
+    EXPECT_EQ(nav.pos(), 4);
+    nav.setPos(13);
+    EXPECT_FALSE(nav.stepBackToRecordInForce(5));
+
+    nav.setPos(7);
+    FormatRecord g;
+    g.Attribute = 0x80;
+    g.Foreground = 9;
+    nav.insertRecord(g);
+    EXPECT_EQ(doc.recordInForce(0, 8).Foreground, 9);
+    nav.setPos(7);
+    nav.deleteRecord();
+    EXPECT_EQ(doc.recordInForce(0, 8).Foreground, -1);
+}
+
+TEST(DocumentNavigator, ForwardMovesKeepCachedIndices)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setText(u"0123456789");
+    FormatRecord r;
+    doc.ApplyFormat(2, 4, r, true);
+    TStyledNavigator nav(&doc);
+    nav.setPos(0);
+    EXPECT_EQ(nav.recordIndex(), 0);
+    nav.setPos(3);
+    EXPECT_EQ(nav.recordIndex(), 1);
+    nav.setPos(9);
+    EXPECT_EQ(nav.recordIndex(), 2);
+    nav.setPos(1); // backward: recomputed
+    EXPECT_EQ(nav.recordIndex(), 0);
+}
+
+TEST(DocumentUpperCopy, CaseModesAndCacheExtension)
+{
+    StyledDocument doc;
+    doc.setText(QString::fromUtf8("abcäxyz"));
+    EXPECT_EQ(QStringView(doc.UpperCopy(0, 1, 3), 3), QString::fromUtf8("BCä"));
+    // Overlapping requests extend the cached copy on either side.
+    EXPECT_EQ(QStringView(doc.UpperCopy(0, 0, 2), 2), u"AB");
+    EXPECT_EQ(QStringView(doc.UpperCopy(0, 3, 4), 4), QString::fromUtf8("äXYZ"));
+    doc.setUpperCaseType(smuAnsi);
+    EXPECT_EQ(QStringView(doc.UpperCopy(0, 0, 7), 7), QString::fromUtf8("ABCÄXYZ"));
+    static auto rot = [](char16_t* t, qsizetype n) { for (qsizetype i = 0; i < n; ++i) t[i] = u'*'; };
+    setUserUpperCase(rot);
+    doc.setUpperCaseType(smuUserDefined);
+    EXPECT_EQ(QStringView(doc.UpperCopy(0, 0, 2), 2), u"**");
+    setUserUpperCase(nullptr);
+    doc.setUpperCaseType(smuUserDefined); // none installed: as smuAscii
+    EXPECT_EQ(QStringView(doc.UpperCopy(0, 0, 2), 2), u"AB");
+}
+
+TEST(DocumentOwnRules, KeywordsAreMaskedInsideRegions)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umImmediate;
+    doc.Keywords().AddKeyword("todo", WholeWord, fsBold, 1, 0, -1, 0xFF);
+    doc.Keywords().AddKeyword("never", WholeWord, fsBold, 0, 0, -1, 0xFF); // context 0
+    doc.StartStopKeys().Add("<", ">", 0, fsItalic, 2, 0, -1, -1, false);
+    doc.setText(u"todo <todo> never TODO todos");
+    const ParagraphInfo& p = doc.paragraph(0);
+    auto fg = [&](int off) { return doc.recordInForce(0, off).Foreground; };
+    EXPECT_EQ(fg(0), 0xFF);
+    EXPECT_EQ(doc.recordInForce(0, 6).context(), 2); // inside the region
+    EXPECT_EQ(fg(6), -1);
+    EXPECT_EQ(fg(12), -1); // ContextNum 0 is never matched
+    EXPECT_EQ(fg(18), 0xFF); // case-insensitive
+    EXPECT_EQ(fg(23), -1);  // not a whole word
+    EXPECT_GT(p.Formats.size(), 0u);
+}
+
+TEST(DocumentUpdateModes, OnNeedParsesOnlyWhatIsAskedAndBackgroundFinishes)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.StartStopKeys().Add("{", "}", 0, fsItalic, 3, 0, -1, -1, false);
+    std::vector<int> laidOut;
+    doc.layoutHook = [&](int para, ParagraphInfo&) { laidOut.push_back(para); };
+    QString text;
+    for (int i = 0; i < 2000; ++i)
+        text += (i == 10 ? QStringLiteral("{ open\n") : QStringLiteral("line %1\n").arg(i));
+    doc.setText(text);
+    EXPECT_EQ(doc.parsedUpTo(), 0);
+    EXPECT_TRUE(laidOut.empty());
+    doc.ensureLaidOut(50);
+    EXPECT_EQ(laidOut, std::vector<int>({50}));
+    EXPECT_EQ(doc.parsedUpTo(), 51);
+    EXPECT_EQ(doc.recordInForce(50, 0).context(), 3); // the region pass ran from the start
+    EXPECT_EQ(doc.counters.keywordPasses, 1);         // only the paragraph asked for
+
+    std::vector<int> progress;
+    doc.OnProgress = [&](int p) { progress.push_back(p); };
+    int slices = 0;
+    while (doc.doBackgroundWork(std::chrono::milliseconds(1)))
+        ++slices;
+    EXPECT_FALSE(doc.workPending());
+    EXPECT_EQ(int(laidOut.size()), doc.paragraphCount());
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    for (size_t i = 0; i + 1 < progress.size(); ++i)
+        EXPECT_LE(progress[i], 99);
+}
+
+TEST(DocumentEditing, InsertAndDeleteKeepPositionsAndRecords)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umImmediate;
+    doc.StartStopKeys().Add("<", ">", 0, fsItalic, 2, 0, -1, 0xFF, false);
+    doc.setText(u"ab <c> d\nxyz");
+    TStyledNavigator tail(&doc);
+    tail.setPos(11); // "y"
+    doc.insertText(1, u"1\r\n2");
+    EXPECT_EQ(paragraphs(doc), QStringList({"a1", "2b <c> d", "xyz"}));
+    EXPECT_EQ(doc.paragraph(2).Start, 3 + 1 + 8 + 2 - 1 + 0 + 1);
+    EXPECT_EQ(tail.pos(), 15);
+    EXPECT_EQ(tail.paraIndex(), 2);
+    EXPECT_EQ(tail.offset(), 1);
+    EXPECT_EQ(doc.recordInForce(1, 4).Foreground, 0xFF); // region moved with its text
+
+    doc.deleteText(2, 4); // the break and "2b"
+    EXPECT_EQ(paragraphs(doc), QStringList({"a1 <c> d", "xyz"}));
+    EXPECT_EQ(doc.recordInForce(0, 4).Foreground, 0xFF);
+    EXPECT_EQ(doc.recordInForce(0, 7).Foreground, -1);
+    EXPECT_EQ(doc.textLength(), 8 + 2 + 3 + 2);
+
+    doc.insertText(doc.paragraph(0).Start + 3, u"<");
+    EXPECT_EQ(doc.recordInForce(0, 4).Foreground, 0xFF);
+    EXPECT_EQ(doc.recordInForce(1, 1).Foreground, -1);
+}
+
+TEST(DocumentEditing, ParagraphListAddsAndInsertsWholeParagraphs)
+{
+    StyledDocument doc;
+    doc.setText(u"a\r\n");
+    EXPECT_EQ(doc.paraStringCount(), 1);
+    doc.addParagraph(u"b"); // into the last, empty paragraph
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "b", ""}));
+    doc.setText(u"a");
+    doc.addParagraph(u"b"); // never runs into the last paragraph's text
+    EXPECT_EQ(paragraphs(doc), QStringList({"a", "b", ""}));
+    doc.insertParagraph(0, u"z");
+    doc.insertParagraph(3, u"end");
+    EXPECT_EQ(paragraphs(doc), QStringList({"z", "a", "b", "end", ""}));
+    EXPECT_THROW(doc.insertParagraph(6, u"x"), std::out_of_range);
+}
+
+TEST(DocumentRecords, ContextStretchUnderAPosition)
+{
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.StartStopKeys().Add("{", "}", 0, 0, 3, 0, -1, -1, false);
+    doc.setText(u"ab {cd\nef} g");
+    StyledDocument::ContextStretch c;
+    ASSERT_TRUE(doc.contextAt(9, c));
+    EXPECT_EQ(c.context, 3);
+    EXPECT_EQ(c.start, 3);
+    EXPECT_EQ(c.end, 11);
+    EXPECT_FALSE(doc.contextAt(1, c));
+    EXPECT_FALSE(doc.contextAt(12, c));
+}

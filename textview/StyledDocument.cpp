@@ -1,0 +1,1335 @@
+#include "textview/StyledDocument.h"
+
+#include "highlight/RuleSearch.h"
+#include "platform/TextCodec.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace kbl {
+
+using Clock = std::chrono::steady_clock;
+
+// ---- TStyledHighlighter ----
+
+void TStyledHighlighter::removeChainUser(TStyledHighlighter* h)
+{
+    std::erase(chainUsers, h);
+}
+
+TStyledHighlighter::~TStyledHighlighter()
+{
+    const auto users = chainUsers;
+    for (TStyledHighlighter* h : users)
+        h->ComponentRemoved(this);
+    // Views must not keep a dangling highlighter.
+    const auto views = attached;
+    for (StyledDocument* d : views)
+        d->setHighlighter(nullptr);
+}
+
+void TStyledHighlighter::ReapplyToViews()
+{
+    for (StyledDocument* d : attached)
+        d->ReapplyKeywords();
+}
+
+// ---- ParagraphInfo ----
+
+namespace {
+qint32 capacityFor(qint64 len)
+{
+    const qint64 cap = len + len / 64 + 1;
+    if (len > MaxParagraphLength || cap > MaxParagraphLength)
+        throw std::length_error("Text too long");
+    return qint32(cap);
+}
+} // namespace
+
+void ParagraphInfo::setText(QStringView s)
+{
+    const qint32 c = capacityFor(s.size());
+    chars.reset(new char16_t[size_t(c)]);
+    std::copy_n(reinterpret_cast<const char16_t*>(s.utf16()), s.size(), chars.get());
+    len = qint32(s.size());
+    cap = c;
+    chars[size_t(len)] = 0;
+}
+
+void ParagraphInfo::insertText(qint32 at, QStringView s)
+{
+    const qint64 newLen = qint64(len) + s.size();
+    if (newLen + 1 > cap) {
+        const qint32 c = capacityFor(newLen);
+        std::unique_ptr<char16_t[]> n(new char16_t[size_t(c)]);
+        std::copy_n(text(), at, n.get());
+        std::copy_n(text() + at, len - at, n.get() + at + s.size());
+        chars = std::move(n);
+        cap = c;
+    } else {
+        std::copy_backward(chars.get() + at, chars.get() + len, chars.get() + newLen);
+    }
+    std::copy_n(reinterpret_cast<const char16_t*>(s.utf16()), s.size(), chars.get() + at);
+    len = qint32(newLen);
+    chars[size_t(len)] = 0;
+}
+
+void ParagraphInfo::removeText(qint32 at, qint32 n)
+{
+    if (n <= 0 || !chars)
+        return;
+    std::copy(chars.get() + at + n, chars.get() + len, chars.get() + at);
+    len -= n;
+    chars[size_t(len)] = 0;
+}
+
+// ---- StyledDocument ----
+
+StyledDocument::StyledDocument() : ownKeywordIndex(std::make_unique<KeywordIndex>())
+{
+    paras.emplace_back();
+    textLen = 2;
+    scratchFrom = std::make_unique<TStyledNavigator>(this);
+    scratchTo = std::make_unique<TStyledNavigator>(this);
+}
+
+StyledDocument::~StyledDocument()
+{
+    scratchFrom.reset();
+    scratchTo.reset();
+    setHighlighter(nullptr);
+    for (TStyledNavigator* n : navigators)
+        n->doc = nullptr;
+}
+
+const ParagraphInfo& StyledDocument::paragraph(int i) const
+{
+    if (i < 0 || i >= paragraphCount())
+        throwListIndexOutOfBounds();
+    return paras[size_t(i)];
+}
+
+ParagraphInfo& StyledDocument::paragraph(int i)
+{
+    if (i < 0 || i >= paragraphCount())
+        throwListIndexOutOfBounds();
+    return paras[size_t(i)];
+}
+
+int StyledDocument::paragraphAt(qint64 pos) const
+{
+    if (pos <= 0)
+        return 0;
+    auto it = std::upper_bound(paras.begin(), paras.end(), pos,
+                               [](qint64 p, const ParagraphInfo& q) { return p < q.Start; });
+    return std::max(0, int(it - paras.begin()) - 1);
+}
+
+void StyledDocument::setHighlighter(TStyledHighlighter* h)
+{
+    if (h == highlighter)
+        return;
+    if (highlighter)
+        std::erase(highlighter->attached, this);
+    highlighter = h;
+    if (h)
+        h->attached.push_back(this);
+}
+
+void StyledDocument::setUpperCaseType(TpmUpperCase mode)
+{
+    upperCaseType = mode;
+    keywords.setCaseMode(mode);
+    startStopKeys.setCaseMode(mode);
+    ++textVersion; // drops the upper-case cache
+}
+
+void StyledDocument::setStaticFormat(bool v)
+{
+    if (v == staticFormat)
+        return;
+    const QString saved = text();
+    staticFormat = v;
+    load(saved);
+}
+
+void StyledDocument::progress(int percent, bool force)
+{
+    if (!OnProgress)
+        return;
+    const auto now = Clock::now();
+    if (force || now - lastProgress >= std::chrono::milliseconds(300)) {
+        lastProgress = now;
+        OnProgress(percent);
+    }
+}
+
+namespace {
+quint8 toggleStatic(quint8 style, char16_t c)
+{
+    switch (c) {
+    case 2: return style ^ 0x01;
+    case 1: return style ^ 0x02;
+    case 21: return style ^ 0x04;
+    case 3: return style ^ 0x10;
+    case 4: return style ^ 0x20;
+    default: return style;
+    }
+}
+bool isStaticCode(char16_t c)
+{
+    return c == 1 || c == 2 || c == 3 || c == 4 || c == 21;
+}
+} // namespace
+
+void StyledDocument::setText(QStringView text)
+{
+    load(text);
+}
+
+void StyledDocument::loadFromBytes(QByteArrayView bytes)
+{
+    QString decoded = platform::decodeText(bytes);
+    load(decoded);
+}
+
+void StyledDocument::load(QStringView input)
+{
+    // A NUL ends the text unless a replacement is set.
+    QString replaced;
+    QStringView text = input;
+    const qsizetype nul = input.indexOf(QChar(0));
+    if (nul >= 0) {
+        if (NullReplacement == 0) {
+            text = input.left(nul);
+        } else {
+            replaced = input.toString();
+            replaced.replace(QChar(0), QChar(NullReplacement));
+            text = replaced;
+        }
+    }
+
+    std::vector<ParagraphInfo> loaded;
+    {
+        qsizetype breaks = 0;
+        for (QChar c : text)
+            breaks += (c == u'\r' || c == u'\n');
+        loaded.reserve(size_t(breaks + 1));
+    }
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    quint8 running = 0;
+    qint64 pos = 0;
+    for (;;) {
+        qsizetype j = i;
+        while (j < n && p[j] != u'\r' && p[j] != u'\n')
+            ++j;
+        qsizetype e = j;
+        if (DiscardTrailingSpaces)
+            while (e > i && (p[e - 1] == u' ' || p[e - 1] == u'\t'))
+                --e;
+        if (e - i > MaxParagraphLength)
+            throw std::length_error("Text too long");
+        ParagraphInfo& para = loaded.emplace_back(QStringView(p + i, e - i));
+        para.Start = pos;
+        para.StaticStyle = running;
+        FormatRecord start;
+        start.Attribute = running;
+        para.StartFormat = table.intern(start);
+        pos += (e - i) + 2;
+        if (staticFormat)
+            for (qsizetype k = i; k < e; ++k)
+                if (isStaticCode(p[k]))
+                    running = toggleStatic(running, p[k]);
+        if (j >= n)
+            break;
+        // CR LF and LF CR are one break; CR CR and LF LF are two.
+        if (j + 1 < n && (p[j + 1] == u'\r' || p[j + 1] == u'\n') && p[j + 1] != p[j])
+            ++j;
+        i = j + 1;
+        if ((loaded.size() & 4095) == 0)
+            progress(int(i * 100 / std::max<qsizetype>(1, n)), false);
+    }
+    paras = std::move(loaded);
+    textLen = pos;
+    ++textVersion;
+    for (TStyledNavigator* nav : navigators) {
+        nav->position = std::clamp<qint64>(nav->position, 0, textLen);
+        nav->forget();
+    }
+    parseMark = layoutMark = lineMark = 0;
+    progress(100, true);
+    startWork();
+}
+
+QString StyledDocument::text() const
+{
+    const char16_t* br = u"\r\n";
+    qsizetype brLen = 2;
+    switch (LineBreak) {
+    case pbCRLF: br = u"\r\n"; break;
+    case pbLFCR: br = u"\n\r"; break;
+    case pbCR: br = u"\r"; brLen = 1; break;
+    case pbLF: br = u"\n"; brLen = 1; break;
+    }
+    QString out;
+    out.reserve(qsizetype(textLen));
+    for (size_t pi = 0; pi < paras.size(); ++pi) {
+        const ParagraphInfo& para = paras[pi];
+        const char16_t* t = para.text();
+        qint32 len = para.length();
+        if (DiscardTrailingSpaces)
+            while (len > 0 && (t[len - 1] == u' ' || t[len - 1] == u'\t'))
+                --len;
+        if (staticFormat) {
+            // A run of format codes keeps only the codes that toggle something.
+            for (qint32 k = 0; k < len;) {
+                if (!isStaticCode(t[k])) {
+                    out.append(QChar(t[k++]));
+                    continue;
+                }
+                qint32 e = k;
+                while (e < len && isStaticCode(t[e]))
+                    ++e;
+                for (qint32 m = k; m < e; ++m) {
+                    bool first = true;
+                    int count = 0;
+                    for (qint32 q = k; q < e; ++q)
+                        if (t[q] == t[m]) {
+                            if (q < m)
+                                first = false;
+                            ++count;
+                        }
+                    if (first && (count & 1))
+                        out.append(QChar(t[m]));
+                }
+                k = e;
+            }
+        } else {
+            out.append(QStringView(t, len));
+        }
+        if (pi + 1 < paras.size())
+            out.append(QStringView(br, brLen));
+    }
+    return out;
+}
+
+// ---- records ----
+
+void StyledDocument::setStartFormat(int para, const FormatRecord& r)
+{
+    paragraph(para).StartFormat = table.intern(r);
+}
+
+FormatRecord StyledDocument::record(int para, int i) const
+{
+    const auto& f = paragraph(para).Formats;
+    if (i < 0 || i >= int(f.size()))
+        throwListIndexOutOfBounds();
+    return table.expand(f[size_t(i)]);
+}
+
+int StyledDocument::lowerRecordIndex(int para, qint32 offset) const
+{
+    const auto& f = paras[size_t(para)].Formats;
+    return int(std::lower_bound(f.begin(), f.end(), offset,
+                                [](const StoredRecord& r, qint32 o) { return r.offset < o; })
+               - f.begin());
+}
+
+int StyledDocument::upperRecordIndex(int para, qint32 offset) const
+{
+    const auto& f = paras[size_t(para)].Formats;
+    return int(std::upper_bound(f.begin(), f.end(), offset,
+                                [](qint32 o, const StoredRecord& r) { return o < r.offset; })
+               - f.begin());
+}
+
+const FormatRecord& StyledDocument::styleInForce(int para, qint32 offset) const
+{
+    const ParagraphInfo& p = paragraph(para);
+    const int i = upperRecordIndex(para, offset);
+    return table.at(i > 0 ? p.Formats[size_t(i - 1)].style : p.StartFormat);
+}
+
+FormatRecord StyledDocument::recordInForce(int para, qint32 offset) const
+{
+    const ParagraphInfo& p = paragraph(para);
+    const int i = upperRecordIndex(para, offset);
+    if (i > 0)
+        return table.expand(p.Formats[size_t(i - 1)]);
+    return table.at(p.StartFormat);
+}
+
+void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
+{
+    auto& f = paragraph(para).Formats;
+    if (index < 0 || index > int(f.size()))
+        throwListIndexOutOfBounds();
+    // Grow by a fraction so that very long paragraphs do not copy their records over
+    // and over.
+    if (f.size() == f.capacity())
+        f.reserve(f.size() + f.size() / 8 + 4);
+    f.insert(f.begin() + index, table.store(r));
+    for (TStyledNavigator* n : navigators)
+        if (n->para == para)
+            n->recIndex = TStyledNavigator::Unknown;
+}
+
+void StyledDocument::replaceRecord(int para, int index, const FormatRecord& r)
+{
+    auto& f = paragraph(para).Formats;
+    if (index < 0 || index >= int(f.size()))
+        throwListIndexOutOfBounds();
+    f[size_t(index)] = table.store(r);
+}
+
+void StyledDocument::deleteRecord(int para, int index)
+{
+    auto& f = paragraph(para).Formats;
+    if (index < 0 || index >= int(f.size()))
+        throwListIndexOutOfBounds();
+    f.erase(f.begin() + index);
+    for (TStyledNavigator* n : navigators)
+        if (n->para == para)
+            n->recIndex = TStyledNavigator::Unknown;
+}
+
+void StyledDocument::reserveRecords(int para, int n)
+{
+    auto& f = paragraph(para).Formats;
+    if (n > int(f.capacity()))
+        f.reserve(size_t(n));
+}
+
+const char16_t* StyledDocument::UpperCopy(int para, qint32 start, qint32 length)
+{
+    const ParagraphInfo& p = paragraph(para);
+    start = std::clamp(start, 0, p.length());
+    length = std::clamp(length, 0, p.length() - start);
+    const qint32 end = start + length;
+    const bool cached = upperPara == para && upperVersion == textVersion;
+    const qint32 cEnd = upperStart + qint32(upperBuf.size());
+    if (cached && start >= upperStart && end <= cEnd)
+        return upperBuf.data() + (start - upperStart);
+    if (cached && start <= cEnd && end >= upperStart) {
+        // Overlapping: convert only what is missing on either side.
+        const qint32 ns = std::min(start, upperStart);
+        const qint32 ne = std::max(end, cEnd);
+        std::u16string buf(p.text() + ns, size_t(ne - ns));
+        upperCaseInPlace(upperCaseType, buf.data(), upperStart - ns);
+        std::copy(upperBuf.begin(), upperBuf.end(), buf.begin() + (upperStart - ns));
+        upperCaseInPlace(upperCaseType, buf.data() + (cEnd - ns), ne - cEnd);
+        upperBuf = std::move(buf);
+        upperStart = ns;
+    } else {
+        upperBuf.assign(p.text() + start, size_t(length));
+        upperCaseInPlace(upperCaseType, upperBuf.data(), length);
+        upperStart = start;
+        upperPara = para;
+        upperVersion = textVersion;
+    }
+    return upperBuf.data() + (start - upperStart);
+}
+
+void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic,
+                                 bool repaint)
+{
+    if (end < start)
+        std::swap(start, end);
+    start = std::clamp<qint64>(start, 0, textLen);
+    end = std::clamp<qint64>(end, 0, textLen);
+    const int p0 = paragraphAt(start);
+    const int p1 = paragraphAt(end);
+    auto offsetIn = [this](int para, qint64 pos) {
+        return qint32(std::min<qint64>(pos - paras[size_t(para)].Start, paras[size_t(para)].length()));
+    };
+    const qint32 s = offsetIn(p0, start);
+    const qint32 e = offsetIn(p1, end);
+    if (repaint && repaintHook)
+        repaintHook(p0, p1);
+    if (dynamic)
+        rec.Attribute |= 0x80;
+    else
+        rec.Attribute &= ~0x80;
+
+    // The state in force at start, and where it took effect.
+    FormatRecord remembered = recordInForce(p0, s);
+    qint64 rememberedPos = paras[size_t(p0)].Start;
+    {
+        const int ui = upperRecordIndex(p0, s);
+        if (ui > 0)
+            rememberedPos += paras[size_t(p0)].Formats[size_t(ui - 1)].offset;
+    }
+    const bool insertStart = dynamic || remembered.isDynamic();
+
+    // Delete the records inside [start, end); the last deleted is the state at end.
+    for (int p = p0; p <= p1; ++p) {
+        auto& f = paras[size_t(p)].Formats;
+        const qint32 from = p == p0 ? s : 0;
+        const qint32 to = p == p1 ? e : paras[size_t(p)].length() + 1;
+        const int a = lowerRecordIndex(p, from);
+        int b = lowerRecordIndex(p, to);
+        if (p == p1 && p1 != p0 && b == a && e == 0)
+            b = a;
+        if (b > a) {
+            remembered = table.expand(f[size_t(b - 1)]);
+            rememberedPos = paras[size_t(p)].Start + f[size_t(b - 1)].offset;
+            f.erase(f.begin() + a, f.begin() + b);
+        }
+        if (p > p0) {
+            paras[size_t(p)].StartFormat = table.intern(rec);
+            paras[size_t(p)].LayoutDone = false;
+        }
+    }
+    if (insertStart) {
+        FormatRecord r = rec;
+        r.Offset = s;
+        insertRecord(p0, lowerRecordIndex(p0, s), r);
+    }
+    const qint64 swallowed = end - rememberedPos;
+    remembered.StartKeyLen = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - swallowed));
+    if (end < textLen && (dynamic || remembered.isDynamic())) {
+        remembered.Offset = e;
+        insertRecord(p1, lowerRecordIndex(p1, e), remembered);
+    }
+    for (TStyledNavigator* n : navigators)
+        if (n->para >= p0 && n->para <= p1)
+            n->markStale();
+}
+
+int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qint32>>& stretches,
+                                 void* build,
+                                 bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&))
+{
+    ParagraphInfo& para = paragraph(pi);
+    const std::vector<StoredRecord>& old = para.Formats;
+    std::vector<StoredRecord>& out = mergeBuffer;
+    out.clear();
+    out.reserve(old.size() + 2 * stretches.size());
+    size_t oi = 0;
+    int applied = 0;
+    quint32 inForce = para.StartFormat;
+    qint32 inForcePos = 0;
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        const auto [s, e] = stretches[i];
+        while (oi < old.size() && old[oi].offset < s) {
+            out.push_back(old[oi]);
+            inForce = old[oi].style;
+            inForcePos = old[oi].offset;
+            ++oi;
+        }
+        // Records at the stretch start: the last of them is in force there. A closing
+        // record just written for the previous stretch counts among them.
+        size_t atS = 0;
+        while (!out.empty() && out.size() > atS && out[out.size() - 1 - atS].offset == s)
+            ++atS;
+        size_t oj = oi;
+        quint32 cur = atS ? out.back().style : inForce;
+        qint32 curPos = atS ? s : inForcePos;
+        while (oj < old.size() && old[oj].offset == s) {
+            cur = old[oj].style;
+            curPos = s;
+            ++oj;
+        }
+        FormatRecord rec;
+        quint32 recId = ~0u;
+        if (!call(build, i, cur, table.at(cur), rec, recId))
+            continue;
+        // Accepted: the records at s are replaced; the state in force resumes at e.
+        out.resize(out.size() - atS);
+        oi = oj;
+        FormatRecord remembered = table.at(cur);
+        if (recId == ~0u) {
+            rec.Attribute |= 0x80;
+            recId = table.intern(rec);
+        }
+        out.push_back({s, recId});
+        const auto keyLeft = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
+        if (keyLeft == remembered.StartKeyLen) {
+            out.push_back({e, cur});
+        } else {
+            remembered.StartKeyLen = keyLeft;
+            remembered.Offset = e;
+            out.push_back(table.store(remembered));
+        }
+        inForce = out.back().style;
+        inForcePos = e;
+        ++applied;
+    }
+    out.insert(out.end(), old.begin() + qsizetype(oi), old.end());
+    if (applied) {
+        // Room for a few more records: the number pass usually follows the keyword pass.
+        if (para.Formats.capacity() < out.size())
+            para.Formats.reserve(out.size() + 4);
+        para.Formats.assign(out.begin(), out.end());
+        for (TStyledNavigator* n : navigators)
+            if (n->para == pi)
+                n->markStale();
+    }
+    return applied;
+}
+
+void StyledDocument::markNavigatorsStale(int firstPara, int lastPara, qint64 pos)
+{
+    for (TStyledNavigator* n : navigators)
+        if ((n->para < 0 || (n->para >= firstPara && n->para <= lastPara)) && n->position > pos)
+            n->markStale();
+}
+
+void StyledDocument::ReapplyKeywords()
+{
+    for (auto& p : paras) {
+        p.LayoutDone = p.RegionDone = p.KeywordsDone = false;
+        p.Formats.clear();
+        FormatRecord start;
+        start.Attribute = p.StaticStyle;
+        p.StartFormat = table.intern(start);
+    }
+    markNavigatorsStale(0, paragraphCount() - 1, -1);
+    parseMark = layoutMark = 0;
+    if (repaintHook)
+        repaintHook(0, paragraphCount() - 1);
+    startWork();
+}
+
+// ---- pipeline ----
+
+void StyledDocument::regionPass(int pi)
+{
+    ++counters.regionPasses;
+    if (inEdit)
+        lastRegionPassParagraphs.push_back(pi);
+    ParagraphInfo& para = paras[size_t(pi)];
+    const qint32 len = para.length();
+    std::erase_if(para.Formats, [this](const StoredRecord& r) {
+        const FormatRecord& f = table.at(r.style);
+        return !(f.isDynamic() && !f.isLevelRecord());
+    });
+    for (TStyledNavigator* n : navigators)
+        if (n->para == pi)
+            n->markStale();
+
+    const bool ownKeys = ApplyStartStopKeys && !startStopKeys.isEmpty();
+    if (ownKeys && !startStopKeys.BoundaryFlagsValid())
+        startStopKeys.deriveBoundaryFlags(Separators);
+    const int ownCount = startStopKeys.count();
+    if (highlighter || ownKeys) {
+        TStyledNavigator& from = *scratchFrom;
+        TStyledNavigator& to = *scratchTo;
+        qint32 pos = 0;
+        int stuck = 0;
+        for (int guard = 0; guard < 4 * len + 64; ++guard) {
+            // Records made by the application bound the stretch searched next.
+            qint32 bound = len;
+            {
+                const auto& f = paras[size_t(pi)].Formats;
+                for (size_t r = size_t(upperRecordIndex(pi, pos)); r < f.size(); ++r) {
+                    const FormatRecord& x = table.at(f[r].style);
+                    if (x.isDynamic() && !x.isLevelRecord()) {
+                        bound = f[r].offset;
+                        break;
+                    }
+                }
+            }
+            const FormatRecord& cur = styleInForce(pi, pos);
+            const int curLevel = cur.level();
+            const qint16 t = cur.topRule(); // read now: interning may move the table
+            bool stopFound = false;
+            qint32 stopEnd = pos, stopStart = bound;
+            if (curLevel >= 0) {
+                from.setParaOffset(pi, pos);
+                to.setParaOffset(pi, bound);
+                if (isRegionId(t) && regionIndex(t) < ownCount)
+                    stopFound = ownStopSearch(from, to, regionIndex(t));
+                else if (highlighter)
+                    stopFound = highlighter->FindStopKey(*this, from, to, ownCount);
+                if (stopFound) {
+                    stopEnd = to.offset();
+                    stopStart = std::max(pos, stopEnd - qint32(styleInForce(pi, pos).StopKeyLen));
+                }
+            }
+            bool startFound = false;
+            from.setParaOffset(pi, pos);
+            to.setParaOffset(pi, stopFound ? stopStart : bound);
+            if (ownKeys)
+                startFound = ownStartSearch(from, to);
+            if (!startFound && highlighter) {
+                from.setParaOffset(pi, pos);
+                to.setParaOffset(pi, stopFound ? stopStart : bound);
+                startFound = highlighter->FindStartKey(*this, from, to, ownCount);
+            }
+            if (startFound) {
+                const qint32 np = from.offset();
+                // A stop found behind the new region's start is no longer valid.
+                auto& f = paras[size_t(pi)].Formats;
+                const int a = lowerRecordIndex(pi, np);
+                f.erase(std::remove_if(f.begin() + a, f.end(),
+                                       [this](const StoredRecord& r) {
+                                           const FormatRecord& x = table.at(r.style);
+                                           return !(x.isDynamic() && !x.isLevelRecord());
+                                       }),
+                        f.end());
+                stuck = np > pos ? 0 : stuck + 1;
+                pos = std::max(pos, np);
+            } else if (stopFound) {
+                stuck = stopEnd > pos ? 0 : stuck + 1;
+                pos = std::max(pos, stopEnd);
+            } else if (bound < len) {
+                pos = bound;
+                stuck = 0;
+            } else {
+                break;
+            }
+            if (stuck > MaxNestingLevel + 2)
+                break;
+        }
+    }
+    para.RegionDone = true;
+    para.KeywordsDone = false;
+    para.LayoutDone = false;
+    propagate(pi);
+}
+
+void StyledDocument::propagate(int pi)
+{
+    if (pi + 1 >= paragraphCount())
+        return;
+    ParagraphInfo& next = paras[size_t(pi + 1)];
+    if (table.at(next.StartFormat).sameState(styleInForce(pi, paras[size_t(pi)].length())))
+        return;
+    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length());
+    if (!end.isDynamic())
+        end.Attribute = quint8((end.Attribute & 0xC0) | next.StaticStyle);
+    end.StartKeyLen = 0;
+    next.StartFormat = table.intern(end);
+    next.RegionDone = next.KeywordsDone = next.LayoutDone = false;
+    resetWork(pi + 1);
+}
+
+void StyledDocument::keywordPass(int pi)
+{
+    ++counters.keywordPasses;
+    if (highlighter) {
+        TStyledNavigator& from = *scratchFrom;
+        TStyledNavigator& to = *scratchTo;
+        from.setParaOffset(pi, 0);
+        to.setParaOffset(pi, paras[size_t(pi)].length());
+        highlighter->ApplyKeywords(*this, from, to, keywords.count());
+    }
+    if (ApplyKeyWords && !keywords.isEmpty())
+        ownKeywordPass(pi);
+    paras[size_t(pi)].KeywordsDone = true;
+}
+
+void StyledDocument::ownKeywordPass(int pi)
+{
+    const ParagraphInfo& para = paras[size_t(pi)];
+    const qint32 len = para.length();
+    // The view's own keywords never match inside comments, strings or other regions.
+    std::u16string masked(para.text(), size_t(len));
+    FormatRecord cur = table.at(para.StartFormat);
+    size_t ri = 0;
+    for (qint32 i = 0; i < len; ++i) {
+        while (ri < para.Formats.size() && para.Formats[ri].offset <= i)
+            cur = table.at(para.Formats[ri++].style);
+        if (cur.isDynamic() && cur.Context != 0)
+            masked[size_t(i)] = 0xFFFF;
+    }
+    std::u16string upper;
+    if (keywords.NeedsUpperCopy())
+        upper = upperCased(upperCaseType, masked);
+    ownKeywordIndex->refresh(keywords, Separators);
+    RuleSet rules;
+    rules.separators = &Separators;
+    rules.ownRules = true;
+    const int hits = applyKeywordRules(*this, pi, 0, len, 0, len, masked.data(),
+                                       upper.empty() ? nullptr : upper.data(), keywords,
+                                       *ownKeywordIndex, rules);
+    if (hits > 0)
+        markNavigatorsStale(pi, paragraphCount() - 1, para.Start);
+}
+
+bool StyledDocument::ownStopSearch(TStyledNavigator& from, TStyledNavigator& to, int k)
+{
+    RuleSet rules;
+    rules.separators = &Separators;
+    rules.ownRules = true;
+    return findStopKeyIn(*this, from, to, startStopKeys, rules, 0, k);
+}
+
+bool StyledDocument::ownStartSearch(TStyledNavigator& from, TStyledNavigator& to)
+{
+    if (styleInForce(from.paraIndex(), from.offset()).level() >= MaxNestingLevel)
+        return false;
+    RuleSet rules;
+    rules.separators = &Separators;
+    rules.ownRules = true;
+    return findStartKeyIn(*this, from, to, startStopKeys, rules, 0);
+}
+
+void StyledDocument::ensureParsed(int pi)
+{
+    if (pi < 0 || pi >= paragraphCount())
+        return;
+    for (int q = parseMark; q <= pi; ++q)
+        if (!paras[size_t(q)].RegionDone)
+            regionPass(q);
+    parseMark = std::max(parseMark, pi + 1);
+    ParagraphInfo& p = paras[size_t(pi)];
+    if (!p.KeywordsDone) {
+        if (highlighter || ApplyKeyWords)
+            keywordPass(pi);
+        else
+            p.KeywordsDone = true;
+    }
+}
+
+void StyledDocument::ensureLaidOut(int pi)
+{
+    ensureParsed(pi);
+    ParagraphInfo& p = paras[size_t(pi)];
+    if (!p.LayoutDone) {
+        if (layoutHook) {
+            layoutHook(pi, p);
+            lineMark = std::min(lineMark, pi + 1);
+        }
+        p.LayoutDone = true;
+    }
+}
+
+void StyledDocument::parseAll()
+{
+    for (int i = 0; i < paragraphCount(); ++i)
+        ensureLaidOut(i);
+    layoutMark = paragraphCount();
+}
+
+void StyledDocument::startWork()
+{
+    if (UpdateMode == umImmediate)
+        parseAll();
+}
+
+void StyledDocument::resetWork(int fromPara)
+{
+    parseMark = std::min(parseMark, fromPara);
+    layoutMark = std::min(layoutMark, fromPara);
+}
+
+bool StyledDocument::doBackgroundWork(std::chrono::milliseconds budget)
+{
+    const auto deadline = Clock::now() + budget;
+    const int n = paragraphCount();
+    int step = 0;
+    while (layoutMark < n) {
+        ensureLaidOut(layoutMark);
+        ++layoutMark;
+        if ((++step & 31) == 0 && Clock::now() >= deadline)
+            break;
+    }
+    if (layoutMark < n)
+        progress(std::min(99, int(qint64(layoutMark) * 100 / n)), false);
+    else
+        progress(100, true);
+    return layoutMark < n;
+}
+
+qint64 StyledDocument::firstLine(int para)
+{
+    para = std::clamp(para, 0, paragraphCount() - 1);
+    if (lineMark == 0) {
+        paras[0].FirstLine = 0;
+        lineMark = 1;
+    }
+    for (; lineMark <= para; ++lineMark) {
+        const ParagraphInfo& prev = paras[size_t(lineMark - 1)];
+        paras[size_t(lineMark)].FirstLine = prev.FirstLine + prev.lineCount();
+    }
+    return paras[size_t(para)].FirstLine;
+}
+
+qint64 StyledDocument::displayLineCount()
+{
+    const int last = paragraphCount() - 1;
+    return firstLine(last) + paras[size_t(last)].lineCount();
+}
+
+void StyledDocument::setLineTable(int para, std::vector<DisplayLine> lines)
+{
+    paragraph(para).Lines = std::move(lines);
+    lineMark = std::min(lineMark, para + 1);
+}
+
+// ---- editing ----
+
+void StyledDocument::updateStarts(int fromPara)
+{
+    qint64 pos = fromPara > 0 ? paras[size_t(fromPara - 1)].Start + paras[size_t(fromPara - 1)].length() + 2 : 0;
+    for (size_t i = size_t(std::max(0, fromPara)); i < paras.size(); ++i) {
+        paras[i].Start = pos;
+        pos += paras[i].length() + 2;
+    }
+    textLen = pos;
+}
+
+quint8 StyledDocument::staticStyleAfter(int para) const
+{
+    const ParagraphInfo& q = paras[size_t(para)];
+    quint8 s = q.StaticStyle;
+    if (staticFormat)
+        for (qint32 i = 0; i < q.length(); ++i)
+            if (isStaticCode(q.at(i)))
+                s = toggleStatic(s, q.at(i));
+    return s;
+}
+
+void StyledDocument::recomputeStaticStyles(int fromPara)
+{
+    for (int i = std::max(1, fromPara); i < paragraphCount(); ++i) {
+        const quint8 s = staticStyleAfter(i - 1);
+        if (s == paras[size_t(i)].StaticStyle && i > fromPara + 1)
+            break;
+        paras[size_t(i)].StaticStyle = s;
+    }
+}
+
+void StyledDocument::insertText(qint64 pos, QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    if (text.contains(QChar(0))) {
+        QString t = text.toString();
+        if (NullReplacement)
+            t.replace(QChar(0), QChar(NullReplacement));
+        else
+            t.truncate(t.indexOf(QChar(0)));
+        insertText(pos, t);
+        return;
+    }
+    pos = std::clamp<qint64>(pos, 0, textLen);
+    const int pi = paragraphAt(pos);
+    const qint32 off = qint32(std::min<qint64>(pos - paras[size_t(pi)].Start, paras[size_t(pi)].length()));
+
+    // Split the inserted text at its breaks.
+    std::vector<QStringView> pieces;
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    for (;;) {
+        qsizetype j = i;
+        while (j < n && p[j] != u'\r' && p[j] != u'\n')
+            ++j;
+        pieces.push_back(QStringView(p + i, j - i));
+        if (j >= n)
+            break;
+        if (j + 1 < n && (p[j + 1] == u'\r' || p[j + 1] == u'\n') && p[j + 1] != p[j])
+            ++j;
+        i = j + 1;
+    }
+    for (const auto& piece : pieces)
+        if (piece.size() + qint64(paras[size_t(pi)].length()) > MaxParagraphLength)
+            throw std::length_error("Text too long");
+
+    ParagraphInfo& first = paras[size_t(pi)];
+    const qint32 ins = qint32(pieces.front().size());
+    if (pieces.size() == 1) {
+        first.insertText(off, pieces.front());
+        for (auto& r : first.Formats)
+            if (r.offset > off)
+                r.offset += ins;
+    } else {
+        // The tail of the paragraph moves into the last new paragraph, with its records.
+        const QString tail = first.view().mid(off).toString();
+        std::vector<StoredRecord> tailRecords;
+        for (auto it = first.Formats.begin(); it != first.Formats.end();) {
+            if (it->offset > off) {
+                tailRecords.push_back({it->offset - off + qint32(pieces.back().size()), it->style});
+                it = first.Formats.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        first.removeText(off, first.length() - off);
+        first.insertText(off, pieces.front());
+        std::vector<ParagraphInfo> added;
+        for (size_t k = 1; k < pieces.size(); ++k) {
+            ParagraphInfo np(pieces[k]);
+            np.StartFormat = first.StartFormat;
+            added.push_back(std::move(np));
+        }
+        added.back().insertText(added.back().length(), tail);
+        added.back().Formats = std::move(tailRecords);
+        added.back().Foreground = first.Foreground;
+        added.back().Background = first.Background;
+        paras.insert(paras.begin() + pi + 1, std::make_move_iterator(added.begin()),
+                     std::make_move_iterator(added.end()));
+    }
+    const int last = pi + int(pieces.size()) - 1;
+    updateStarts(pi);
+    recomputeStaticStyles(pi);
+    ++textVersion;
+    lineMark = std::min(lineMark, pi + 1);
+    qint64 delta = 2 * qint64(pieces.size() - 1);
+    for (const auto& piece : pieces)
+        delta += piece.size();
+    for (TStyledNavigator* nav : navigators) {
+        if (nav->position > pos)
+            nav->position += delta;
+        nav->forget();
+    }
+    reparseAfterEdit(pi, last);
+}
+
+void StyledDocument::deleteText(qint64 pos, qint64 length)
+{
+    qint64 start = std::clamp<qint64>(pos, 0, textLen);
+    qint64 end = std::clamp<qint64>(pos + length, 0, textLen);
+    if (end < start)
+        std::swap(start, end);
+    if (end == start)
+        return;
+    const int p0 = paragraphAt(start);
+    int p1 = paragraphAt(end);
+    const qint32 s = qint32(std::min<qint64>(start - paras[size_t(p0)].Start, paras[size_t(p0)].length()));
+    qint64 eo = end - paras[size_t(p1)].Start;
+    if (eo > paras[size_t(p1)].length()) {
+        // The end lies inside a break: the whole break goes.
+        if (p1 + 1 < paragraphCount()) {
+            ++p1;
+            eo = 0;
+        } else {
+            eo = paras[size_t(p1)].length();
+        }
+    }
+    const qint32 e = qint32(eo);
+    if (p0 == p1) {
+        ParagraphInfo& para = paras[size_t(p0)];
+        if (e <= s)
+            return;
+        para.removeText(s, e - s);
+        std::erase_if(para.Formats, [&](const StoredRecord& r) { return r.offset > s && r.offset < e; });
+        for (auto& r : para.Formats)
+            if (r.offset >= e)
+                r.offset -= (e - s);
+    } else {
+        ParagraphInfo& first = paras[size_t(p0)];
+        ParagraphInfo& lastPara = paras[size_t(p1)];
+        first.removeText(s, first.length() - s);
+        std::erase_if(first.Formats, [&](const StoredRecord& r) { return r.offset > s; });
+        if (qint64(first.length()) + (lastPara.length() - e) > MaxParagraphLength)
+            throw std::length_error("Text too long");
+        first.insertText(s, lastPara.view().mid(e));
+        for (const auto& r : lastPara.Formats)
+            if (r.offset >= e)
+                first.Formats.push_back({r.offset - e + s, r.style});
+        paras.erase(paras.begin() + p0 + 1, paras.begin() + p1 + 1);
+    }
+    updateStarts(p0);
+    recomputeStaticStyles(p0);
+    ++textVersion;
+    lineMark = std::min(lineMark, p0 + 1);
+    for (TStyledNavigator* nav : navigators) {
+        if (nav->position >= end)
+            nav->position -= (end - start);
+        else if (nav->position > start)
+            nav->position = start;
+        nav->position = std::clamp<qint64>(nav->position, 0, textLen);
+        nav->forget();
+    }
+    reparseAfterEdit(p0, p0);
+}
+
+int StyledDocument::paraStringCount() const
+{
+    const int n = paragraphCount();
+    return paras.back().length() == 0 ? n - 1 : n;
+}
+
+void StyledDocument::addParagraph(QStringView text)
+{
+    const ParagraphInfo& last = paras.back();
+    QString t = text.toString() + QStringLiteral("\r\n");
+    // Into the last, empty paragraph; after a last paragraph with text, behind a break
+    // of its own so that the two texts do not run together.
+    if (last.length() != 0)
+        t.prepend(QStringLiteral("\r\n"));
+    insertText(last.length() == 0 ? last.Start : last.Start + last.length(), t);
+}
+
+void StyledDocument::insertParagraph(int index, QStringView text)
+{
+    if (index < 0 || index > paraStringCount())
+        throwListIndexOutOfBounds();
+    if (index == paraStringCount()) {
+        const ParagraphInfo& last = paras[size_t(std::max(0, index - 1))];
+        insertText(last.Start + last.length(), QStringLiteral("\r\n") + text.toString());
+        return;
+    }
+    insertText(paras[size_t(index)].Start, text.toString() + QStringLiteral("\r\n"));
+}
+
+bool StyledDocument::contextAt(qint64 pos, ContextStretch& out)
+{
+    const int pi = paragraphAt(std::clamp<qint64>(pos, 0, textLen));
+    ensureParsed(pi);
+    TStyledNavigator nav(this);
+    nav.setPos(pos);
+    const FormatRecord r = nav.recordInForce();
+    if (!r.isDynamic() || r.Context == 0)
+        return false;
+    out.context = r.Context;
+    TStyledNavigator back(nav);
+    out.start = back.stepBackToRecordInForce(0) ? back.pos() : 0;
+    nav.skipRecordsAtPos();
+    out.end = nav.stepToNextRecord(textLen) ? nav.pos() : textLen;
+    return true;
+}
+
+void StyledDocument::reparseAfterEdit(int firstPara, int lastPara)
+{
+    lastRegionPassParagraphs.clear();
+    if (OnParse)
+        OnParse(paras[size_t(firstPara)].Start,
+                paras[size_t(lastPara)].Start + paras[size_t(lastPara)].length());
+    for (int q = firstPara; q <= lastPara; ++q)
+        paras[size_t(q)].RegionDone = paras[size_t(q)].KeywordsDone = paras[size_t(q)].LayoutDone = false;
+    resetWork(firstPara);
+    if (repaintHook)
+        repaintHook(firstPara, paragraphCount() - 1);
+    // Paragraphs not parsed yet stay for later; parsed ones are brought up to date now,
+    // stopping at the first paragraph whose start state is unchanged.
+    inEdit = true;
+    const int known = std::max(parseMark, lastPara + 1);
+    int q = firstPara;
+    for (; q < paragraphCount() && (q <= lastPara || !paras[size_t(q)].RegionDone); ++q) {
+        if (q > lastPara && q >= known && UpdateMode != umImmediate)
+            break;
+        regionPass(q);
+        if (highlighter || ApplyKeyWords)
+            keywordPass(q);
+        else
+            paras[size_t(q)].KeywordsDone = true;
+    }
+    inEdit = false;
+    parseMark = std::max(parseMark, q);
+    // parseMark must not pass a paragraph whose region pass is pending.
+    for (int k = firstPara; k < parseMark; ++k)
+        if (!paras[size_t(k)].RegionDone) {
+            parseMark = k;
+            break;
+        }
+    markNavigatorsStale(firstPara, paragraphCount() - 1, paras[size_t(firstPara)].Start);
+}
+
+// ---- TStyledNavigator ----
+
+TStyledNavigator::TStyledNavigator(StyledDocument* d) : doc(d)
+{
+    if (!d)
+        throw std::invalid_argument("Internal error: component is not a TStyledMemo");
+    doc->navigators.push_back(this);
+}
+
+TStyledNavigator::TStyledNavigator(const TStyledNavigator& o) : TStyledNavigator(o.doc)
+{
+    assign(o);
+}
+
+TStyledNavigator::~TStyledNavigator()
+{
+    if (doc)
+        std::erase(doc->navigators, this);
+}
+
+void TStyledNavigator::assign(const TStyledNavigator& o)
+{
+    if (o.doc != doc) {
+        if (doc)
+            std::erase(doc->navigators, this);
+        doc = o.doc;
+        doc->navigators.push_back(this);
+    }
+    position = o.position;
+    para = o.para;
+    off = o.off;
+    recIndex = o.recIndex;
+    lineIdx = o.lineIdx;
+}
+
+void TStyledNavigator::setPos(qint64 p)
+{
+    p = std::clamp<qint64>(p, 0, doc->textLen);
+    if (para >= 0 && para < doc->paragraphCount() && p >= position) {
+        const ParagraphInfo& q = doc->paras[size_t(para)];
+        if (p <= q.Start + q.length() + 1) {
+            // Forward inside the same paragraph: advance the cached indices.
+            const qint32 newOff = qint32(std::min<qint64>(p - q.Start, q.length()));
+            if (p == position)
+                recIndex = Unknown; // back to "before the records at the position"
+            if (recIndex != Unknown)
+                while (recIndex < int(q.Formats.size()) && q.Formats[size_t(recIndex)].offset < newOff)
+                    ++recIndex;
+            if (lineIdx != Unknown && !q.Lines.empty()) {
+                while (lineIdx + 1 - int(q.FirstLine) < int(q.Lines.size())
+                       && q.Lines[size_t(lineIdx + 1 - q.FirstLine)].Start <= newOff)
+                    ++lineIdx;
+            }
+            position = p;
+            off = newOff;
+            return;
+        }
+    }
+    position = p;
+    para = -1;
+    markStale();
+}
+
+void TStyledNavigator::setParaOffset(int p, qint32 offset)
+{
+    const ParagraphInfo& q = doc->paragraph(p);
+    offset = std::clamp(offset, 0, q.length());
+    if (para == p && offset >= off) {
+        setPos(q.Start + offset);
+        return;
+    }
+    position = q.Start + offset;
+    para = p;
+    off = offset;
+    markStale();
+}
+
+void TStyledNavigator::locate()
+{
+    if (para >= 0 && para < doc->paragraphCount()) {
+        const ParagraphInfo& q = doc->paras[size_t(para)];
+        if (position >= q.Start && position <= q.Start + q.length() + 1)
+            return;
+    }
+    para = doc->paragraphAt(position);
+    const ParagraphInfo& q = doc->paras[size_t(para)];
+    off = qint32(std::min<qint64>(position - q.Start, q.length()));
+    markStale();
+}
+
+int TStyledNavigator::paraIndex()
+{
+    locate();
+    return para;
+}
+
+qint32 TStyledNavigator::offset()
+{
+    locate();
+    return off;
+}
+
+int TStyledNavigator::recordIndex()
+{
+    locate();
+    if (recIndex == Unknown)
+        recIndex = doc->lowerRecordIndex(para, off);
+    return recIndex;
+}
+
+int TStyledNavigator::lineIndex()
+{
+    locate();
+    if (lineIdx == Unknown) {
+        const ParagraphInfo& q = doc->paras[size_t(para)];
+        const qint64 first = doc->firstLine(para);
+        int l = 0;
+        while (l + 1 < int(q.Lines.size()) && q.Lines[size_t(l + 1)].Start <= off)
+            ++l;
+        lineIdx = int(first + l);
+    }
+    return lineIdx;
+}
+
+FormatRecord TStyledNavigator::recordInForce()
+{
+    locate();
+    return doc->recordInForce(para, off);
+}
+
+void TStyledNavigator::skipRecordsAtPos()
+{
+    int i = recordIndex();
+    const auto& f = doc->paras[size_t(para)].Formats;
+    while (i < int(f.size()) && f[size_t(i)].offset == off)
+        ++i;
+    recIndex = i;
+}
+
+bool TStyledNavigator::stepToNextRecord(qint64 limit)
+{
+    int i = recordIndex();
+    int p = para;
+    // Skip records at the current position that are behind us already.
+    while (p < doc->paragraphCount()) {
+        const ParagraphInfo& q = doc->paras[size_t(p)];
+        if (i < int(q.Formats.size())) {
+            const qint64 abs = q.Start + q.Formats[size_t(i)].offset;
+            if (abs > limit)
+                return false;
+            position = abs;
+            para = p;
+            off = q.Formats[size_t(i)].offset;
+            recIndex = i;
+            lineIdx = Unknown;
+            return true;
+        }
+        ++p;
+        i = 0;
+        if (p < doc->paragraphCount() && doc->paras[size_t(p)].Start > limit)
+            return false;
+    }
+    return false;
+}
+
+bool TStyledNavigator::stepBackToRecordInForce(qint64 limit)
+{
+    locate();
+    int p = para;
+    int i = doc->upperRecordIndex(p, off);
+    while (p >= 0) {
+        const ParagraphInfo& q = doc->paras[size_t(p)];
+        if (i > 0) {
+            const qint64 abs = q.Start + q.Formats[size_t(i - 1)].offset;
+            if (abs < limit)
+                return false;
+            position = abs;
+            para = p;
+            off = q.Formats[size_t(i - 1)].offset;
+            recIndex = i - 1;
+            lineIdx = Unknown;
+            return true;
+        }
+        if (--p < 0 || doc->paras[size_t(p)].Start + doc->paras[size_t(p)].length() < limit)
+            return false;
+        i = int(doc->paras[size_t(p)].Formats.size());
+    }
+    return false;
+}
+
+void TStyledNavigator::insertRecord(const FormatRecord& r)
+{
+    const int i = recordIndex();
+    FormatRecord c = r;
+    c.Offset = off;
+    doc->insertRecord(para, i, c);
+    recIndex = i + 1;
+}
+
+void TStyledNavigator::deleteRecord()
+{
+    const int i = recordIndex();
+    const auto& f = doc->paras[size_t(para)].Formats;
+    if (i >= int(f.size()) || f[size_t(i)].offset != off)
+        throw std::logic_error("Internal StyledMemo error");
+    doc->deleteRecord(para, i);
+    recIndex = i;
+}
+
+} // namespace kbl

@@ -1,0 +1,283 @@
+#pragma once
+// The document behind the styled text view: paragraphs with absolute positions (a
+// paragraph break counts 2), format records per paragraph, navigators, loading and
+// saving, and the highlighting pipeline (region pass, keyword pass) run on demand, in
+// one go, or in time slices that the widget drives from its event loop. No window needed.
+
+#include "highlight/RuleLists.h"
+#include "textview/FormatRecord.h"
+#include "textview/StyledHighlighter.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <chrono>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace kbl {
+
+class TStyledNavigator;
+class KeywordIndex;
+
+enum TUpdateMode { umImmediate, umOnNeed, umBackground };
+enum TLineBreak { pbCRLF, pbLFCR, pbCR, pbLF };
+
+constexpr qint64 MaxParagraphLength = 2147483547;
+
+// One display line of a paragraph after wrapping; the widget computes and stores them.
+struct DisplayLine {
+    qint32 Start = 0;  // offset in the paragraph
+    qint32 Width = 0;  // pixels
+    qint32 Spaces = 0; // for justification
+};
+
+class ParagraphInfo {
+public:
+    ParagraphInfo() = default;
+    explicit ParagraphInfo(QStringView s) { setText(s); }
+    ParagraphInfo(ParagraphInfo&&) noexcept = default;
+    ParagraphInfo& operator=(ParagraphInfo&&) noexcept = default;
+
+    const char16_t* text() const { return chars ? chars.get() : u""; }
+    qint32 length() const { return len; }
+    QStringView view() const { return QStringView(text(), len); }
+    char16_t at(qint32 i) const { return chars[size_t(i)]; }
+    void setText(QStringView s);
+    void insertText(qint32 at, QStringView s);
+    void removeText(qint32 at, qint32 n);
+
+    qint32 Foreground = -1;
+    qint32 Background = -1;
+    qint64 Start = 0;      // absolute position of the first character
+    qint64 FirstLine = 0;  // first display line, valid up to the document's line mark
+    quint32 StartFormat = 0;   // interned record in force at the paragraph start
+    quint8 StaticStyle = 0;    // static code style running at the paragraph start
+    bool LayoutDone = false;
+    bool RegionDone = false;
+    bool KeywordsDone = false;
+    std::vector<DisplayLine> Lines; // empty = one line starting at 0
+    std::vector<StoredRecord> Formats;
+
+    qint32 lineCount() const { return Lines.empty() ? 1 : qint32(Lines.size()); }
+
+private:
+    std::unique_ptr<char16_t[]> chars;
+    qint32 len = 0;
+    qint32 cap = 0;
+};
+
+class StyledDocument {
+public:
+    StyledDocument();
+    ~StyledDocument();
+    StyledDocument(const StyledDocument&) = delete;
+    StyledDocument& operator=(const StyledDocument&) = delete;
+
+    // ---- text ----
+    int paragraphCount() const { return int(paras.size()); }
+    const ParagraphInfo& paragraph(int i) const;
+    ParagraphInfo& paragraph(int i);
+    qint64 textLength() const { return textLen; }
+    QString paragraphText(int i) const { return paragraph(i).view().toString(); }
+    // Paragraph holding an absolute position (a position in a break belongs to the
+    // paragraph before it).
+    int paragraphAt(qint64 pos) const;
+
+    void setText(QStringView text);           // loads as from a stream
+    void loadFromBytes(QByteArrayView bytes); // decodes, then loads
+    void clear() { setText(QStringView()); }
+    QString text() const;                     // saving: breaks as LineBreak selects
+
+    void insertText(qint64 pos, QStringView text);
+    void deleteText(qint64 pos, qint64 length);
+
+    // The paragraph list as a string list: the last paragraph does not count when empty.
+    int paraStringCount() const;
+    void addParagraph(QStringView text);
+    void insertParagraph(int index, QStringView text);
+
+    // The highlighted stretch under a position when its record carries a context number
+    // (what a click on highlighted text reports); false over plain text.
+    struct ContextStretch { int context = 0; qint64 start = 0; qint64 end = 0; };
+    bool contextAt(qint64 pos, ContextStretch& out);
+
+    // ---- properties ----
+    TKeywordList& Keywords() { return keywords; }
+    TStartStopKeyList& StartStopKeys() { return startStopKeys; }
+    bool ApplyKeyWords = true;
+    bool ApplyStartStopKeys = true;
+    TStyledHighlighter* Highlighter() const { return highlighter; }
+    void setHighlighter(TStyledHighlighter* h);
+    CharSet Separators{QStringView(u"\t ,.;")};
+    bool StaticFormat() const { return staticFormat; }
+    void setStaticFormat(bool v);
+    TpmUpperCase UpperCaseType() const { return upperCaseType; }
+    void setUpperCaseType(TpmUpperCase mode);
+    TUpdateMode UpdateMode = umBackground;
+    char16_t NullReplacement = 0;
+    TLineBreak LineBreak = pbCRLF;
+    bool DiscardTrailingSpaces = false; // the view's smoDiscardTrailingSpaces option
+
+    // ---- events ----
+    std::function<void(qint64 start, qint64 stop)> OnParse;
+    std::function<void(int context, qint64 start, qint64 stop)> OnContext;
+    std::function<void(int percent)> OnProgress;
+    // Widget hooks: lay out paragraph i (fill Lines); repaint paragraphs [first, last].
+    std::function<void(int para, ParagraphInfo&)> layoutHook;
+    std::function<void(int first, int last)> repaintHook;
+
+    // ---- format records ----
+    FormatTable& formats() { return table; }
+    const FormatTable& formats() const { return table; }
+    FormatRecord startFormat(int para) const { return table.at(paragraph(para).StartFormat); }
+    void setStartFormat(int para, const FormatRecord& r);
+    int recordCount(int para) const { return int(paragraph(para).Formats.size()); }
+    FormatRecord record(int para, int i) const;
+    // The record in force at an offset: the last whose offset <= it, else the start format.
+    FormatRecord recordInForce(int para, qint32 offset) const;
+    const FormatRecord& styleInForce(int para, qint32 offset) const;
+    void insertRecord(int para, int index, const FormatRecord& r);
+    void replaceRecord(int para, int index, const FormatRecord& r);
+    void deleteRecord(int para, int index);
+    void reserveRecords(int para, int n);
+    // Index of the first record of the paragraph whose offset >= offset.
+    int lowerRecordIndex(int para, qint32 offset) const;
+    int upperRecordIndex(int para, qint32 offset) const;
+
+    // The stretch upper-cased by UpperCaseType; valid until the next call.
+    const char16_t* UpperCopy(int para, qint32 start, qint32 length);
+    void ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic, bool repaint = true);
+    // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
+    // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
+    // (stretch index, id and record in force at its start, record out, id out) fills the
+    // record to lay over it, or sets the id out to its interned form (the record is then
+    // ignored); it returns false to leave the stretch alone. Returns the stretches applied.
+    template <typename Build>
+    int applyFormatsMerged(int para, const std::vector<std::pair<qint32, qint32>>& stretches,
+                           Build&& build)
+    {
+        return mergeFormats(para, stretches, &build,
+                            [](void* b, size_t i, quint32 curId, const FormatRecord& c,
+                               FormatRecord& r, quint32& id) {
+                                return (*static_cast<std::remove_reference_t<Build>*>(b))(i, curId, c, r, id);
+                            });
+    }
+    void markNavigatorsStale(int firstPara, int lastPara, qint64 pos);
+    void ReapplyKeywords();
+
+    // ---- pipeline ----
+    // Brings the region pass up to paragraph p and runs p's keyword pass.
+    void ensureParsed(int para);
+    // ensureParsed, then the layout hook; sets the layout flag.
+    void ensureLaidOut(int para);
+    void parseAll();
+    // How far the region pass has got: paragraphs before it are done.
+    int parsedUpTo() const { return parseMark; }
+    // Paragraphs before this index are laid out (background work cursor).
+    int laidOutUpTo() const { return layoutMark; }
+    // Layout and highlighting in a slice of about `budget`; true while work remains.
+    bool doBackgroundWork(std::chrono::milliseconds budget = std::chrono::milliseconds(25));
+    bool workPending() const { return layoutMark < paragraphCount(); }
+    // Call after loading or re-highlighting: with umImmediate all is done at once.
+    void startWork();
+
+    // Display lines (from the widget's line tables).
+    qint64 firstLine(int para);
+    qint64 displayLineCount();
+    void setLineTable(int para, std::vector<DisplayLine> lines);
+
+    // Counts passes, for tests of incremental highlighting.
+    struct PassCounters { qint64 regionPasses = 0; qint64 keywordPasses = 0; };
+    PassCounters counters;
+    std::vector<int> lastRegionPassParagraphs; // paragraphs re-parsed by the last edit
+
+private:
+    friend class TStyledNavigator;
+    void load(QStringView text);
+    int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
+                     bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
+    std::vector<StoredRecord> mergeBuffer;
+    std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    void regionPass(int para);
+    void keywordPass(int para);
+    void ownKeywordPass(int para);
+    bool ownStopSearch(TStyledNavigator& from, TStyledNavigator& to, int k);
+    bool ownStartSearch(TStyledNavigator& from, TStyledNavigator& to);
+    void propagate(int para);
+    void reparseAfterEdit(int firstPara, int lastPara);
+    void resetWork(int fromPara);
+    void updateStarts(int fromPara);
+    void recomputeStaticStyles(int fromPara);
+    quint8 staticStyleAfter(int para) const;
+    void progress(int percent, bool force);
+
+    std::vector<ParagraphInfo> paras;
+    qint64 textLen = 0;
+    FormatTable table;
+    TKeywordList keywords;
+    TStartStopKeyList startStopKeys;
+    std::unique_ptr<KeywordIndex> ownKeywordIndex;
+    TStyledHighlighter* highlighter = nullptr;
+    bool staticFormat = true;
+    TpmUpperCase upperCaseType = smuAscii;
+    std::vector<TStyledNavigator*> navigators;
+    int parseMark = 0;
+    int layoutMark = 0;
+    int lineMark = 0; // FirstLine valid for paragraphs < lineMark
+    bool inEdit = false;
+    std::chrono::steady_clock::time_point lastProgress{};
+
+    // UpperCopy cache.
+    int upperPara = -1;
+    qint32 upperStart = 0;
+    std::u16string upperBuf;
+    quint64 textVersion = 0;
+    quint64 upperVersion = 0;
+};
+
+// A position in a document, with cached paragraph, record and line indices.
+class TStyledNavigator {
+public:
+    static constexpr int Unknown = std::numeric_limits<int>::max();
+
+    explicit TStyledNavigator(StyledDocument* doc);
+    ~TStyledNavigator();
+    TStyledNavigator(const TStyledNavigator& o);
+    TStyledNavigator& operator=(const TStyledNavigator& o) { assign(o); return *this; }
+
+    StyledDocument& document() const { return *doc; }
+    qint64 pos() const { return position; }
+    void setPos(qint64 p);
+    // Places the navigator at an offset of a paragraph (a shortcut for setPos).
+    void setParaOffset(int para, qint32 offset);
+    int paraIndex();
+    qint32 offset();
+    // The number of records before the position (after skipRecordsAtPos: at or before).
+    int recordIndex();
+    int lineIndex();
+    FormatRecord recordInForce();
+    void skipRecordsAtPos();
+    bool stepToNextRecord(qint64 limit);
+    bool stepBackToRecordInForce(qint64 limit);
+    void insertRecord(const FormatRecord& r);
+    void deleteRecord();
+    void assign(const TStyledNavigator& o);
+    void markStale() { recIndex = Unknown; lineIdx = Unknown; }
+    void forget() { para = -1; markStale(); }
+
+private:
+    friend class StyledDocument;
+    void locate();
+    StyledDocument* doc;
+    qint64 position = 0;
+    int para = -1;
+    qint32 off = 0;
+    int recIndex = Unknown;
+    int lineIdx = Unknown;
+};
+
+} // namespace kbl
