@@ -121,4 +121,66 @@ TEST_F(EndToEnd, ChooseScanFollowViewCloseAndStartAgain)
     }
 }
 
+// Focus moves with Tab, buttons press with Space: the way through the window by keys.
+bool tabTo(TForm1& f, QWidget* wanted)
+{
+    for (int i = 0; i < 30 && QApplication::focusWidget() != wanted; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &f, Qt::Key_Tab);
+    return QApplication::focusWidget() == wanted;
+}
+
+void press(Qt::Key key)
+{
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, key);
+}
+
+TEST_F(EndToEnd, TheSameRoadByKeysAlone)
+{
+    const QString r = root.path();
+    {
+        ProgramWindows w = createProgramWindows();
+        TForm1& f = *w.form1;
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+
+        ASSERT_TRUE(tabTo(f, f.SButSetRoot));
+        kbltest::dialogs().folders.push_back(r);
+        press(Qt::Key_Space);
+        EXPECT_EQ(f.LabelRoot->text(), r);
+        ASSERT_TRUE(tabTo(f, f.SButScan));
+        press(Qt::Key_Space);
+        ASSERT_TRUE(waitForScan(f));
+        EXPECT_EQ(column(*f.lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
+
+        ASSERT_TRUE(tabTo(f, f.lview));
+        EXPECT_EQ(f.lviewFiles->headerItem()->text(0), "Filename (main list)");
+        press(Qt::Key_End); // moves, but does not refill the panel
+        EXPECT_EQ(f.status->panelText(1), "3");
+        EXPECT_EQ(f.lviewFiles->rowCount(), 0);
+        press(Qt::Key_Up);
+        press(Qt::Key_Down);
+        EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Sorter.dpr", "SortForm.pas"}));
+
+        ASSERT_TRUE(tabTo(f, f.lviewFiles));
+        // Tab passed through the hotlist on its way, so the panel now names that list.
+        EXPECT_EQ(f.lviewFiles->headerItem()->text(0), "Filename (hotlist)");
+        press(Qt::Key_End);
+        EXPECT_EQ(f.lviewFiles->selectedRow(), f.lviewFiles->row(1));
+        press(Qt::Key_F3);
+        QWidget& viewer = *w.form3;
+        EXPECT_TRUE(viewer.isVisible());
+
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+    }
+    ProgramWindows w = createProgramWindows();
+    EXPECT_EQ(column(*w.form1->lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
+    w.form1->close();
+}
+
 } // namespace
