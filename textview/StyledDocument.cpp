@@ -146,6 +146,7 @@ void StyledDocument::setUpperCaseType(TpmUpperCase mode)
 
 void StyledDocument::setStaticFormat(bool v)
 {
+    finishLoad();
     if (v == staticFormat)
         return;
     const QString saved = text();
@@ -193,34 +194,38 @@ void StyledDocument::loadFromBytes(QByteArrayView bytes)
     load(decoded);
 }
 
-void StyledDocument::load(QStringView input)
+namespace {
+// NUL ends the text unless a replacement is set; `holder` keeps a replaced copy alive.
+QStringView withoutNul(QStringView input, char16_t replacement, QString& holder)
 {
-    // A NUL ends the text unless a replacement is set.
-    QString replaced;
-    QStringView text = input;
     const qsizetype nul = input.indexOf(QChar(0));
-    if (nul >= 0) {
-        if (NullReplacement == 0) {
-            text = input.left(nul);
-        } else {
-            replaced = input.toString();
-            replaced.replace(QChar(0), QChar(NullReplacement));
-            text = replaced;
-        }
-    }
+    if (nul < 0)
+        return input;
+    if (replacement == 0)
+        return input.left(nul);
+    holder = input.toString();
+    holder.replace(QChar(0), QChar(replacement));
+    return holder;
+}
+// An upper bound of the paragraphs of a text (one per break character, plus one).
+size_t paragraphsIn(QStringView text)
+{
+    size_t breaks = 0;
+    for (QChar c : text)
+        breaks += (c == u'\r' || c == u'\n');
+    return breaks + 1;
+}
+} // namespace
 
-    std::vector<ParagraphInfo> loaded;
-    {
-        qsizetype breaks = 0;
-        for (QChar c : text)
-            breaks += (c == u'\r' || c == u'\n');
-        loaded.reserve(size_t(breaks + 1));
-    }
+bool StyledDocument::scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
+                                    std::vector<ParagraphInfo>& into)
+{
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype n = text.size();
-    qsizetype i = 0;
-    quint8 running = 0;
-    qint64 pos = 0;
+    qsizetype i = at.next;
+    // Consecutive paragraphs mostly share the start style: intern it once per change.
+    quint8 internedFor = quint8(~at.running);
+    quint32 startId = 0;
     for (;;) {
         qsizetype j = i;
         while (j < n && p[j] != u'\r' && p[j] != u'\n')
@@ -231,40 +236,120 @@ void StyledDocument::load(QStringView input)
                 --e;
         if (e - i > MaxParagraphLength)
             throw std::length_error("Text too long");
-        ParagraphInfo& para = loaded.emplace_back(QStringView(p + i, e - i));
-        para.Start = pos;
-        para.StaticStyle = running;
-        FormatRecord start;
-        start.Attribute = running;
-        para.StartFormat = table.intern(start);
-        pos += (e - i) + 2;
+        ParagraphInfo& para = into.emplace_back(QStringView(p + i, e - i));
+        para.Start = at.pos;
+        para.StaticStyle = at.running;
+        if (internedFor != at.running) {
+            FormatRecord start;
+            start.Attribute = at.running;
+            startId = table.intern(start);
+            internedFor = at.running;
+        }
+        para.StartFormat = startId;
+        at.pos += (e - i) + 2;
         if (staticFormat)
             for (qsizetype k = i; k < e; ++k)
                 if (isStaticCode(p[k]))
-                    running = toggleStatic(running, p[k]);
-        if (j >= n)
-            break;
+                    at.running = toggleStatic(at.running, p[k]);
+        if (j >= n) {
+            at.next = n;
+            return true;
+        }
         // CR LF and LF CR are one break; CR CR and LF LF are two.
         if (j + 1 < n && (p[j + 1] == u'\r' || p[j + 1] == u'\n') && p[j + 1] != p[j])
             ++j;
         i = j + 1;
-        if ((loaded.size() & 4095) == 0)
+        at.next = i;
+        if ((into.size() & 4095) == 0)
             progress(int(i * 100 / std::max<qsizetype>(1, n)), false);
+        if (i >= stopAt)
+            return false;
     }
+}
+
+void StyledDocument::load(QStringView input)
+{
+    pendingText.clear();
+    pending = {};
+    QString replaced;
+    const QStringView text = withoutNul(input, NullReplacement, replaced);
+
+    std::vector<ParagraphInfo> loaded;
+    loaded.reserve(paragraphsIn(text));
+    LoadCursor at;
+    scanParagraphs(text, at, text.size() + 1, loaded);
     paras = std::move(loaded);
-    textLen = pos;
+    textLen = at.pos;
+    loadReset();
+    progress(100, true);
+    startWork();
+}
+
+void StyledDocument::loadReset()
+{
     ++textVersion;
     for (TStyledNavigator* nav : navigators) {
         nav->position = std::clamp<qint64>(nav->position, 0, textLen);
         nav->forget();
     }
     parseMark = layoutMark = lineMark = 0;
-    progress(100, true);
+}
+
+void StyledDocument::beginLoad(QString input, qsizetype firstChars)
+{
+    QString replaced;
+    const QStringView view = withoutNul(input, NullReplacement, replaced);
+    pendingText = replaced.isNull() ? std::move(input) : std::move(replaced);
+    pendingText.truncate(view.size());
+    pending = {};
+    paras.clear();
+    // Room for every paragraph now: growing the list later would move all of them at once.
+    paras.reserve(paragraphsIn(pendingText));
+    const bool done = scanParagraphs(pendingText, pending, std::min(firstChars, pendingText.size()), paras);
+    textLen = pending.pos;
+    loadReset();
+    if (done)
+        endLoad();
+}
+
+bool StyledDocument::loadPending() const
+{
+    return !pendingText.isNull();
+}
+
+void StyledDocument::loadMore(qsizetype chars)
+{
+    if (!loadPending())
+        return;
+    const int before = paragraphCount();
+    const bool done = scanParagraphs(pendingText, pending, pending.next + std::max<qsizetype>(1, chars), paras);
+    textLen = pending.pos;
+    ++textVersion;
+    // The last paragraph read before may already be highlighted: carry its end state on.
+    if (before > 0 && before < paragraphCount() && paras[size_t(before - 1)].RegionDone)
+        propagate(before - 1);
+    if (done)
+        endLoad();
+}
+
+void StyledDocument::endLoad()
+{
+    pendingText = QString();
+    pending = {};
+    progress(layoutMark >= paragraphCount() ? 100 : 99, true);
     startWork();
+}
+
+void StyledDocument::finishLoad()
+{
+    while (loadPending())
+        loadMore(pendingText.size());
 }
 
 QString StyledDocument::text() const
 {
+    // Saving needs the whole text; finishing a load changes no content.
+    const_cast<StyledDocument*>(this)->finishLoad();
     const char16_t* br = u"\r\n";
     qsizetype brLen = 2;
     switch (LineBreak) {
@@ -580,6 +665,7 @@ void StyledDocument::markNavigatorsStale(int firstPara, int lastPara, qint64 pos
 
 void StyledDocument::ReapplyKeywords()
 {
+    finishLoad();
     for (auto& p : paras) {
         p.LayoutDone = p.RegionDone = p.KeywordsDone = false;
         p.Formats.clear();
@@ -821,19 +907,21 @@ void StyledDocument::resetWork(int fromPara)
 bool StyledDocument::doBackgroundWork(std::chrono::milliseconds budget)
 {
     const auto deadline = Clock::now() + budget;
+    while (loadPending() && Clock::now() < deadline)
+        loadMore(256 * 1024);
     const int n = paragraphCount();
     int step = 0;
-    while (layoutMark < n) {
+    while (layoutMark < n && Clock::now() < deadline) {
         ensureLaidOut(layoutMark);
         ++layoutMark;
         if ((++step & 31) == 0 && Clock::now() >= deadline)
             break;
     }
-    if (layoutMark < n)
-        progress(std::min(99, int(qint64(layoutMark) * 100 / n)), false);
+    if (workPending())
+        progress(std::min(99, int(qint64(layoutMark) * 100 / std::max(1, n))), false);
     else
         progress(100, true);
-    return layoutMark < n;
+    return workPending();
 }
 
 qint64 StyledDocument::firstLine(int para)
@@ -860,6 +948,13 @@ void StyledDocument::setLineTable(int para, std::vector<DisplayLine> lines)
 {
     paragraph(para).Lines = std::move(lines);
     lineMark = std::min(lineMark, para + 1);
+}
+
+void StyledDocument::invalidateLayout()
+{
+    for (ParagraphInfo& p : paras)
+        p.LayoutDone = false;
+    layoutMark = 0;
 }
 
 // ---- editing ----
@@ -897,6 +992,7 @@ void StyledDocument::recomputeStaticStyles(int fromPara)
 
 void StyledDocument::insertText(qint64 pos, QStringView text)
 {
+    finishLoad();
     if (text.isEmpty())
         return;
     if (text.contains(QChar(0))) {
@@ -984,6 +1080,7 @@ void StyledDocument::insertText(qint64 pos, QStringView text)
 
 void StyledDocument::deleteText(qint64 pos, qint64 length)
 {
+    finishLoad();
     qint64 start = std::clamp<qint64>(pos, 0, textLen);
     qint64 end = std::clamp<qint64>(pos + length, 0, textLen);
     if (end < start)

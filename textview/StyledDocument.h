@@ -90,6 +90,14 @@ public:
     void setText(QStringView text);           // loads as from a stream
     void loadFromBytes(QByteArrayView bytes); // decodes, then loads
     void clear() { setText(QStringView()); }
+    // Loading in steps: the paragraphs of about the first `firstChars` characters at once,
+    // the rest by loadMore, by the background work, or by finishLoad. A view shows its
+    // first screen of a large text this way before the whole text is read in; whatever
+    // needs the whole text calls finishLoad first.
+    void beginLoad(QString text, qsizetype firstChars = 65536);
+    bool loadPending() const;
+    void loadMore(qsizetype chars);
+    void finishLoad();
     QString text() const;                     // saving: breaks as LineBreak selects
 
     void insertText(qint64 pos, QStringView text);
@@ -181,7 +189,7 @@ public:
     int laidOutUpTo() const { return layoutMark; }
     // Layout and highlighting in a slice of about `budget`; true while work remains.
     bool doBackgroundWork(std::chrono::milliseconds budget = std::chrono::milliseconds(25));
-    bool workPending() const { return layoutMark < paragraphCount(); }
+    bool workPending() const { return loadPending() || layoutMark < paragraphCount(); }
     // Call after loading or re-highlighting: with umImmediate all is done at once.
     void startWork();
 
@@ -189,6 +197,8 @@ public:
     qint64 firstLine(int para);
     qint64 displayLineCount();
     void setLineTable(int para, std::vector<DisplayLine> lines);
+    // Clears every layout flag (the view's width or font changed); parsing stays done.
+    void invalidateLayout();
 
     // Counts passes, for tests of incremental highlighting.
     struct PassCounters { qint64 regionPasses = 0; qint64 keywordPasses = 0; };
@@ -197,7 +207,17 @@ public:
 
 private:
     friend class TStyledNavigator;
+    struct LoadCursor {
+        qsizetype next = 0; // first character not read yet
+        quint8 running = 0; // static style there
+        qint64 pos = 0;     // absolute position there
+    };
     void load(QStringView text);
+    // Reads paragraphs from at.next until one starts at or after stopAt; true at the end.
+    bool scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
+                        std::vector<ParagraphInfo>& into);
+    void loadReset();
+    void endLoad();
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
     std::vector<StoredRecord> mergeBuffer;
@@ -217,6 +237,8 @@ private:
 
     std::vector<ParagraphInfo> paras;
     qint64 textLen = 0;
+    QString pendingText; // null unless a load is under way
+    LoadCursor pending;
     FormatTable table;
     TKeywordList keywords;
     TStartStopKeyList startStopKeys;

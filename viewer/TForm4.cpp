@@ -1,16 +1,94 @@
 #include "viewer/TForm4.h"
 
 #include "app/TForm1.h"
+#include "platform/Dialogs.h"
+#include "platform/SystemMetrics.h"
+#include "viewer/DeclarationScanner.h"
+#include "viewer/HelpTopic.h"
+#include "viewer/MethodImages.h"
+#include "viewer/MethodList.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int JumperHelpTopic = 6;
+
+// Draws the grid of a report list: a line under each row and between the columns.
+class GridLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Midlight));
+        const QRect r = option.rect;
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->restore();
+    }
+};
+
+void processPendingMessages(int times)
+{
+    for (int i = 0; i < times; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
 
 TForm4::TForm4(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("方法跳躍器"));
+
+    ImageListForm4 = viewer::methodImages();
+    lview = new QTreeWidget(this);
+    lview->setObjectName(QStringLiteral("lview"));
+    lview->setColumnCount(2);
+    lview->setHeaderLabels({QStringLiteral("方法"), QStringLiteral("地址")});
+    lview->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    lview->setRootIsDecorated(false);
+    lview->setItemsExpandable(false);
+    lview->setUniformRowHeights(true);
+    lview->setSelectionMode(QAbstractItemView::SingleSelection);
+    lview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lview->setAllColumnsShowFocus(true);
+    lview->setSortingEnabled(false);
+    lview->setIconSize(QSize(16, 16));
+    lview->setItemDelegate(new GridLineDelegate(lview));
+    lview->header()->setSectionsClickable(true);
+    lview->header()->setStretchLastSection(false);
+    lview->header()->setSectionsMovable(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(lview);
+
+    connect(lview->header(), &QHeaderView::sectionClicked, this, &TForm4::lviewColumnClick);
+    lview->installEventFilter(this);
+    lview->viewport()->installEventFilter(this);
+
+    // FormCreate: bounds and sort state; the list is not sorted here.
     IniFile& ini = m_main.settings();
     namespace f4 = settings::form4;
-    setGeometry(ini.read(f4::left), ini.read(f4::top), ini.read(f4::width), ini.read(f4::height));
-    lviewMJLastSortedColumn = ini.read(settings::form4::lviewMJLastSortedColumn);
-    lviewMJAscending = ini.read(settings::form4::lviewMJAscending);
+    move(ini.read(f4::left), ini.read(f4::top));
+    resize(ini.read(f4::width), ini.read(f4::height));
+    lviewMJAscending = ini.read(f4::lviewMJAscending);
+    lviewMJLastSortedColumn = ini.read(f4::lviewMJLastSortedColumn);
+    FormResize();
 }
 
 void TForm4::writeState(IniFile& ini) const
@@ -22,6 +100,160 @@ void TForm4::writeState(IniFile& ini) const
         ini.write(f4::width, width());
         ini.write(f4::height, height());
     }
-    ini.write(settings::form4::lviewMJAscending, lviewMJAscending);
-    ini.write(settings::form4::lviewMJLastSortedColumn, lviewMJLastSortedColumn);
+    ini.write(f4::lviewMJAscending, lviewMJAscending);
+    ini.write(f4::lviewMJLastSortedColumn, lviewMJLastSortedColumn);
+}
+
+void TForm4::clearMethods() { lview->clear(); }
+
+QTreeWidgetItem* TForm4::makeRow(const QString& text, int line, int image) const
+{
+    auto* row = new QTreeWidgetItem({text, QString::number(line)});
+    row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    if (image >= 0 && image < ImageListForm4.size())
+        row->setIcon(0, ImageListForm4[image]);
+    return row;
+}
+
+void TForm4::addMethod(const QString& text, int line, int image) { lview->addTopLevelItem(makeRow(text, line, image)); }
+
+void TForm4::setMethods(const std::vector<viewer::MethodEntry>& entries)
+{
+    // Sorted before they go in: one insertion instead of taking every row out again.
+    lview->clear();
+    std::vector<QTreeWidgetItem*> rows;
+    rows.reserve(entries.size());
+    for (const viewer::MethodEntry& e : entries)
+        rows.push_back(makeRow(e.text, e.line, e.image));
+    sortRows(rows, lviewMJLastSortedColumn);
+    lview->insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
+}
+
+int TForm4::methodCount() const { return lview->topLevelItemCount(); }
+
+void TForm4::resortMethods() { sortMethods(lviewMJLastSortedColumn); }
+
+void TForm4::sortMethods(int column)
+{
+    if (methodCount() < 2)
+        return;
+    QTreeWidgetItem* const selected = lview->currentItem();
+    std::vector<QTreeWidgetItem*> rows;
+    rows.reserve(size_t(methodCount()));
+    while (lview->topLevelItemCount() > 0)
+        rows.push_back(lview->takeTopLevelItem(lview->topLevelItemCount() - 1));
+    std::reverse(rows.begin(), rows.end());
+    sortRows(rows, column);
+    lview->insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
+    if (selected)
+        lview->setCurrentItem(selected);
+}
+
+void TForm4::sortRows(std::vector<QTreeWidgetItem*>& rows, int column) const
+{
+    const bool ascending = lviewMJAscending;
+    std::stable_sort(rows.begin(), rows.end(), [column, ascending](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        return viewer::CompareMethodItems(*a, *b, column, ascending) < 0;
+    });
+}
+
+void TForm4::FormResize()
+{
+    const int w = fontMetrics().horizontalAdvance(QLatin1String(LocationSample));
+    lview->setColumnWidth(1, w);
+    lview->setColumnWidth(0, lview->width() - 2 * platform::verticalScrollBarWidth() - w);
+}
+
+void TForm4::lviewColumnClick(int column)
+{
+    if (methodCount() == 0)
+        return;
+    if (column == lviewMJLastSortedColumn)
+        lviewMJAscending = !lviewMJAscending;
+    else
+        lviewMJLastSortedColumn = column;
+    sortMethods(column);
+}
+
+void TForm4::JumpToEntry(Qt::MouseButton button)
+{
+    QTreeWidgetItem* const row = lview->currentItem();
+    if (methodCount() == 0 || !row || !row->isSelected())
+        return;
+    if (button == Qt::LeftButton) {
+        const int line = row->text(1).toInt();
+        done(QDialog::Accepted);
+        processPendingMessages(3);
+        if (m_target)
+            viewer::jumpToLine(*m_target, line);
+        processPendingMessages(1);
+    } else if (button == Qt::RightButton) {
+        done(QDialog::Accepted);
+    }
+    processPendingMessages(1);
+}
+
+void TForm4::lviewMouseUp(Qt::MouseButton button) { JumpToEntry(button); }
+
+void TForm4::lviewKeyDown(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+        JumpToEntry(Qt::LeftButton);
+        event->accept();
+    }
+}
+
+void TForm4::FormKeyDown(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        done(QDialog::Accepted);
+        event->accept();
+    } else if (event->key() == Qt::Key_F1) {
+        ShowJumperHelp();
+        event->accept();
+    }
+}
+
+void TForm4::ShowJumperHelp()
+{
+    const QString path = viewer::helpFilePath();
+    if (QFileInfo::exists(path)) {
+        viewer::openHelpTopic(path, JumperHelpTopic);
+        return;
+    }
+    platform::dialogs().box(this, QStringLiteral("The help file is missing:\r\n") + path + QStringLiteral("  "),
+                            QStringLiteral(" Can't find help file"), platform::BoxIcon::Warning);
+}
+
+void TForm4::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event)
+{
+    event->ignore();
+    FormKeyDown(event);
+    if (!event->isAccepted())
+        QDialog::keyPressEvent(event);
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lview && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // The window sees the keys before the list.
+        key->ignore();
+        FormKeyDown(key);
+        if (!key->isAccepted())
+            lviewKeyDown(key);
+        return key->isAccepted();
+    }
+    if (watched == lview->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // The press has already selected the row under the mouse.
+        lviewMouseUp(static_cast<QMouseEvent*>(event)->button());
+        return false;
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -1,0 +1,219 @@
+// The method jumper's list, sorting, jumping, keys and help box, in the program's windows.
+#include "LineMemo.h"
+
+#include "app/IniFile.h"
+#include "app/ProgramWindows.h"
+#include "platform/SystemMetrics.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
+#include "viewer/HelpTopic.h"
+#include "viewer/MethodList.h"
+#include "viewer/TForm4.h"
+
+#include <QHeaderView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class JumperTest : public ::testing::Test {
+protected:
+    kbltest::ProgramFolder folder;
+    ProgramWindows windows;
+    TForm4* jumper = nullptr;
+
+    void SetUp() override
+    {
+        kbltest::dialogs().reset();
+        windows = createProgramWindows();
+        jumper = windows.form4.get();
+    }
+    void TearDown() override { windows.form1->close(); }
+
+    QStringList column(int c) const
+    {
+        QStringList out;
+        for (int i = 0; i < jumper->lview->topLevelItemCount(); ++i)
+            out << jumper->lview->topLevelItem(i)->text(c);
+        return out;
+    }
+    void fill()
+    {
+        jumper->clearMethods();
+        jumper->addMethod("uses (1)", 9, 2);
+        jumper->addMethod("beta", 10, 0);
+        jumper->addMethod("Alpha", 100, 1);
+        jumper->addMethod("gamma", 2, 0);
+        jumper->resortMethods();
+    }
+    void clickHeader(int c) { jumper->lview->header()->sectionClicked(c); }
+};
+
+QTreeWidgetItem row(const QString& name, int line) { return QTreeWidgetItem({name, QString::number(line)}); }
+
+} // namespace
+
+TEST(CompareMethodItems, NamesIgnoreCaseLinesCompareAsIntegers)
+{
+    EXPECT_EQ(viewer::CompareMethodItems(row("Paint", 1), row("pAINT", 2), 0, true), 0);
+    EXPECT_EQ(viewer::CompareMethodItems(row("apple", 1), row("Banana", 2), 0, true), -1);
+    EXPECT_EQ(viewer::CompareMethodItems(row("apple", 1), row("Banana", 2), 0, false), 1);
+    EXPECT_EQ(viewer::CompareMethodItems(row("x", 9), row("x", 10), 1, true), -1);
+    EXPECT_EQ(viewer::CompareMethodItems(row("x", 10), row("x", 9), 1, true), 1);
+    EXPECT_EQ(viewer::CompareMethodItems(row("x", 9), row("x", 10), 1, false), 1);
+    EXPECT_EQ(viewer::CompareMethodItems(row("a", 1), row("b", 2), 2, true), 0);
+}
+
+TEST_F(JumperTest, FirstRunSortsByLineAscendingAndHeaderClicksToggleTheDirection)
+{
+    EXPECT_EQ(jumper->lviewMJLastSortedColumn, 1);
+    EXPECT_TRUE(jumper->lviewMJAscending);
+    fill();
+    EXPECT_EQ(column(1), QStringList({"2", "9", "10", "100"}));
+    clickHeader(1);
+    EXPECT_FALSE(jumper->lviewMJAscending);
+    EXPECT_EQ(column(1), QStringList({"100", "10", "9", "2"}));
+    clickHeader(1);
+    EXPECT_EQ(column(1), QStringList({"2", "9", "10", "100"}));
+    clickHeader(1);
+    // A descending line sort becomes a descending name sort.
+    clickHeader(0);
+    EXPECT_EQ(jumper->lviewMJLastSortedColumn, 0);
+    EXPECT_FALSE(jumper->lviewMJAscending);
+    EXPECT_EQ(column(0), QStringList({"uses (1)", "gamma", "beta", "Alpha"}));
+    // A rescan keeps the column and the direction.
+    fill();
+    EXPECT_EQ(column(0), QStringList({"uses (1)", "gamma", "beta", "Alpha"}));
+    EXPECT_EQ(jumper->lview->topLevelItem(0)->icon(0).cacheKey(), jumper->ImageListForm4[2].cacheKey());
+}
+
+TEST_F(JumperTest, ClickOnAnEmptyListChangesNoSortState)
+{
+    jumper->clearMethods();
+    clickHeader(1);
+    clickHeader(0);
+    EXPECT_EQ(jumper->lviewMJLastSortedColumn, 1);
+    EXPECT_TRUE(jumper->lviewMJAscending);
+}
+
+TEST_F(JumperTest, SortStateIsReadAtCreationAndWrittenByTheMainWindow)
+{
+    fill();
+    clickHeader(0);
+    windows.form1->close();
+    IniFile ini(folder.file("kbl.ini"));
+    EXPECT_EQ(ini.read(settings::form4::lviewMJLastSortedColumn), 0);
+    EXPECT_TRUE(ini.read(settings::form4::lviewMJAscending));
+    ini.write(settings::form4::lviewMJAscending, false);
+    ProgramWindows again = createProgramWindows();
+    EXPECT_EQ(again.form4->lviewMJLastSortedColumn, 0);
+    EXPECT_FALSE(again.form4->lviewMJAscending);
+    EXPECT_EQ(again.form4->lview->topLevelItemCount(), 0);
+    again.form1->close();
+}
+
+TEST_F(JumperTest, ColumnWidthsFollowTheWindow)
+{
+    jumper->resize(420, 300);
+    jumper->show();
+    const int w = jumper->fontMetrics().horizontalAdvance("MLocationM");
+    EXPECT_EQ(jumper->lview->columnWidth(1), w);
+    EXPECT_EQ(jumper->lview->columnWidth(0), jumper->lview->width() - 2 * platform::verticalScrollBarWidth() - w);
+    EXPECT_EQ(jumper->lview->headerItem()->text(0), "方法");
+    EXPECT_EQ(jumper->lview->headerItem()->text(1), "地址");
+    EXPECT_EQ(jumper->ImageListForm4.size(), 3);
+    jumper->hide();
+}
+
+TEST(JumpToLine, NearTheTopTheViewStartsAtTheFirstLine)
+{
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QString("line %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    viewer::jumpToLine(memo, 3);
+    EXPECT_EQ(memo.topLine, 0);
+    EXPECT_EQ(memo.par, 3);
+    EXPECT_EQ(memo.col, 0);
+    EXPECT_EQ(memo.selLength, QString("line 3").size());
+    viewer::jumpToLine(memo, 100);
+    EXPECT_EQ(memo.topLine, 85);
+    EXPECT_EQ(memo.selLength, QString("line 100").size());
+    viewer::jumpToLine(memo, 15);
+    EXPECT_EQ(memo.topLine, 0);
+    viewer::jumpToLine(memo, 16);
+    EXPECT_EQ(memo.topLine, 1);
+}
+
+TEST_F(JumperTest, LeftReleaseEnterAndSpaceJumpRightReleaseOnlyCloses)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString("text %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    jumper->setJumpTarget(&memo);
+    fill();
+
+    auto showAndSelect = [&](int index) {
+        jumper->show();
+        QTreeWidgetItem* item = jumper->lview->topLevelItem(index);
+        jumper->lview->setCurrentItem(item);
+        return jumper->lview->visualItemRect(item).center();
+    };
+
+    QPoint at = showAndSelect(3); // line 100
+    QTest::mouseClick(jumper->lview->viewport(), Qt::RightButton, {}, at);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.topLine, -1);
+
+    at = showAndSelect(3);
+    QTest::mouseClick(jumper->lview->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 100);
+    EXPECT_EQ(memo.topLine, 85);
+    EXPECT_EQ(memo.selLength, 8);
+
+    showAndSelect(0); // line 2
+    QTest::keyClick(jumper->lview, Qt::Key_Return);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 2);
+    EXPECT_EQ(memo.topLine, 0);
+
+    showAndSelect(2); // line 10
+    QTest::keyClick(jumper->lview, Qt::Key_Space);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 10);
+
+    // Nothing selected: Enter does nothing, Esc still closes.
+    jumper->show();
+    jumper->lview->clearSelection();
+    memo.par = 0;
+    QTest::keyClick(jumper->lview, Qt::Key_Return);
+    EXPECT_TRUE(jumper->isVisible());
+    EXPECT_EQ(memo.par, 0);
+    QTest::keyClick(jumper->lview, Qt::Key_Escape);
+    EXPECT_TRUE(jumper->isHidden());
+}
+
+TEST_F(JumperTest, F1WithoutHelpFileShowsTheMissingBoxElseOpensTopicSix)
+{
+    jumper->show();
+    QTest::keyClick(jumper->lview, Qt::Key_F1);
+    ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+    const kbltest::ShownBox& box = kbltest::dialogs().boxes[0];
+    EXPECT_EQ(box.text, "The help file is missing:\r\n" + folder.file("kbl.hlp") + "  ");
+    EXPECT_EQ(box.caption, " Can't find help file");
+    EXPECT_EQ(box.icon, platform::BoxIcon::Warning);
+
+    folder.write("kbl.hlp", "help");
+    int topic = 0;
+    viewer::setHelpOpener([&topic](const QString&, int t) { topic = t; });
+    QTest::keyClick(jumper->lview, Qt::Key_F1);
+    viewer::setHelpOpener({});
+    EXPECT_EQ(topic, 6);
+    EXPECT_EQ(kbltest::dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(jumper->isVisible());
+    jumper->hide();
+}

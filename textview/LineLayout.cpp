@@ -1,0 +1,267 @@
+#include "textview/LineLayout.h"
+
+#include <QFontInfo>
+
+#include <climits>
+#include <cmath>
+
+namespace kbl {
+
+quint8 toggleStaticStyle(quint8 style, char16_t c)
+{
+    switch (c) {
+    case 2: return style ^ 0x01;
+    case 1: return style ^ 0x02;
+    case 21: return style ^ 0x04;
+    case 3: return style ^ 0x10;
+    case 4: return style ^ 0x20;
+    default: return style;
+    }
+}
+
+quint8 effectiveStyle(const FormatRecord& r, quint8 staticStyle, quint8 fontBits)
+{
+    // A rule's record replaces the font's style; static codes toggle whatever is in force.
+    const quint8 base = r.isDynamic() ? quint8(r.Attribute & 0x3F) : fontBits;
+    return quint8(base ^ (staticStyle & 0x3F));
+}
+
+// ---- FontSet ----
+
+FontSet::FontSet()
+{
+    setFonts(QFont(), QFont());
+}
+
+void FontSet::setFonts(const QFont& font, const QFont& altFont)
+{
+    base = font;
+    base.setKerning(false);
+    fontBits = quint8((font.bold() ? 0x01 : 0) | (font.italic() ? 0x02 : 0) |
+                      (font.underline() ? 0x04 : 0) | (font.strikeOut() ? 0x08 : 0));
+    for (int i = 0; i < 8; ++i) {
+        Variant& v = variants[size_t(i)];
+        v.font = (i & 4) ? altFont : font;
+        v.font.setKerning(false);
+        v.font.setWeight((i & 2) ? QFont::Bold : QFont::Normal);
+        v.font.setItalic(i & 1);
+        v.font.setUnderline(false);
+        v.font.setStrikeOut(false);
+        v.fm = QFontMetricsF(v.font);
+        for (char16_t c = 0; c < 128; ++c)
+            v.ascii[c] = c < 32 ? 0.0 : v.fm.horizontalAdvance(QChar(c));
+        v.others.clear();
+    }
+    for (auto& f : drawFonts)
+        f.reset();
+    QFontMetricsF fm(base);
+    space = std::max<qreal>(1, fm.horizontalAdvance(QChar(u' ')));
+    average = std::max<qreal>(1, fm.averageCharWidth());
+}
+
+qreal FontSet::otherAdvance(const Variant& v, char16_t c) const
+{
+    auto it = v.others.find(c);
+    if (it != v.others.end())
+        return it->second;
+    const qreal w = QChar::isSurrogate(c) ? v.fm.horizontalAdvance(QChar(0xFFFD)) / 2
+                                          : v.fm.horizontalAdvance(QChar(c));
+    v.others.emplace(c, w);
+    return w;
+}
+
+const QFont& FontSet::font(quint8 style) const
+{
+    const int key = variant(style) * 4 + ((style & 0x04) ? 2 : 0) + ((style & 0x08) ? 1 : 0);
+    auto& slot = drawFonts[size_t(key)];
+    if (!slot) {
+        slot = std::make_unique<QFont>(variants[size_t(variant(style))].font);
+        slot->setUnderline(style & 0x04);
+        slot->setStrikeOut(style & 0x08);
+    }
+    return *slot;
+}
+
+// ---- StyleWalker ----
+
+StyleWalker::StyleWalker(const StyledDocument& d, int para, bool sf, quint8 fb)
+    : doc(d), p(d.paragraph(para)), staticFormat(sf), fontBits(fb),
+      rec(&d.formats().at(p.StartFormat)), staticStyle(sf ? p.StaticStyle : 0)
+{
+    recompute();
+}
+
+void StyleWalker::recompute()
+{
+    effective = effectiveStyle(*rec, staticStyle, fontBits);
+}
+
+bool StyleWalker::advanceTo(qint32 i)
+{
+    bool code = false;
+    bool changed = false;
+    for (qint32 k = at + 1; k <= i; ++k) {
+        if (staticFormat && k - 1 >= 0 && k - 1 < p.length() && isStaticCode(p.at(k - 1))) {
+            staticStyle = toggleStaticStyle(staticStyle, p.at(k - 1));
+            changed = true;
+        }
+        while (next < p.Formats.size() && p.Formats[next].offset <= k) {
+            current = doc.formats().expand(p.Formats[next]);
+            rec = &current;
+            ++next;
+            changed = true;
+        }
+        at = k;
+    }
+    if (i < p.length() && staticFormat && isStaticCode(p.at(i)))
+        code = true;
+    if (changed)
+        recompute();
+    return code;
+}
+
+qint32 StyleWalker::nextBoundary() const
+{
+    return next < p.Formats.size() ? p.Formats[next].offset : INT_MAX;
+}
+
+// ---- layout ----
+
+namespace {
+qreal nextTabStop(qreal x, qreal tab)
+{
+    return (std::floor(x / tab + 1e-6) + 1) * tab;
+}
+} // namespace
+
+LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
+                             const LayoutParams& params)
+{
+    LayoutResult out;
+    const ParagraphInfo& p = doc.paragraph(para);
+    const qint32 n = p.length();
+    const char16_t* t = p.text();
+    const qreal avail = params.availableWidth;
+    const qreal tab = std::max<qreal>(1, params.tabWidth);
+    // The style changes only at records and static codes: keep the metric variant
+    // between them instead of asking for every character.
+    const std::vector<StoredRecord>& records = p.Formats;
+    const FormatRecord* rec = &doc.formats().at(p.StartFormat);
+    size_t nextRecord = 0;
+    qint32 nextBoundary = -1;
+    quint8 staticStyle = params.staticFormat ? p.StaticStyle : 0;
+    const quint8 fontBits = fonts.fontStyleBits();
+    int var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
+
+    std::vector<DisplayLine> lines;
+    qint32 lineStart = 0;
+    qreal x = 0;
+    qint32 spaces = 0;
+    qint32 wordStart = -1; // first character of the word being measured
+    qreal wordX = 0;       // x at the word's start
+    qint32 wordSpaces = 0; // spaces on the line before the word
+    qreal prevAdv = 0;     // advance of the previous word character
+    qint32 prevIndex = -1;
+
+    auto finishLine = [&](qint32 nextStart, qreal width, qint32 sp) {
+        lines.push_back({lineStart, qint32(std::ceil(width)), sp});
+        out.widest = std::max(out.widest, width);
+        lineStart = nextStart;
+    };
+
+    for (qint32 i = 0; i < n; ++i) {
+        if (i >= nextBoundary) {
+            while (nextRecord < records.size() && records[nextRecord].offset <= i)
+                rec = &doc.formats().at(records[nextRecord++].style);
+            nextBoundary = nextRecord < records.size() ? records[nextRecord].offset : n;
+            var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
+        }
+        const char16_t c = t[i];
+        if (c < 32 && params.staticFormat && isStaticCode(c)) {
+            // Static codes take no width and switch the style for what follows.
+            staticStyle = toggleStaticStyle(staticStyle, c);
+            var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
+            continue;
+        }
+        if (c == u' ') {
+            wordStart = -1;
+            x += fonts.advance(var, c);
+            ++spaces;
+            continue;
+        }
+        if (c == u'\t') {
+            wordStart = -1;
+            x = nextTabStop(x, tab);
+            continue;
+        }
+        const qreal w = fonts.advance(var, c);
+        if (wordStart < 0) {
+            wordStart = i;
+            wordX = x;
+            wordSpaces = spaces;
+        }
+        if (params.wordWrap && x + w > avail) {
+            if (wordX > 0) {
+                // The word does not fit behind what the line holds: it starts the next
+                // line, the blanks before it stay behind.
+                finishLine(wordStart, wordX, wordSpaces);
+                x -= wordX;
+                wordX = 0;
+                spaces = 0;
+            }
+            if (x + w > avail && i > lineStart) {
+                // A word longer than a whole line is cut; each piece stays narrower than
+                // the line (a piece never ends exactly at the available width).
+                qint32 cut = i;
+                qreal keep = x;
+                if (x >= avail && prevIndex > lineStart && prevIndex == i - 1) {
+                    cut = i - 1;
+                    keep = x - prevAdv;
+                }
+                finishLine(cut, keep, 0);
+                x -= keep;
+                wordStart = cut;
+                wordX = 0;
+                spaces = 0;
+            }
+        }
+        x += w;
+        prevAdv = w;
+        prevIndex = i;
+    }
+    if (lines.empty()) {
+        out.widest = x;
+        return out;
+    }
+    lines.push_back({lineStart, qint32(std::ceil(x)), spaces});
+    out.widest = std::max(out.widest, x);
+    out.lines = std::move(lines);
+    return out;
+}
+
+std::vector<qreal> measureLine(const StyledDocument& doc, int para, qint32 start, qint32 end,
+                               const FontSet& fonts, const LayoutParams& params)
+{
+    const ParagraphInfo& p = doc.paragraph(para);
+    end = std::min(end, p.length());
+    std::vector<qreal> xs(size_t(std::max(0, end - start) + 1), 0.0);
+    StyleWalker style(doc, para, params.staticFormat, fonts.fontStyleBits());
+    if (start > 0)
+        style.advanceTo(start - 1);
+    const qreal tab = std::max<qreal>(1, params.tabWidth);
+    qreal x = 0;
+    for (qint32 i = start; i < end; ++i) {
+        xs[size_t(i - start)] = x;
+        const char16_t c = p.at(i);
+        if (style.advanceTo(i))
+            continue;
+        if (c == u'\t')
+            x = nextTabStop(x, tab);
+        else
+            x += fonts.advance(FontSet::variant(style.style()), c);
+    }
+    xs[size_t(end - start)] = x;
+    return xs;
+}
+
+} // namespace kbl
