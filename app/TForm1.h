@@ -112,7 +112,7 @@ public:
     void SButViewFileClick();
     // Sorts the file panel by its sorted column and direction.
     void SortFileList();
-    // Hands `file` to the viewer with the panel's file names (in the panel's order) for
+    // Opens `file` in the viewer with the panel's file names (in the panel's order) for
     // its project-files menu, `selectedRow` being the one opened.
     void ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow);
 

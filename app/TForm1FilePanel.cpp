@@ -116,16 +116,12 @@ void TForm1::SButViewFileClick()
 
 void TForm1::ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow)
 {
-    // The viewer's part of the sequence joins here once the viewer window offers it:
-    // loading `file` (status text, highlighter by extension), its project-files menu from
-    // `projectFiles` (hidden below two) and the scan of the declarations.
-    (void)file;
-    (void)projectFiles;
-    (void)selectedRow;
     if (!Form3)
         return;
-    Form3->show();
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    FormResize();
+    try {
+        Form3->ViewFile(file, projectFiles, selectedRow, [this] { FormResize(); });
+    } catch (const std::exception& error) {
+        // An unreadable file (no permission, a device): the viewer keeps its old text.
+        platform::dialogs().message(this, QString::fromStdString(error.what()));
+    }
 }

@@ -3,8 +3,17 @@
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
+#include "highlight/OOPHighlighter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "textview/TStyledMemo.h"
+#include "viewer/TForm3.h"
+#include "viewer/TForm4.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+#include <QTreeWidget>
 
 #include <QApplication>
 #include <QDir>
@@ -37,6 +46,27 @@ QStringList column(const ReportList& list, int c)
     return texts;
 }
 
+// Declarations on lines 2, 8, 10 and 14 (counting from 0).
+const QByteArray SortForm = "unit SortForm;\r\n\r\ninterface\r\n\r\ntype\r\n  TSortForm = class(TForm)\r\n  end;\r\n\r\n"
+                            "implementation\r\n\r\nprocedure Swap(var A, B: Integer);\r\nbegin\r\nend;\r\n\r\n"
+                            "function Larger(A, B: Integer): Boolean;\r\nbegin\r\n  Result := A > B;\r\nend;\r\n\r\nend.\r\n";
+
+QTreeWidgetItem* jumperEntry(TForm4& jumper, const QString& start)
+{
+    for (int i = 0; i < jumper.lview->topLevelItemCount(); ++i)
+        if (jumper.lview->topLevelItem(i)->text(0).startsWith(start))
+            return jumper.lview->topLevelItem(i);
+    return nullptr;
+}
+
+QStringList menuEntries(const TForm3& viewer)
+{
+    QStringList entries;
+    for (QAction* action : viewer.mnuProjectFiles->actions())
+        entries << action->data().toString() + (action->isChecked() ? "*" : "");
+    return entries;
+}
+
 class EndToEnd : public ::testing::Test {
 protected:
     kbltest::ProgramFolder folder;
@@ -51,9 +81,7 @@ protected:
                   "begin\r\n  Application.Initialize;\r\n  Application.Title := 'Sorter';\r\n"
                   "  Application.CreateForm(TSortForm, SortForm1);\r\n  Application.Run;\r\nend.\r\n");
         writeFile(r + "/Tools/Sorter/Sorter.exe", "MZ");
-        writeFile(r + "/Tools/Sorter/SortForm.pas",
-                  "unit SortForm;\r\n\r\ninterface\r\n\r\nimplementation\r\n\r\nprocedure Swap(var A, B: Integer);\r\n"
-                  "begin\r\nend;\r\n\r\nend.\r\n");
+        writeFile(r + "/Tools/Sorter/SortForm.pas", SortForm);
         writeFile(r + "/Tools/Sorter/SortForm.dfm", "object SortForm1: TSortForm\r\nend\r\n");
         writeFile(r + "/Toys/Clock.dpr", "program Clock;\nbegin\nend.\n");
         writeFile(r + "/Toys/Clock.pas", QByteArray(2048, ' '));
@@ -101,13 +129,33 @@ TEST_F(EndToEnd, ChooseScanFollowViewCloseAndStartAgain)
 
         f.lviewFiles->selectRow(f.lviewFiles->row(1));
         QTest::keyClick(f.lviewFiles, Qt::Key_F3);
-        QWidget& viewer = *w.form3;
+        TForm3& viewer = *w.form3;
         EXPECT_TRUE(viewer.isVisible());
+        EXPECT_EQ(viewer.statusbar->text(), " " + r + "/Tools/Sorter/SortForm.pas");
+        EXPECT_EQ(viewer.styledmemo->document().paragraphText(0), "unit SortForm;");
+        EXPECT_EQ(viewer.styledmemo->document().Highlighter(), viewer.OOPHighlighter1.get());
+        EXPECT_EQ(menuEntries(viewer), QStringList({"Sorter.dpr", "SortForm.pas*"}));
+
+        // The method jumper, and a jump to the function.
+        ASSERT_TRUE(viewer.mnuMethodJumper->isEnabled());
+        TForm4& jumper = *w.form4;
+        QTimer::singleShot(0, &jumper, [&jumper] {
+            QTreeWidgetItem* larger = jumperEntry(jumper, "function Larger");
+            ASSERT_NE(larger, nullptr);
+            jumper.lview->setCurrentItem(larger);
+            QTest::keyClick(jumper.lview, Qt::Key_Return);
+        });
+        viewer.mnuMethodJumper->trigger();
+        EXPECT_FALSE(jumper.isVisible());
+        EXPECT_EQ(viewer.styledmemo->SelPar(), 14);
+        EXPECT_EQ(viewer.styledmemo->SelText(), "function Larger(A, B: Integer): Boolean;");
 
         QTest::keyClick(f.lview, Qt::Key_Up);
         EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Clock.dpr", "Clock.pas"}));
         EXPECT_TRUE(kbltest::dialogs().boxes.empty());
-        QTest::keyClick(&f, Qt::Key_Escape);
+        f.activateWindow(); // the viewer took the keyboard
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &f, Qt::Key_Escape);
         EXPECT_FALSE(f.isVisible());
     }
     {
@@ -129,11 +177,11 @@ bool tabTo(TForm1& f, QWidget* wanted)
     return QApplication::focusWidget() == wanted;
 }
 
-void press(Qt::Key key)
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 {
     QWidget* target = QApplication::focusWidget();
     ASSERT_NE(target, nullptr);
-    QTest::keyClick(target, key);
+    QTest::keyClick(target, key, modifiers);
 }
 
 TEST_F(EndToEnd, TheSameRoadByKeysAlone)
@@ -169,8 +217,22 @@ TEST_F(EndToEnd, TheSameRoadByKeysAlone)
         press(Qt::Key_End);
         EXPECT_EQ(f.lviewFiles->selectedRow(), f.lviewFiles->row(1));
         press(Qt::Key_F3);
-        QWidget& viewer = *w.form3;
-        EXPECT_TRUE(viewer.isVisible());
+        TForm3& viewer = *w.form3;
+        ASSERT_TRUE(viewer.isVisible());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+
+        // Alt+End opens the method jumper; Down and Enter jump to the second entry by line.
+        TForm4& jumper = *w.form4;
+        QTimer::singleShot(0, &jumper, [&jumper] {
+            QTest::keyClick(jumper.lview, Qt::Key_Home);
+            QTest::keyClick(jumper.lview, Qt::Key_Down);
+            QTest::keyClick(jumper.lview, Qt::Key_Return);
+        });
+        QTimer::singleShot(5000, &jumper, [&jumper] { jumper.done(QDialog::Rejected); }); // never hang
+        press(Qt::Key_End, Qt::AltModifier);
+        EXPECT_FALSE(jumper.isVisible());
+        EXPECT_EQ(viewer.styledmemo->SelPar(), 8);
+        EXPECT_EQ(viewer.styledmemo->SelText(), "implementation");
 
         f.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
