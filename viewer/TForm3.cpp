@@ -1,8 +1,11 @@
 #include "viewer/TForm3.h"
 
+#include "options/TForm2.h"
+
 #include "app/IniFile.h"
 #include "app/TForm1.h"
 #include "highlight/OOPHighlighter.h"
+#include "options/TForm2.h"
 #include "platform/Colors.h"
 #include "platform/TextCodec.h"
 #include "textview/TStyledMemo.h"
@@ -15,6 +18,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -65,7 +69,8 @@ TForm3::TForm3(TForm1& main, QWidget* parent) : QWidget(parent, Qt::Window), m_m
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("檔案檢視器"));
 
-    RemoveParameterList = [this] { return m_main.settings().read(settings::options::CBoxRemoveParameterList); };
+    // The options dialog's check box is the live option; it is read at each scan.
+    RemoveParameterList = [this] { return m_main.Form2 && m_main.Form2->CBoxRemoveParameterList->isChecked(); };
 
     styledmemo = new kbl::TStyledMemo(this);
     styledmemo->setObjectName(QStringLiteral("styledmemo"));

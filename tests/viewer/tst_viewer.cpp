@@ -4,6 +4,7 @@
 #include "app/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "highlight/OOPHighlighter.h"
+#include "options/TForm2.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "textview/TStyledMemo.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -295,9 +297,9 @@ TEST_F(ViewerTest, ScanFillsTheJumperFromTheHiddenCopyAndLeavesTheViewAlone)
     EXPECT_EQ(windows->form4->lviewMJLastSortedColumn, 0);
 }
 
-TEST_F(ViewerTest, RemoveParameterListFollowsTheStoredOptionByDefault)
+TEST_F(ViewerTest, RemoveParameterListFollowsTheOptionsDialog)
 {
-    ini().write(settings::options::CBoxRemoveParameterList, true);
+    windows->form2->CBoxRemoveParameterList->setChecked(true);
     viewer->LoadViewerFile(file("Main.pas", UsualUnit));
     EXPECT_TRUE(jumperRows().contains("Twice@17"));
 }
