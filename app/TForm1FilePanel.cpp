@@ -97,14 +97,15 @@ void TForm1::SButViewFileClick()
         return;
     }
     const QString file = folder + selected->text(0);
-    // The panel is a snapshot: its file may have gone since, or be a folder whose name
-    // matched a mask. Either way the viewer keeps what it shows.
+    // The panel is a snapshot: its file may have gone since. A folder whose name matched a
+    // mask, or a pipe or device, is no text to show (reading a pipe would never end).
+    // Either way the viewer keeps what it shows.
     const QFileInfo info(file);
     if (!info.exists()) {
         platform::dialogs().message(this, QStringLiteral("Can't find file:") + LineBreak + file);
         return;
     }
-    if (info.isDir()) {
+    if (!info.isFile()) {
         platform::dialogs().message(this, QStringLiteral("Not a file:") + LineBreak + file);
         return;
     }

@@ -6,6 +6,7 @@
 #include "highlight/OOPHighlighter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "app/IniFile.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/TForm3.h"
 #include "viewer/TForm4.h"
@@ -25,6 +26,7 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
@@ -243,6 +245,59 @@ TEST_F(EndToEnd, TheSameRoadByKeysAlone)
     ProgramWindows w = createProgramWindows();
     EXPECT_EQ(column(*w.form1->lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
     w.form1->close();
+}
+
+TEST_F(EndToEnd, OddFilesInThePanelNeitherHangNorLoseTheViewersText)
+{
+    const QString r = root.path();
+    const QString project = r + "/Tools/Sorter/";
+    QByteArray binary;
+    for (int i = 0; i < 100000; ++i)
+        binary += char((i * 7919) % 255 + 1); // no NUL, which ends the view's text
+    writeFile(project + "Binary.pas", binary);
+    QByteArray big;
+    const QByteArray procedure = "procedure Step%1(var A: Integer);\r\nbegin\r\n  Inc(A);\r\nend;\r\n\r\n";
+    big.reserve(50 * 1000 * 1000 + procedure.size());
+    big += "unit Big;\r\n\r\ninterface\r\n\r\nimplementation\r\n\r\n";
+    for (int i = 0; big.size() < 50 * 1000 * 1000; ++i)
+        big += QByteArray(procedure).replace("%1", QByteArray::number(i));
+    big += "end.\r\n";
+    writeFile(project + "Big.pas", big);
+    const bool pipe = ::mkfifo(QFile::encodeName(project + "Pipe.pas").constData(), 0644) == 0;
+
+    folder.write("projects.dat", "3\r\n0\r\nSorter\r\nSorter.exe\r\n/Tools/Sorter/Sorter.dpr\r\n");
+    IniFile(folder.file("kbl.ini")).write(settings::options::EditRoot, r + "/");
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    TForm3& viewer = *w.form3;
+    const auto view = [&f](const QString& name) {
+        const QList<QTreeWidgetItem*> rows = f.lviewFiles->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(rows.size(), 1) << name.toStdString();
+        f.lviewFiles->selectRow(rows.first());
+        f.SButViewFile->click(); // F3 would reach the viewer, which has the keyboard now
+    };
+
+    view("Binary.pas");
+    viewer.styledmemo->finishBackgroundWork();
+    EXPECT_TRUE(viewer.isVisible());
+    EXPECT_EQ(viewer.statusbar->text(), " " + project + "Binary.pas");
+    EXPECT_GT(viewer.styledmemo->document().paragraphCount(), 100); // its CR and LF bytes end lines
+
+    view("Big.pas");
+    viewer.styledmemo->finishBackgroundWork();
+    EXPECT_EQ(viewer.statusbar->text(), " " + project + "Big.pas");
+    EXPECT_EQ(viewer.styledmemo->document().paragraphText(0), "unit Big;");
+    EXPECT_GT(viewer.styledmemo->document().paragraphCount(), 1000000);
+    EXPECT_TRUE(viewer.mnuMethodJumper->isEnabled());
+    EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+
+    if (pipe) {
+        view("Pipe.pas"); // would block for ever if it were opened
+        ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+        EXPECT_EQ(kbltest::dialogs().boxes[0].text, "Not a file:\r\n" + project + "Pipe.pas");
+        EXPECT_EQ(viewer.statusbar->text(), " " + project + "Big.pas");
+    }
+    f.close();
 }
 
 } // namespace
