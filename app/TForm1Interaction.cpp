@@ -48,6 +48,22 @@ EventHook::Handler listEvents(std::function<void(int, Qt::KeyboardModifiers)> ke
     };
 }
 
+QTreeWidgetItem* markedRow(const ReportList& list)
+{
+    for (int i = 0; i < list.rowCount(); ++i)
+        if (list.row(i)->data(0, CurrentRowRole).toBool())
+            return list.row(i);
+    return nullptr;
+}
+
+void markRow(const ReportList& list, QTreeWidgetItem* row)
+{
+    if (QTreeWidgetItem* previous = markedRow(list); previous && previous != row)
+        previous->setData(0, CurrentRowRole, QVariant());
+    if (row)
+        row->setData(0, CurrentRowRole, true);
+}
+
 void showHelpContents(TForm1& form)
 {
     // A help file removed while the program runs counts as none.
@@ -92,31 +108,18 @@ void TForm1::connectInteraction()
     });
 }
 
-QTreeWidgetItem* TForm1::currentProjectRow() const
-{
-    for (int i = 0; i < lview->rowCount(); ++i)
-        if (lview->row(i)->data(0, CurrentRowRole).toBool())
-            return lview->row(i);
-    return nullptr;
-}
+QTreeWidgetItem* TForm1::currentProjectRow() const { return markedRow(*lview); }
 
 void TForm1::lviewSelectItem()
 {
     QTreeWidgetItem* row = lview->selectedRow();
     if (!row)
         return;
-    lviewMouseDown();
+    markRow(*lview, row);
     status->setPanelText(1, QString::number(lview->indexOfTopLevelItem(row) + 1));
 }
 
-void TForm1::lviewMouseDown()
-{
-    QTreeWidgetItem* selected = lview->selectedRow();
-    if (QTreeWidgetItem* previous = currentProjectRow(); previous && previous != selected)
-        previous->setData(0, CurrentRowRole, QVariant());
-    if (selected)
-        selected->setData(0, CurrentRowRole, true);
-}
+void TForm1::lviewMouseDown() { markRow(*lview, lview->selectedRow()); }
 
 void TForm1::lviewKeyUp(int key, Qt::KeyboardModifiers)
 {
