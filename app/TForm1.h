@@ -3,7 +3,9 @@
 // restores the layout and the saved lists, its close writes them back.
 
 #include "app/IniFile.h"
+#include "catalogue/FilePanel.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QWidget>
 
@@ -29,6 +31,16 @@ class TForm4;
 struct SortState {
     int column = 0;
     bool ascending = false;
+
+    // A header click: the sorted column flips its direction; another column becomes the
+    // sorted one in the current direction.
+    void click(int clicked)
+    {
+        if (clicked == column)
+            ascending = !ascending;
+        else
+            column = clicked;
+    }
 };
 
 class TForm1 : public QWidget {
@@ -65,7 +77,7 @@ public:
     void SystemCommand(int code);
     void lviewClick();
     void lviewHotlistClick();
-    void SButOptionsClick();
+    void SButOptionsClick(); // TForm1Interaction.cpp
     // The scan (catalogue/MainWindowScan.cpp). The three search handlers run on the
     // search's worker thread; what they change in the window is done on this thread.
     void SButScanClick();
@@ -78,6 +90,32 @@ public:
     int ExcludedCount() const;
     bool isScanning() const { return m_scanning; }
 
+    // Selection, sorting, keys, system commands and options (TForm1Interaction.cpp).
+    void lviewSelectItem();
+    void lviewMouseDown();
+    void lviewKeyUp(int key, Qt::KeyboardModifiers shift);
+    void lviewHotlistKeyUp(int key, Qt::KeyboardModifiers shift);
+    void lviewEnter();
+    void lviewHotlistEnter();
+    void lviewColumnClick(int column);
+    void lviewHotlistColumnClick(int column);
+    bool FormKeyDown(int key, Qt::KeyboardModifiers shift); // true when the key was used
+    void WMSysCommand(int code); // the system menu's About (256) and Help (512)
+    // The main list's row last recorded as selected: the source of hotlist additions.
+    QTreeWidgetItem* currentProjectRow() const;
+
+    // The file panel (TForm1FilePanel.cpp).
+    void FillFileList(const QString& projectPath);
+    QColor lviewFilesCustomDrawItem(const QString& fileName) const;
+    void lviewFilesColumnClick(int column);
+    bool lviewFilesKeyDown(int key, Qt::KeyboardModifiers shift);
+    void SButViewFileClick();
+    // Sorts the file panel by its sorted column and direction.
+    void SortFileList();
+    // Opens `file` in the viewer with the panel's file names (in the panel's order) for
+    // its project-files menu, `selectedRow` being the one opened.
+    void ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow);
+
     // Sorts a project list by a column as a header click does (locale-aware, ignoring case).
     static void SortProjectList(ReportList& list, const SortState& state);
 
@@ -86,10 +124,10 @@ public:
     QString HelpFile; // empty when kbl.hlp is missing
     std::array<bool, 7> ShowKinds{};
     bool NoKinds = false;
+    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
+    filepanel::KindColors KindColors = filepanel::defaultKindColors();
     SortState lviewSort, lviewHotlistSort, lviewFilesSort;
     QStringList ExcludedFolders;
-    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
-    std::array<qint32, 7> KindColors{};
 
     // Components.
     QWidget* PanelTop = nullptr;
@@ -140,6 +178,8 @@ private:
     void setRootCaption(const QString& root);
     void refreshFromRow(QTreeWidgetItem* row);
     QAction* systemMenuAction(int code) const;
+    void connectInteraction();
+    void connectFilePanel();
     void createFileSearch();
     // Ends a running search for good: no handler runs afterwards.
     void stopFileSearch();
