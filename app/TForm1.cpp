@@ -173,6 +173,8 @@ void TForm1::buildLayout()
     connect(lviewHotlist, &QTreeWidget::itemClicked, this, &TForm1::lviewHotlistClick);
     for (ReportList* list : {lview, lviewHotlist, lviewFiles})
         list->installEventFilter(this);
+    connectInteraction();
+    connectFilePanel();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -386,9 +388,11 @@ void TForm1::refreshFromRow(QTreeWidgetItem* row)
 {
     if (!row)
         return;
+    FillFileList(row->text(2));
     const QString path = LabelRoot->text() + row->text(2);
     LabelFuldSti->setText(path);
     status->setPanelText(0, u' ' + path);
+    SortFileList();
 }
 
 void TForm1::setRootCaption(const QString& root)

@@ -3,7 +3,9 @@
 // restores the layout and the saved lists, its close writes them back.
 
 #include "app/IniFile.h"
+#include "catalogue/FilePanel.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QWidget>
 
@@ -14,7 +16,6 @@
 #include <memory>
 
 class QAction;
-class QKeyEvent;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -32,6 +33,16 @@ class TForm4;
 struct SortState {
     int column = 0;
     bool ascending = false;
+
+    // A header click: the sorted column flips its direction; another column becomes the
+    // sorted one in the current direction.
+    void click(int clicked)
+    {
+        if (clicked == column)
+            ascending = !ascending;
+        else
+            column = clicked;
+    }
 };
 
 class TForm1 : public QWidget {
@@ -68,7 +79,7 @@ public:
     void SystemCommand(int code);
     void lviewClick();
     void lviewHotlistClick();
-    void SButOptionsClick();
+    void SButOptionsClick(); // TForm1Interaction.cpp
     // The scan (catalogue/MainWindowScan.cpp). The three search handlers run on the
     // search's worker thread; what they change in the window is done on this thread.
     void SButScanClick();
@@ -80,6 +91,32 @@ public:
     // Projects left out by the last finished scan.
     int ExcludedCount() const;
     bool isScanning() const { return m_scanning; }
+
+    // Selection, sorting, keys, system commands and options (TForm1Interaction.cpp).
+    void lviewSelectItem();
+    void lviewMouseDown();
+    void lviewKeyUp(int key, Qt::KeyboardModifiers shift);
+    void lviewHotlistKeyUp(int key, Qt::KeyboardModifiers shift);
+    void lviewEnter();
+    void lviewHotlistEnter();
+    void lviewColumnClick(int column);
+    void lviewHotlistColumnClick(int column);
+    bool FormKeyDown(int key, Qt::KeyboardModifiers shift); // true when the key was used
+    void WMSysCommand(int code); // the system menu's About (256) and Help (512)
+    // The main list's row last recorded as selected: the source of hotlist additions.
+    QTreeWidgetItem* currentProjectRow() const;
+
+    // The file panel (TForm1FilePanel.cpp).
+    void FillFileList(const QString& projectPath);
+    QColor lviewFilesCustomDrawItem(const QString& fileName) const;
+    void lviewFilesColumnClick(int column);
+    bool lviewFilesKeyDown(int key, Qt::KeyboardModifiers shift);
+    void SButViewFileClick();
+    // Sorts the file panel by its sorted column and direction.
+    void SortFileList();
+    // Opens `file` in the viewer with the panel's file names (in the panel's order) for
+    // its project-files menu, `selectedRow` being the one opened.
+    void ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow);
 
     // Launching from either list.
     void SButRunProjectClick();
@@ -94,8 +131,6 @@ public:
     // The hotlist and the two lists' context menus.
     void mnuPopupPopup();
     void mnuPopupHotlistPopup();
-    void lviewSelectItem();
-    void lviewMouseDown();
     void lviewStartDrag();
     bool lviewDragOver(QObject* source);
     bool lviewHotlistDragOver(QObject* source);
@@ -104,10 +139,8 @@ public:
     void mnuPopupHotlistDeleteItemClick();
     void mnuPopupUpdateItemClick();
     void mnuPopupHotlistUpdateItemClick();
-    void lviewKeyDown(const QKeyEvent& key);
-    void lviewHotlistKeyDown(const QKeyEvent& key);
-    void lviewKeyUp(const QKeyEvent& key);
-    void lviewHotlistKeyUp(const QKeyEvent& key);
+    void lviewKeyDown(int key, Qt::KeyboardModifiers shift);
+    void lviewHotlistKeyDown(int key, Qt::KeyboardModifiers shift);
 
     // What the launch actions read of the options dialog; replaced in tests.
     void setOptionsView(std::unique_ptr<launch::OptionsView> view);
@@ -120,10 +153,10 @@ public:
     QString HelpFile; // empty when kbl.hlp is missing
     std::array<bool, 7> ShowKinds{};
     bool NoKinds = false;
+    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
+    filepanel::KindColors KindColors = filepanel::defaultKindColors();
     SortState lviewSort, lviewHotlistSort, lviewFilesSort;
     QStringList ExcludedFolders;
-    // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
-    std::array<qint32, 7> KindColors{};
 
     // Components.
     QWidget* PanelTop = nullptr;
@@ -187,20 +220,18 @@ private:
     void setRootCaption(const QString& root);
     void refreshFromRow(QTreeWidgetItem* row);
     QAction* systemMenuAction(int code) const;
+    void connectInteraction();
+    void connectFilePanel();
     void createFileSearch();
     // Ends a running search for good: no handler runs afterwards.
     void stopFileSearch();
     void buildProjectMenus();
     void hookProjectLists();
-    QTreeWidgetItem* currentMainRow() const;
     const launch::OptionsView& optionsView();
     launch::IdePathSetting& idePath();
     launch::ProjectRow launchRow(launch::ListKind list, const QTreeWidgetItem& row);
     void updateRow(ReportList& list);
 
-    // The main-list row last recorded as current: the source of hotlist additions. Only
-    // used while the main list still holds it.
-    QTreeWidgetItem* CurrentMainRow = nullptr;
     std::unique_ptr<launch::OptionsView> LaunchOptionsView;
     std::unique_ptr<launch::IdePathSetting> IdePath;
 

@@ -21,13 +21,7 @@
 
 namespace {
 
-bool isEnter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
-
-// The keys whose release refreshes the file panel for a list's selected row.
-bool isRefreshKey(const QKeyEvent& key)
-{
-    return isEnter(key) || key.key() == Qt::Key_Space || key.key() == Qt::Key_Up || key.key() == Qt::Key_Down;
-}
+bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 } // namespace
 
@@ -98,8 +92,6 @@ void TForm1::hookProjectLists()
     connect(SButRunProject, &QToolButton::clicked, this, &TForm1::SButRunProjectClick);
     connect(SButRunExe, &QToolButton::clicked, this, &TForm1::SButRunExeClick);
     connect(SButOpenInExplorer, &QToolButton::clicked, this, &TForm1::SButOpenInExplorerClick);
-    connect(lview, &QTreeWidget::itemSelectionChanged, this, &TForm1::lviewSelectItem);
-    connect(lview, &QTreeWidget::itemPressed, this, &TForm1::lviewMouseDown);
     connect(lview, &QTreeWidget::itemSelectionChanged, this, &TForm1::mnuPopupPopup);
     connect(lviewHotlist, &QTreeWidget::itemSelectionChanged, this, &TForm1::mnuPopupHotlistPopup);
     connect(lview, &QTreeWidget::itemDoubleClicked, this, &TForm1::lviewDblClick);
@@ -146,17 +138,17 @@ void TForm1::hookProjectLists()
         default: return false;
         }
     });
-    const auto keys = [](void (TForm1::*down)(const QKeyEvent&), void (TForm1::*up)(const QKeyEvent&), TForm1* form) {
-        return [form, down, up](QObject*, QEvent* event) {
-            if (event->type() == QEvent::KeyPress)
-                (form->*down)(*static_cast<QKeyEvent*>(event));
-            else if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-                (form->*up)(*static_cast<QKeyEvent*>(event));
+    const auto keyDown = [](TForm1* form, void (TForm1::*handler)(int, Qt::KeyboardModifiers)) {
+        return [form, handler](QObject*, QEvent* event) {
+            if (event->type() == QEvent::KeyPress) {
+                const auto* key = static_cast<QKeyEvent*>(event);
+                (form->*handler)(key->key(), key->modifiers());
+            }
             return false;
         };
     };
-    EventHook::install(lview, this, keys(&TForm1::lviewKeyDown, &TForm1::lviewKeyUp, this));
-    EventHook::install(lviewHotlist, this, keys(&TForm1::lviewHotlistKeyDown, &TForm1::lviewHotlistKeyUp, this));
+    EventHook::install(lview, this, keyDown(this, &TForm1::lviewKeyDown));
+    EventHook::install(lviewHotlist, this, keyDown(this, &TForm1::lviewHotlistKeyDown));
 }
 
 void TForm1::mnuPopupPopup()
@@ -174,26 +166,7 @@ void TForm1::mnuPopupHotlistPopup()
         item->setEnabled(enabled);
 }
 
-void TForm1::lviewSelectItem()
-{
-    if (QTreeWidgetItem* row = lview->selectedRow()) {
-        CurrentMainRow = row;
-        status->setPanelText(1, QString::number(lview->indexOfTopLevelItem(row) + 1));
-    }
-}
-
-void TForm1::lviewMouseDown() { CurrentMainRow = lview->selectedRow(); }
-
-void TForm1::lviewStartDrag() { CurrentMainRow = lview->selectedRow(); }
-
-QTreeWidgetItem* TForm1::currentMainRow() const
-{
-    // The row may have gone with a rescan; a pointer that the list no longer holds is
-    // compared, never followed.
-    if (CurrentMainRow && lview->indexOfTopLevelItem(CurrentMainRow) >= 0)
-        return CurrentMainRow;
-    return nullptr;
-}
+void TForm1::lviewStartDrag() { lviewMouseDown(); }
 
 bool TForm1::lviewDragOver(QObject*) { return false; }
 
@@ -209,7 +182,7 @@ void TForm1::mnuPopupAddToHotlistClick()
 {
     if (!lview->selectedRow())
         return;
-    const QTreeWidgetItem* source = currentMainRow();
+    const QTreeWidgetItem* source = currentProjectRow();
     if (!source)
         return;
     try {
@@ -256,28 +229,16 @@ void TForm1::updateRow(ReportList& list)
     applyProjectUpdate(list, row, update);
 }
 
-void TForm1::lviewKeyDown(const QKeyEvent& key)
+void TForm1::lviewKeyDown(int key, Qt::KeyboardModifiers shift)
 {
     if (isEnter(key))
         lviewDblClick();
-    else if (key.key() == Qt::Key_Plus && key.modifiers().testFlag(Qt::KeypadModifier))
+    else if (key == Qt::Key_Plus && shift.testFlag(Qt::KeypadModifier))
         mnuPopupAddToHotlistClick();
 }
 
-void TForm1::lviewHotlistKeyDown(const QKeyEvent& key)
+void TForm1::lviewHotlistKeyDown(int key, Qt::KeyboardModifiers)
 {
     if (isEnter(key))
         lviewHotlistDblClick();
-}
-
-void TForm1::lviewKeyUp(const QKeyEvent& key)
-{
-    if (isRefreshKey(key) && lview->selectedRow())
-        lviewClick();
-}
-
-void TForm1::lviewHotlistKeyUp(const QKeyEvent& key)
-{
-    if (isRefreshKey(key) && lviewHotlist->selectedRow())
-        lviewHotlistClick();
 }

@@ -2,7 +2,7 @@
 // QsciScintilla with the Pascal lexer, and prints for each: time to the first painted
 // screen, the longest event-loop stall while the rest is laid out and highlighted, the
 // time until all of it is, and the time to show the last line from a fresh load.
-#include "PascalCorpus.h"
+#include "common/PascalCorpus.h"
 
 #include "highlight/OOPHighlighter.h"
 #include "textview/TStyledMemo.h"

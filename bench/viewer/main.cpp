@@ -3,7 +3,7 @@
 // the text is fully highlighted; in the same run the model alone loads the same bytes and
 // highlights every paragraph. Prints both and last the ratio viewer/model.
 
-#include "UnitGenerator.h"
+#include "common/PascalCorpus.h"
 
 #include "app/ProgramFolder.h"
 #include "app/ProgramWindows.h"
@@ -37,12 +37,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir folder;
     program::setFolderOverride(folder.path());
-    const qsizetype target = 5 * 1000 * 1000;
-    QString text;
-    text.reserve(target + 100000);
-    benchviewer::UnitGenerator gen(12345);
-    for (int i = 0; text.size() < target; ++i)
-        text += gen.unit(i);
+    const QString text = kblbench::pascalCorpus(5 * 1000 * 1000);
     const QByteArray bytes = platform::encodeText(text);
     const QString path = folder.filePath(QStringLiteral("Big.pas"));
     {

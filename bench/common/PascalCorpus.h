@@ -1,13 +1,14 @@
 #pragma once
-// Generated Object Pascal units: the same generator and seed as the highlighting
-// benchmark, so that the figures of the two benchmarks describe the same kind of text.
+// The generated Object Pascal text of the benchmarks (the same units and seed in each, so
+// their figures describe the same text): units with classes, properties, methods, the
+// three comment forms, strings, numbers, directives and assembler functions.
 
 #include <QString>
 #include <QStringList>
 
 #include <random>
 
-namespace benchviewer {
+namespace kblbench {
 
 class UnitGenerator {
 public:
@@ -86,4 +87,15 @@ private:
     std::mt19937 rng;
 };
 
-} // namespace benchviewer
+// About `target` characters of units (20 million in both benchmarks).
+inline QString pascalCorpus(qsizetype target = 20 * 1000 * 1000)
+{
+    QString text;
+    text.reserve(target + 100000);
+    UnitGenerator gen(12345);
+    for (int i = 0; text.size() < target; ++i)
+        text += gen.unit(i);
+    return text;
+}
+
+} // namespace kblbench

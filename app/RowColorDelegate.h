@@ -1,0 +1,23 @@
+#pragma once
+// Paints each row of a list on a background colour that a function picks at drawing
+// time, so a change of the colours shows at the next repaint. Selected rows keep the
+// selection colours.
+
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+class RowColorDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    // Receives the row's first-column text; an invalid colour leaves the default.
+    using ColorOf = std::function<QColor(const QString& firstColumn)>;
+
+    RowColorDelegate(ColorOf colorOf, QObject* parent);
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    ColorOf m_colorOf;
+};

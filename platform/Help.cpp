@@ -1,0 +1,31 @@
+#include "platform/Help.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+HelpViewer& replacement()
+{
+    static HelpViewer viewer;
+    return viewer;
+}
+
+bool show(const QString& file, int topic)
+{
+    if (replacement())
+        return replacement()(file, topic);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+} // namespace
+
+bool openHelpContents(const QString& file) { return show(file, 0); }
+
+bool openHelpTopic(const QString& file, int topic) { return show(file, topic); }
+
+void setHelpViewer(HelpViewer viewer) { replacement() = std::move(viewer); }
+
+} // namespace platform
