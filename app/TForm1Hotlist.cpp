@@ -99,13 +99,12 @@ void TForm1::hookProjectLists()
 
     EventHook::install(lview->viewport(), this, [this](QObject*, QEvent* event) {
         switch (event->type()) {
-        case QEvent::MouseMove:
-            if (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)
-                lviewStartDrag();
-            return false;
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
+            // A drag of our rows enters the main list first, as it starts there.
+            if (event->type() == QEvent::DragEnter && drag->source() == lview)
+                lviewStartDrag();
             drag->setAccepted(lviewDragOver(drag->source()));
             return true;
         }
