@@ -44,6 +44,8 @@ struct ListLoadInterrupted {};
 TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     buildLayout();
+    buildProjectMenus();
+    hookProjectLists();
     buildSystemMenu();
     createFileSearch();
     FormCreate();

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "launch/ProjectLaunch.h"
+
 #include <array>
 #include <exception>
 #include <memory>
@@ -116,6 +118,33 @@ public:
     // its project-files menu, `selectedRow` being the one opened.
     void ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow);
 
+    // Launching from either list.
+    void SButRunProjectClick();
+    void mnuPopupHotlistRunProjectClick();
+    void SButRunExeClick();
+    void mnuPopupHotlistRunExeClick();
+    void SButOpenInExplorerClick();
+    void mnuPopupHotlistOpenFolderClick();
+    void lviewDblClick();
+    void lviewHotlistDblClick();
+
+    // The hotlist and the two lists' context menus.
+    void mnuPopupPopup();
+    void mnuPopupHotlistPopup();
+    void lviewStartDrag();
+    bool lviewDragOver(QObject* source);
+    bool lviewHotlistDragOver(QObject* source);
+    void lviewHotlistDragDrop(QObject* source);
+    void mnuPopupAddToHotlistClick();
+    void mnuPopupHotlistDeleteItemClick();
+    void mnuPopupUpdateItemClick();
+    void mnuPopupHotlistUpdateItemClick();
+    void lviewKeyDown(int key, Qt::KeyboardModifiers shift);
+    void lviewHotlistKeyDown(int key, Qt::KeyboardModifiers shift);
+
+    // What the launch actions read of the options dialog; replaced in tests.
+    void setOptionsView(std::unique_ptr<launch::OptionsView> view);
+
     // Sorts a project list by a column as a header click does (locale-aware, ignoring case).
     static void SortProjectList(ReportList& list, const SortState& state);
 
@@ -151,6 +180,19 @@ public:
     QMenu* mnuSystem = nullptr;
     std::unique_ptr<TFileSearch> FileSearch1;
 
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuPopupRunProject = nullptr;
+    QAction* mnuPopupRunExe = nullptr;
+    QAction* mnuPopupOpenFolder = nullptr;
+    QAction* mnuPopupUpdateItem = nullptr;
+    QAction* mnuPopupAddToHotlist = nullptr;
+    QMenu* mnuPopupHotlist = nullptr;
+    QAction* mnuPopupHotlistRunProject = nullptr;
+    QAction* mnuPopupHotlistRunExe = nullptr;
+    QAction* mnuPopupHotlistOpenFolder = nullptr;
+    QAction* mnuPopupHotlistUpdateItem = nullptr;
+    QAction* mnuPopupHotlistDeleteItem = nullptr;
+
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
     TForm4* Form4 = nullptr;
@@ -183,6 +225,15 @@ private:
     void createFileSearch();
     // Ends a running search for good: no handler runs afterwards.
     void stopFileSearch();
+    void buildProjectMenus();
+    void hookProjectLists();
+    const launch::OptionsView& optionsView();
+    launch::IdePathSetting& idePath();
+    launch::ProjectRow launchRow(launch::ListKind list, const QTreeWidgetItem& row);
+    void updateRow(ReportList& list);
+
+    std::unique_ptr<launch::OptionsView> LaunchOptionsView;
+    std::unique_ptr<launch::IdePathSetting> IdePath;
 
     std::unique_ptr<IniFile> Settings;
     // The scan's state; the destructor stops FileSearch1 before these go.
