@@ -1,5 +1,6 @@
 // The whole program on a real tree of Delphi projects: choose the root, scan, follow a
-// project into the file panel, view one of its units, close and start again.
+// project into the file panel, view one of its units, jump, add the project to the
+// hotlist, close and start again.
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
@@ -152,6 +153,10 @@ TEST_F(EndToEnd, ChooseScanFollowViewCloseAndStartAgain)
         EXPECT_EQ(viewer.styledmemo->SelPar(), 14);
         EXPECT_EQ(viewer.styledmemo->SelText(), "function Larger(A, B: Integer): Boolean;");
 
+        // Keypad plus adds the main list's current row to the hotlist.
+        QTest::keyClick(f.lview, Qt::Key_Plus, Qt::KeypadModifier);
+        EXPECT_EQ(column(*f.lviewHotlist, 2), QStringList({"/Tools/Sorter/Sorter.dpr"}));
+
         QTest::keyClick(f.lview, Qt::Key_Up);
         EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Clock.dpr", "Clock.pas"}));
         EXPECT_TRUE(kbltest::dialogs().boxes.empty());
@@ -165,6 +170,7 @@ TEST_F(EndToEnd, ChooseScanFollowViewCloseAndStartAgain)
         TForm1& f = *w.form1;
         EXPECT_EQ(f.windowTitle(), " Kestrabel v1.2 [root: " + r + "/]");
         EXPECT_EQ(column(*f.lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
+        EXPECT_EQ(column(*f.lviewHotlist, 0), QStringList({"Sorter"}));
         EXPECT_EQ(f.status->panelText(0), " " + r + "/Old/Archive.dpr");
         EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Archive.dpr"}));
         w.form1->close();
@@ -212,6 +218,8 @@ TEST_F(EndToEnd, TheSameRoadByKeysAlone)
         press(Qt::Key_Up);
         press(Qt::Key_Down);
         EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({"Sorter.dpr", "SortForm.pas"}));
+        press(Qt::Key_Plus, Qt::KeypadModifier);
+        EXPECT_EQ(column(*f.lviewHotlist, 0), QStringList({"Sorter"}));
 
         ASSERT_TRUE(tabTo(f, f.lviewFiles));
         // Tab passed through the hotlist on its way, so the panel now names that list.
@@ -244,6 +252,7 @@ TEST_F(EndToEnd, TheSameRoadByKeysAlone)
     }
     ProgramWindows w = createProgramWindows();
     EXPECT_EQ(column(*w.form1->lview, 0), QStringList({"Archive", "Clock", "Sorter"}));
+    EXPECT_EQ(column(*w.form1->lviewHotlist, 0), QStringList({"Sorter"}));
     w.form1->close();
 }
 
