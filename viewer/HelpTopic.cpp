@@ -2,18 +2,7 @@
 
 #include "app/ProgramFolder.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 namespace viewer {
-
-namespace {
-HelpOpener& opener()
-{
-    static HelpOpener current;
-    return current;
-}
-} // namespace
 
 QString helpFilePath()
 {
@@ -22,15 +11,5 @@ QString helpFilePath()
         folder += u'/';
     return folder + QStringLiteral("kbl.hlp");
 }
-
-void openHelpTopic(const QString& path, int topic)
-{
-    if (opener())
-        opener()(path, topic);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-void setHelpOpener(HelpOpener replacement) { opener() = std::move(replacement); }
 
 } // namespace viewer

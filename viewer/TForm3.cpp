@@ -7,11 +7,11 @@
 #include "highlight/OOPHighlighter.h"
 #include "options/TForm2.h"
 #include "platform/Colors.h"
+#include "platform/Help.h"
 #include "platform/TextCodec.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/DeclarationScanner.h"
 #include "viewer/FindDialog.h"
-#include "viewer/HelpTopic.h"
 #include "viewer/StyledMemoAccess.h"
 #include "viewer/TForm4.h"
 #include "viewer/ViewerState.h"
@@ -506,7 +506,7 @@ void TForm3::FormKeyDown(QKeyEvent* event)
     } else if (event->key() == Qt::Key_F1) {
         event->accept();
         if (!m_main.HelpFile.isEmpty() && QFileInfo::exists(m_main.HelpFile))
-            viewer::openHelpTopic(m_main.HelpFile, ViewerHelpTopic);
+            platform::openHelpTopic(m_main.HelpFile, ViewerHelpTopic);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/TForm1.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/SystemMetrics.h"
 #include "viewer/DeclarationScanner.h"
 #include "viewer/HelpTopic.h"
@@ -218,7 +219,7 @@ void TForm4::ShowJumperHelp()
 {
     const QString path = viewer::helpFilePath();
     if (QFileInfo::exists(path)) {
-        viewer::openHelpTopic(path, JumperHelpTopic);
+        platform::openHelpTopic(path, JumperHelpTopic);
         return;
     }
     platform::dialogs().box(this, QStringLiteral("The help file is missing:\r\n") + path + QStringLiteral("  "),

@@ -3,6 +3,7 @@
 
 #include "app/IniFile.h"
 #include "app/ProgramWindows.h"
+#include "platform/Help.h"
 #include "platform/SystemMetrics.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
@@ -209,9 +210,9 @@ TEST_F(JumperTest, F1WithoutHelpFileShowsTheMissingBoxElseOpensTopicSix)
 
     folder.write("kbl.hlp", "help");
     int topic = 0;
-    viewer::setHelpOpener([&topic](const QString&, int t) { topic = t; });
+    platform::setHelpViewer([&topic](const QString&, int t) { topic = t; return true; });
     QTest::keyClick(jumper->lview, Qt::Key_F1);
-    viewer::setHelpOpener({});
+    platform::setHelpViewer({});
     EXPECT_EQ(topic, 6);
     EXPECT_EQ(kbltest::dialogs().boxes.size(), 1u);
     EXPECT_TRUE(jumper->isVisible());

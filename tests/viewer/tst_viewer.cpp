@@ -5,6 +5,7 @@
 #include "app/ProgramWindows.h"
 #include "highlight/OOPHighlighter.h"
 #include "options/TForm2.h"
+#include "platform/Help.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "textview/TStyledMemo.h"
@@ -565,14 +566,14 @@ TEST_F(ViewerTest, EscHidesTheWindowAndF1OpensTopicFiveOnlyWithAHelpFile)
 {
     showViewer();
     int topic = 0;
-    viewer::setHelpOpener([&topic](const QString&, int t) { topic = t; });
+    platform::setHelpViewer([&topic](const QString&, int t) { topic = t; return true; });
     QTest::keyClick(&memo(), Qt::Key_F1);
     EXPECT_EQ(topic, 0);
     EXPECT_TRUE(kbltest::dialogs().boxes.empty());
     windows->form1->HelpFile = folder.file("kbl.hlp");
     folder.write("kbl.hlp", "help");
     QTest::keyClick(&memo(), Qt::Key_F1);
-    viewer::setHelpOpener({});
+    platform::setHelpViewer({});
     EXPECT_EQ(topic, 5);
 
     viewer->activateWindow();
