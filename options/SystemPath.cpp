@@ -1,6 +1,7 @@
 #include "options/SystemPath.h"
 
-#include "platform/DesktopEntries.h"
+#include "platform/DesktopAssociation.h"
+#include "platform/UserDirs.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -76,8 +77,8 @@ TPBSystemPath::TPBSystemPath(QObject* owner) : QObject(owner)
     localAppData_ = standard(QStandardPaths::GenericDataLocation);
 
     // The machine's folders.
-    const QStringList configDirs = platform::xdgConfigDirs();
-    config_ = configDirs.size() > 1 ? ExpandEnvironmentReference(configDirs[1]) : QString();
+    const QStringList configDirs = platform::XdgFolders::fromEnvironment().configDirs;
+    config_ = configDirs.isEmpty() ? QString() : ExpandEnvironmentReference(configDirs.front());
     commonFiles_ = firstExisting({"/usr/share"});
     programFiles_ = firstExisting({"/usr/bin"});
     device_ = firstExisting({"/dev"});

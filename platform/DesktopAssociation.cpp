@@ -362,4 +362,26 @@ std::optional<CommandLine> execCommandLine(const QString& exec, const QString& f
     return command;
 }
 
+QString proposedFileManager(const XdgFolders& folders)
+{
+    // A default whose program is gone does not count: the next candidates may still work.
+    if (const auto app = defaultApplication({QStringLiteral("inode/directory")}, folders)) {
+        if (const auto command = execCommandLine(app->exec, QString(), app->filePath)) {
+            const QString& program = command->program;
+            if (program.contains(u'/')) {
+                if (QDir::isAbsolutePath(program) && isExecutableFile(program))
+                    return QFileInfo(program).absoluteFilePath();
+            } else if (const QString found = QStandardPaths::findExecutable(program); !found.isEmpty()) {
+                return found;
+            }
+        }
+    }
+    for (const char* name : {"nautilus", "dolphin", "thunar", "nemo", "caja", "pcmanfm"}) {
+        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
+}
+
 } // namespace platform

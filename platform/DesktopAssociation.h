@@ -60,4 +60,9 @@ std::optional<QString> associatedCommand(const QString& extension,
 std::optional<CommandLine> execCommandLine(const QString& exec, const QString& file,
                                            const QString& desktopFile = QString());
 
+// The program that shows folders, as an existing executable path: the program of the
+// default application for inode/directory, else the first of the common file managers
+// found on PATH; empty when there is none.
+QString proposedFileManager(const XdgFolders& folders = XdgFolders::fromEnvironment());
+
 } // namespace platform

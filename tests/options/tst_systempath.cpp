@@ -1,5 +1,6 @@
 #include "options/SystemPath.h"
-#include "platform/DesktopEntries.h"
+#include "platform/DesktopAssociation.h"
+#include "platform/UserDirs.h"
 
 #include "XdgSandbox.h"
 
@@ -10,10 +11,16 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 using kbltest::XdgSandbox;
 
 namespace {
+
+std::optional<platform::DesktopEntry> folderApplication()
+{
+    return platform::defaultApplication({"inode/directory"}, platform::XdgFolders::fromEnvironment());
+}
 
 QString expand(const QString& value)
 {
@@ -52,7 +59,7 @@ TEST(EnvironmentReference, ReadsTheProcessEnvironment)
     EXPECT_EQ(ExpandEnvironmentReference("%KBL_TEST_FOLDER%/x"), "%KBL_TEST_FOLDER%/x");
 }
 
-TEST(DesktopEntries, DefaultFolderApplicationFromMimeappsList)
+TEST(ProposedFileManager, DefaultFolderApplicationFromMimeappsList)
 {
     XdgSandbox xdg;
     const QString fm = xdg.program("fakefm");
@@ -60,25 +67,29 @@ TEST(DesktopEntries, DefaultFolderApplicationFromMimeappsList)
     xdg.write("config/mimeapps.list",
               "[Added Associations]\ninode/directory=wrong.desktop\n"
               "[Default Applications]\ntext/plain=ed.desktop\ninode/directory=missing.desktop;fake.desktop;\n");
-    xdg.write("usr/applications/fake.desktop", "[Desktop Entry]\nName=Fake\nExec=fakefm --new-window %U\n"
-                                               "[Desktop Action x]\nExec=other\n");
-    EXPECT_EQ(platform::defaultApplicationFor("inode/directory"), "fake.desktop");
-    EXPECT_EQ(platform::desktopEntryExec("fake.desktop"), "fakefm --new-window %U");
+    xdg.write("usr/applications/fake.desktop", "[Desktop Entry]\nType=Application\nName=Fake\n"
+                                               "Exec=fakefm --new-window %U\n[Desktop Action x]\nExec=other\n");
+    const auto app = folderApplication();
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->id, "fake.desktop");
+    EXPECT_EQ(app->exec, "fakefm --new-window %U");
     EXPECT_EQ(platform::proposedFileManager(), fm);
     EXPECT_EQ(TPBSystemPath::ProposedFileManager(), fm);
 }
 
-TEST(DesktopEntries, DesktopSpecificListsComeFirst)
+TEST(ProposedFileManager, DesktopSpecificListsComeFirst)
 {
     XdgSandbox xdg;
     xdg.write("etc/mimeapps.list", "[Default Applications]\ninode/directory=common.desktop\n");
     xdg.write("etc/test-mimeapps.list", "[Default Applications]\ninode/directory=special.desktop\n");
-    xdg.write("data/applications/common.desktop", "[Desktop Entry]\nExec=common\n");
-    xdg.write("data/applications/special.desktop", "[Desktop Entry]\nExec=special\n");
-    EXPECT_EQ(platform::defaultApplicationFor("inode/directory"), "special.desktop");
+    xdg.write("data/applications/common.desktop", "[Desktop Entry]\nType=Application\nExec=common\n");
+    xdg.write("data/applications/special.desktop", "[Desktop Entry]\nType=Application\nExec=special\n");
+    const auto app = folderApplication();
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->id, "special.desktop");
 }
 
-TEST(DesktopEntries, WithoutDefaultTheFirstKnownFileManagerOnPath)
+TEST(ProposedFileManager, WithoutDefaultTheFirstKnownFileManagerOnPath)
 {
     XdgSandbox xdg;
     EXPECT_EQ(platform::proposedFileManager(), "");
@@ -88,7 +99,7 @@ TEST(DesktopEntries, WithoutDefaultTheFirstKnownFileManagerOnPath)
     EXPECT_EQ(platform::proposedFileManager(), thunar);
     // A default whose program is gone does not count.
     xdg.write("config/mimeapps.list", "[Default Applications]\ninode/directory=gone.desktop\n");
-    xdg.write("usr/applications/gone.desktop", "[Desktop Entry]\nExec=/nonexistent/fm %U\n");
+    xdg.write("usr/applications/gone.desktop", "[Desktop Entry]\nType=Application\nExec=/nonexistent/fm %U\n");
     EXPECT_EQ(platform::proposedFileManager(), thunar);
 }
 
