@@ -331,20 +331,40 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     return applied;
 }
 
+namespace {
+
+// The stretch of one paragraph that a start or stop search looks at, from `from` to `to`
+// or the paragraph end; the list's boundary flags are made valid for the separators first.
+struct SearchStretch {
+    int pi;
+    const ParagraphInfo& para;
+    qint32 len;
+    const char16_t* raw;
+    qint32 fromOff;
+    qint32 toOff;
+};
+
+SearchStretch searchStretch(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
+                            TStartStopKeyList& list, const CharSet& seps)
+{
+    if (!list.BoundaryFlagsValid())
+        list.deriveBoundaryFlags(seps);
+    const int pi = from.paraIndex();
+    const ParagraphInfo& para = doc.paragraph(pi);
+    const qint32 fromOff = from.offset();
+    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : para.length();
+    return {pi, para, para.length(), para.text(), fromOff, toOff};
+}
+
+} // namespace
+
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
                     TStartStopKeyList& list, const RuleSet& rules, int baseIndex)
 {
     if (list.isEmpty())
         return false;
     const CharSet& seps = *rules.separators;
-    if (!list.BoundaryFlagsValid())
-        list.deriveBoundaryFlags(seps);
-    const int pi = from.paraIndex();
-    const ParagraphInfo& para = doc.paragraph(pi);
-    const qint32 len = para.length();
-    const char16_t* raw = para.text();
-    const qint32 fromOff = from.offset();
-    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : len;
+    const auto [pi, para, len, raw, fromOff, toOff] = searchStretch(doc, from, to, list, seps);
     const qint32 maxStart = list.MaxStartLen();
     const qint32 B = std::min(fromOff, maxStart + 1);
     const qint32 A = std::min(maxStart + 1, len - toOff);
@@ -469,14 +489,7 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
                    TStartStopKeyList& list, const RuleSet& rules, int baseIndex, int k)
 {
     const CharSet& seps = *rules.separators;
-    if (!list.BoundaryFlagsValid())
-        list.deriveBoundaryFlags(seps);
-    const int pi = from.paraIndex();
-    const ParagraphInfo& para = doc.paragraph(pi);
-    const qint32 len = para.length();
-    const char16_t* raw = para.text();
-    const qint32 fromOff = from.offset();
-    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : len;
+    const auto [pi, para, len, raw, fromOff, toOff] = searchStretch(doc, from, to, list, seps);
     const int curIdx = doc.upperRecordIndex(pi, fromOff) - 1; // -1: the start format
     const FormatRecord cur = doc.recordInForce(pi, fromOff);
     const int level = cur.level();
