@@ -39,19 +39,14 @@ void upperCaseInPlace(TpmUpperCase mode, char16_t* text, qsizetype n)
         userUpperCase(text, n);
         return;
     }
+    // One loop per mode, so that the per-character test folds away.
     if (mode == smuAnsi) {
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = text[i];
-            if (c < 128)
-                text[i] = (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c;
-            else if (!QChar::isSurrogate(c))
-                text[i] = char16_t(QChar::toUpper(c));
-        }
+        for (qsizetype i = 0; i < n; ++i)
+            text[i] = upperCaseChar(smuAnsi, text[i]);
         return;
     }
     for (qsizetype i = 0; i < n; ++i)
-        if (text[i] >= 'a' && text[i] <= 'z')
-            text[i] = char16_t(text[i] - 32);
+        text[i] = upperCaseChar(smuAscii, text[i]);
 }
 
 std::u16string upperCased(TpmUpperCase mode, std::u16string text)

@@ -29,6 +29,16 @@ enum TpmUpperCase { smuAscii = 0, smuAnsi = 1, smuUserDefined = 2 };
 using UpperCaseRoutine = void (*)(char16_t* text, qsizetype n);
 void setUserUpperCase(UpperCaseRoutine routine);
 void upperCaseInPlace(TpmUpperCase mode, char16_t* text, qsizetype n);
+// One character as upperCaseInPlace turns it; not for smuUserDefined, whose routine
+// sees whole texts.
+inline char16_t upperCaseChar(TpmUpperCase mode, char16_t c)
+{
+    if (c < 128)
+        return (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c;
+    if (mode == smuAnsi && !QChar::isSurrogate(c))
+        return char16_t(QChar::toUpper(c));
+    return c;
+}
 std::u16string upperCased(TpmUpperCase mode, std::u16string text);
 
 // A set of separator characters; characters above 255 never belong to it.

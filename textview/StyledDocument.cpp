@@ -910,12 +910,15 @@ bool StyledDocument::doBackgroundWork(std::chrono::milliseconds budget)
     while (loadPending() && Clock::now() < deadline)
         loadMore(256 * 1024);
     const int n = paragraphCount();
-    int step = 0;
-    while (layoutMark < n && Clock::now() < deadline) {
+    // The clock is read every few thousand characters: reading it for every short
+    // paragraph costs more than laying the paragraph out.
+    qint64 unchecked = Clock::now() < deadline ? 0 : -1;
+    while (layoutMark < n && unchecked >= 0) {
         ensureLaidOut(layoutMark);
+        unchecked += paras[size_t(layoutMark)].length() + 1;
         ++layoutMark;
-        if ((++step & 31) == 0 && Clock::now() >= deadline)
-            break;
+        if (unchecked >= 4096)
+            unchecked = Clock::now() < deadline ? 0 : -1;
     }
     if (workPending())
         progress(std::min(99, int(qint64(layoutMark) * 100 / std::max(1, n))), false);

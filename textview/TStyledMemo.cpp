@@ -1,6 +1,7 @@
 #include "textview/TStyledMemo.h"
 
 #include "platform/Colors.h"
+#include "textview/TextSearch.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -167,7 +168,7 @@ void TStyledMemo::setHighlighter(TStyledHighlighter* h)
 void TStyledMemo::finishBackgroundWork()
 {
     finishLoad();
-    while (doc->doBackgroundWork(std::chrono::milliseconds(1000))) {
+    while (doWork(std::chrono::milliseconds(1000))) {
     }
     updateScrollBars();
 }
@@ -186,10 +187,21 @@ void TStyledMemo::scheduleBackground()
     QCoreApplication::postEvent(this, new QEvent(BackgroundEvent), Qt::LowEventPriority);
 }
 
+bool TStyledMemo::doWork(std::chrono::milliseconds budget)
+{
+    // Reading the geometry for every paragraph would cost more than many layouts.
+    sliceParams = layoutParams();
+    struct Reset {
+        std::optional<LayoutParams>& params;
+        ~Reset() { params.reset(); }
+    } reset{sliceParams};
+    return doc->doBackgroundWork(budget);
+}
+
 void TStyledMemo::runLayoutSlice()
 {
     const int before = doc->paragraphCount();
-    doc->doBackgroundWork(std::chrono::milliseconds(25));
+    doWork(std::chrono::milliseconds(25));
     totalLines += doc->paragraphCount() - before;
 }
 
@@ -198,7 +210,7 @@ void TStyledMemo::runBackgroundSlice()
     backgroundPosted = false;
     const qint64 oldTop = topLine;
     const int before = doc->paragraphCount();
-    const bool more = doc->doBackgroundWork(std::chrono::milliseconds(25));
+    const bool more = doWork(std::chrono::milliseconds(25));
     totalLines += doc->paragraphCount() - before; // paragraphs read in: one line each so far
     updateScrollBars();
     if (topLine != oldTop)
@@ -231,7 +243,7 @@ LayoutParams TStyledMemo::layoutParams() const
 void TStyledMemo::layoutParagraphHook(int para, ParagraphInfo& p)
 {
     const int before = p.lineCount();
-    LayoutResult r = layoutParagraph(*doc, para, fonts, layoutParams());
+    LayoutResult r = layoutParagraph(*doc, para, fonts, sliceParams ? *sliceParams : layoutParams());
     widest = std::max(widest, r.widest);
     doc->setLineTable(para, std::move(r.lines));
     const int after = p.lineCount();
@@ -294,6 +306,8 @@ void TStyledMemo::fontChanged()
 
 void TStyledMemo::relayoutAll()
 {
+    if (sliceParams)
+        sliceParams = layoutParams(); // changed from inside a slice, by a progress handler
     layoutWidth = availableWidth();
     widest = 0;
     doc->invalidateLayout();
@@ -311,6 +325,9 @@ void TStyledMemo::recountLines()
 qint64 TStyledMemo::DisplayLineCount()
 {
     finishLoad();
+    // Paragraphs not laid out yet would count as one line each.
+    while (doc->laidOutUpTo() < doc->paragraphCount())
+        runLayoutSlice();
     return totalLines;
 }
 
@@ -599,6 +616,13 @@ qint64 TStyledMemo::SelLine()
         runLayoutSlice();
     doc->ensureLaidOut(pi);
     return doc->firstLine(pi) + subLineOf(pi, caret->offset());
+}
+
+int TStyledMemo::SelParLine()
+{
+    const int pi = caret->paraIndex();
+    doc->ensureLaidOut(pi);
+    return subLineOf(pi, caret->offset());
 }
 
 void TStyledMemo::setSelLine(qint64 line)
@@ -1090,24 +1114,36 @@ bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, 
     finishLoad();
     if (text.isEmpty())
         return false;
+    const TpmUpperCase mode = doc->UpperCaseType();
     std::u16string needle(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
     if (!matchCase)
-        needle = upperCased(doc->UpperCaseType(), needle);
+        needle = upperCased(mode, needle);
     const QStringView pat(needle.data(), qsizetype(needle.size()));
     const qsizetype m = pat.size();
     const CharSet& seps = doc->Separators;
+    // Without match case a paragraph is compared upper-cased: a character at a time, or
+    // through the document's upper-cased copy where only a user routine knows how.
+    const bool folded = !matchCase && mode != smuUserDefined;
+    const bool copied = !matchCase && !folded;
 
     auto hay = [&](int pi) -> QStringView {
         const ParagraphInfo& p = doc->paragraph(pi);
-        if (matchCase || p.length() == 0)
+        if (!copied || p.length() == 0)
             return p.view();
         return QStringView(doc->UpperCopy(pi, 0, p.length()), p.length());
     };
+    auto find = [&](QStringView h, qsizetype from) {
+        return folded ? indexOfUpperCased(h, pat, from, mode) : h.indexOf(pat, from);
+    };
+    auto findBack = [&](QStringView h, qsizetype from) {
+        return folded ? lastIndexOfUpperCased(h, pat, from, mode) : h.lastIndexOf(pat, from);
+    };
+    auto isSeparator = [&](QChar c) { return seps.contains(folded ? upperCaseChar(mode, c.unicode()) : c.unicode()); };
     auto isWhole = [&](QStringView h, qsizetype at) {
         if (!wholeWord)
             return true;
-        const bool before = at == 0 || seps.contains(h[at - 1].unicode());
-        const bool after = at + m >= h.size() || seps.contains(h[at + m].unicode());
+        const bool before = at == 0 || isSeparator(h[at - 1]);
+        const bool after = at + m >= h.size() || isSeparator(h[at + m]);
         return before && after;
     };
 
@@ -1118,7 +1154,7 @@ bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, 
         for (int pi = cp; pi < n; ++pi) {
             const QStringView h = hay(pi);
             qsizetype at = pi == cp ? co : 0;
-            while ((at = h.indexOf(pat, at)) >= 0) {
+            while ((at = find(h, at)) >= 0) {
                 if (isWhole(h, at)) {
                     const qint64 s = doc->paragraph(pi).Start + at;
                     setSelStart(s + m);
@@ -1134,7 +1170,7 @@ bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, 
             // Only occurrences that lie wholly before the caret.
             qsizetype from = pi == cp ? co - m : h.size() - m;
             while (from >= 0) {
-                const qsizetype at = h.lastIndexOf(pat, from);
+                const qsizetype at = findBack(h, from);
                 if (at < 0)
                     break;
                 if (isWhole(h, at)) {

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <optional>
 class QMenu;
 class QMimeData;
 
@@ -81,6 +82,9 @@ public:
     void setSelPar(int par);
     qint64 SelLine();
     void setSelLine(qint64 line);
+    // The caret's display line counted within its paragraph; unlike SelLine it needs
+    // only that paragraph laid out.
+    int SelParLine();
     int SelCol();
     void setSelCol(int col);
     QString SelText() const;
@@ -223,6 +227,7 @@ private:
     void scheduleBackground();
     void runBackgroundSlice();
     void runLayoutSlice(); // one slice of background work, run synchronously
+    bool doWork(std::chrono::milliseconds budget); // true while work remains
     void recountLines();
 
     // Line geometry.
@@ -312,6 +317,8 @@ private:
     qint64 totalLines = 1;
     qreal widest = 0;
     int layoutWidth = -1; // available width the layouts were made for
+    // Set while a slice of work runs: no event comes in between to change the geometry.
+    std::optional<LayoutParams> sliceParams;
 
     // Scroll state: the top line anchored to its paragraph, so that background layout
     // above the window does not move what the window shows.

@@ -1,5 +1,6 @@
 #include "highlight/HighlightInfo.h"
 #include "textview/StyledDocument.h"
+#include "textview/TextSearch.h"
 
 #include <QStringList>
 
@@ -354,4 +355,56 @@ TEST(DocumentRecords, ContextStretchUnderAPosition)
     EXPECT_EQ(c.end, 11);
     EXPECT_FALSE(doc.contextAt(1, c));
     EXPECT_FALSE(doc.contextAt(12, c));
+}
+
+TEST(CaseBlindSearch, AgreesWithSearchingAnUpperCasedCopy)
+{
+    // Characters whose upper case is ASCII (dotless i, long s), letters with and without
+    // an upper case, a surrogate pair and separators.
+    const QString alphabet = QString::fromUtf8("aAiIı sSſäÄ.x") + QChar(0xD83D) + QChar(0xDE00);
+    quint32 seed = 12345;
+    auto next = [&seed](quint32 n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (const TpmUpperCase mode : {smuAscii, smuAnsi}) {
+        for (int round = 0; round < 300; ++round) {
+            QString hay;
+            for (quint32 k = 0, n = next(24); k < n; ++k)
+                hay += alphabet[qsizetype(next(quint32(alphabet.size())))];
+            std::u16string upper(reinterpret_cast<const char16_t*>(hay.utf16()), size_t(hay.size()));
+            upperCaseInPlace(mode, upper.data(), qsizetype(upper.size()));
+            const QStringView upperHay(upper.data(), qsizetype(upper.size()));
+            // A needle taken from the upper-cased text, so that most searches find something.
+            const qsizetype start = hay.isEmpty() ? 0 : qsizetype(next(quint32(hay.size())));
+            const QStringView needle = upperHay.mid(start, qsizetype(1 + next(3)));
+            if (needle.isEmpty())
+                continue;
+            for (qsizetype from = -1; from <= hay.size() + 1; ++from) {
+                SCOPED_TRACE(hay.toStdString() + " / " + needle.toString().toStdString() + " from " +
+                             std::to_string(from) + " mode " + std::to_string(int(mode)));
+                EXPECT_EQ(indexOfUpperCased(hay, needle, from, mode),
+                          upperHay.indexOf(needle, std::max<qsizetype>(0, from)));
+                // Qt counts a negative start from the end; here it means nothing is before it.
+                const qsizetype expectedBack =
+                    from < 0 ? -1 : upperHay.lastIndexOf(needle, std::min(from, upperHay.size()));
+                EXPECT_EQ(lastIndexOfUpperCased(hay, needle, from, mode), expectedBack);
+            }
+        }
+    }
+}
+
+TEST(CaseBlindSearch, ModesDifferOutsideAscii)
+{
+    const QString hay = QString::fromUtf8("größe ıf");
+    EXPECT_EQ(indexOfUpperCased(hay, u"GRÖSSE", 0, smuAnsi), -1); // no one-character upper case of ß
+    EXPECT_EQ(indexOfUpperCased(hay, u"GRÖ", 0, smuAnsi), 0);
+    EXPECT_EQ(indexOfUpperCased(hay, u"GRÖ", 0, smuAscii), -1);
+    EXPECT_EQ(indexOfUpperCased(hay, u"GRö", 0, smuAscii), 0);
+    EXPECT_EQ(indexOfUpperCased(hay, u"IF", 0, smuAnsi), 6);
+    EXPECT_EQ(indexOfUpperCased(hay, u"IF", 0, smuAscii), -1);
+    EXPECT_EQ(lastIndexOfUpperCased(hay, u"IF", 7, smuAnsi), 6);
+    EXPECT_EQ(lastIndexOfUpperCased(hay, u"IF", 5, smuAnsi), -1);
+    EXPECT_EQ(indexOfUpperCased(hay, u"", 0, smuAnsi), -1);
+    EXPECT_EQ(indexOfUpperCased(u"ab", u"ABC", 0, smuAnsi), -1);
 }

@@ -283,6 +283,39 @@ TEST(MemoSearch, ForwardLeavesTheCaretBehindBackwardBeforeTheMatch)
     EXPECT_FALSE(m.SearchText(QStringLiteral("one\r\nTwo"), true, true, false));
 }
 
+TEST(MemoSearch, WithoutMatchCaseTheViewsUpperCaseModeDecides)
+{
+    View v(QString::fromUtf8("Ärger.ärger\r\nx0x ärgerlich"), 400, 200, false);
+    TStyledMemo& m = v.memo;
+    // ASCII mode: "ä" is not "Ä".
+    ASSERT_TRUE(m.SearchText(QString::fromUtf8("ÄRGER"), true, false, true));
+    EXPECT_EQ(m.SelStart(), 5);
+    EXPECT_FALSE(m.SearchText(QString::fromUtf8("ÄRGER"), true, false, true));
+
+    m.document().setUpperCaseType(smuAnsi);
+    m.setSelStart(0);
+    ASSERT_TRUE(m.SearchText(QString::fromUtf8("ärger"), true, false, true));
+    EXPECT_EQ(m.SelStart(), 5);
+    ASSERT_TRUE(m.SearchText(QString::fromUtf8("ärger"), true, false, true));
+    EXPECT_EQ(m.SelStart(), 11); // "." separates words
+    EXPECT_FALSE(m.SearchText(QString::fromUtf8("ärger"), true, false, true)); // "ärgerlich"
+    ASSERT_TRUE(m.SearchText(QString::fromUtf8("ÄRGER"), false, false, false));
+    EXPECT_EQ(m.SelStart(), 6);
+    EXPECT_EQ(m.SelLength(), 5);
+
+    // A routine of the user's: here it also reads zeros as O.
+    setUserUpperCase([](char16_t* text, qsizetype n) {
+        for (qsizetype i = 0; i < n; ++i)
+            text[i] = text[i] == u'0' ? u'O' : char16_t(QChar::toUpper(text[i]));
+    });
+    m.document().setUpperCaseType(smuUserDefined);
+    m.setSelStart(0);
+    const bool found = m.SearchText(QStringLiteral("xox"), true, false, true);
+    setUserUpperCase(nullptr);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(m.SelStart(), 16);
+}
+
 TEST(MemoMouse, ClickShiftClickDoubleClickAndMarginLines)
 {
     View v(u"alpha beta,gamma\r\nsecond line");

@@ -1,0 +1,20 @@
+#pragma once
+// Finding a text in one paragraph without regard to case, compared as the view's
+// search compares: both sides upper-cased by the document's mode. The paragraph is
+// upper-cased one character at a time as it is read, so no copy of it is made.
+
+#include "highlight/RuleLists.h"
+
+#include <QStringView>
+
+namespace kbl {
+
+// The first position at or after `from` where `hay`, upper-cased by `mode`, holds
+// `upperNeedle` (already upper-cased by `mode`); -1 when there is none. `mode` is
+// smuAscii or smuAnsi.
+qsizetype indexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode);
+
+// The same for the last position at or before `from`.
+qsizetype lastIndexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode);
+
+} // namespace kbl
