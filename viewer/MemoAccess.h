@@ -26,10 +26,15 @@ public:
     virtual int SelPar() const = 0;
     virtual void setSelPar(int para) = 0;
     virtual qint64 SelLine() = 0;
+    // The caret's display line within its paragraph. With SelPar it orders display lines
+    // as SelLine does, since every paragraph has at least one.
+    virtual int SelParLine() = 0;
     virtual int SelCol() = 0;
     virtual void setSelCol(int column) = 0;
     virtual void setTopLine(qint64 line) = 0;
     virtual qint64 DisplayLineCount() = 0;
+    // DisplayLineCount() > n, answered without laying out more than needed.
+    virtual bool DisplayLinesExceed(qint64 n) { return DisplayLineCount() > n; }
 };
 
 } // namespace viewer

@@ -32,10 +32,13 @@ public:
     int SelPar() const override { return m.SelPar(); }
     void setSelPar(int para) override { m.setSelPar(para); }
     qint64 SelLine() override { return m.SelLine(); }
+    int SelParLine() override { return m.SelParLine(); }
     int SelCol() override { return m.SelCol(); }
     void setSelCol(int column) override { m.setSelCol(column); }
     void setTopLine(qint64 line) override { m.setTopLine(line); }
     qint64 DisplayLineCount() override { return m.DisplayLineCount(); }
+    // Each paragraph is at least one display line: a long text needs no layout to tell.
+    bool DisplayLinesExceed(qint64 n) override { return paragraphCount() > n || DisplayLineCount() > n; }
 
 private:
     kbl::TStyledMemo& m;

@@ -26,6 +26,7 @@ public:
     int SelPar() const override { return par; }
     void setSelPar(int p) override;
     qint64 SelLine() override { return par; }
+    int SelParLine() override { return 0; }
     int SelCol() override { return col; }
     void setSelCol(int c) override { col = std::clamp(c, 0, int(paras[par].size())); }
     void setTopLine(qint64 line) override { topLine = line; }
