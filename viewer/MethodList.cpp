@@ -7,23 +7,41 @@
 
 namespace viewer {
 
+namespace {
+
+int compareNames(const QString& a, const QString& b)
+{
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int order = collator.compare(a, b);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+int compareLines(int a, int b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+int directed(int result, bool ascending) { return ascending ? result : -result; }
+
+} // namespace
+
 int CompareMethodItems(const QTreeWidgetItem& row1, const QTreeWidgetItem& row2, int column, bool ascending)
 {
-    int result = 0;
-    if (column == 0) {
-        static const QCollator collator = [] {
-            QCollator c;
-            c.setCaseSensitivity(Qt::CaseInsensitive);
-            return c;
-        }();
-        const int order = collator.compare(row1.text(0), row2.text(0));
-        result = order < 0 ? -1 : order > 0 ? 1 : 0;
-    } else if (column == 1) {
-        const int a = row1.text(1).toInt();
-        const int b = row2.text(1).toInt();
-        result = a < b ? -1 : a > b ? 1 : 0;
-    }
-    return ascending ? result : -result;
+    if (column == 0)
+        return directed(compareNames(row1.text(0), row2.text(0)), ascending);
+    if (column == 1)
+        return directed(compareLines(row1.text(1).toInt(), row2.text(1).toInt()), ascending);
+    return 0;
+}
+
+int CompareMethodEntries(const MethodEntry& entry1, const MethodEntry& entry2, int column, bool ascending)
+{
+    if (column == 0)
+        return directed(compareNames(entry1.text, entry2.text), ascending);
+    if (column == 1)
+        return directed(compareLines(entry1.line, entry2.line), ascending);
+    return 0;
 }
 
 void jumpToLine(MemoAccess& memo, int line)

@@ -120,14 +120,23 @@ void TForm4::addMethod(const QString& text, int line, int image) { lview->addTop
 
 void TForm4::setMethods(const std::vector<viewer::MethodEntry>& entries)
 {
-    // Sorted before they go in: one insertion instead of taking every row out again.
+    // Sorted before they become rows, on their own values rather than the rows' texts;
+    // then one insertion.
     lview->clear();
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(entries.size());
+    std::vector<const viewer::MethodEntry*> order;
+    order.reserve(entries.size());
     for (const viewer::MethodEntry& e : entries)
-        rows.push_back(makeRow(e.text, e.line, e.image));
-    sortRows(rows, lviewMJLastSortedColumn);
-    lview->insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
+        order.push_back(&e);
+    const int column = lviewMJLastSortedColumn;
+    const bool ascending = lviewMJAscending;
+    std::stable_sort(order.begin(), order.end(), [column, ascending](const auto* a, const auto* b) {
+        return viewer::CompareMethodEntries(*a, *b, column, ascending) < 0;
+    });
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(qsizetype(order.size()));
+    for (const viewer::MethodEntry* e : order)
+        rows.push_back(makeRow(e->text, e->line, e->image));
+    lview->insertTopLevelItems(0, rows);
 }
 
 int TForm4::methodCount() const { return lview->topLevelItemCount(); }

@@ -90,6 +90,27 @@ TEST_F(JumperTest, FirstRunSortsByLineAscendingAndHeaderClicksToggleTheDirection
     EXPECT_EQ(jumper->lview->topLevelItem(0)->icon(0).cacheKey(), jumper->ImageListForm4[2].cacheKey());
 }
 
+TEST_F(JumperTest, ScannedEntriesGoInInTheOrderOfTheLastSort)
+{
+    const std::vector<viewer::MethodEntry> entries = {
+        {"uses (1)", 9, 2}, {"beta", 10, 0}, {"Alpha", 100, 1}, {"gamma", 2, 0}, {"Beta", 3, 0}};
+    for (const int sortColumn : {0, 1}) {
+        for (const bool ascending : {true, false}) {
+            jumper->lviewMJLastSortedColumn = sortColumn;
+            jumper->lviewMJAscending = ascending;
+            jumper->clearMethods();
+            for (const viewer::MethodEntry& e : entries)
+                jumper->addMethod(e.text, e.line, e.image);
+            jumper->resortMethods();
+            const QStringList names = column(0), lines = column(1);
+            jumper->setMethods(entries);
+            EXPECT_EQ(column(0), names) << sortColumn << ascending;
+            EXPECT_EQ(column(1), lines) << sortColumn << ascending;
+        }
+    }
+    EXPECT_EQ(column(1), QStringList({"100", "10", "9", "3", "2"}));
+}
+
 TEST_F(JumperTest, ClickOnAnEmptyListChangesNoSortState)
 {
     jumper->clearMethods();
