@@ -34,32 +34,33 @@ bool restMatches(const char16_t* at, QStringView needle, TpmUpperCase mode)
     return true;
 }
 
+// The first match met when stepping from `at` by `step` (1 or -1) over the positions
+// where the needle fits.
+qsizetype firstMatchFrom(QStringView hay, QStringView upperNeedle, qsizetype at, int step, TpmUpperCase mode)
+{
+    const qsizetype m = upperNeedle.size();
+    if (m == 0 || m > hay.size())
+        return -1;
+    const qsizetype last = hay.size() - m;
+    at = step > 0 ? std::max<qsizetype>(0, at) : std::min(at, last);
+    const FirstCharacter first(upperNeedle[0].unicode(), mode);
+    const char16_t* h = hay.utf16();
+    for (; at >= 0 && at <= last; at += step)
+        if (first.matches(h[at]) && restMatches(h + at, upperNeedle, mode))
+            return at;
+    return -1;
+}
+
 } // namespace
 
 qsizetype indexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode)
 {
-    const qsizetype m = upperNeedle.size();
-    if (m == 0 || m > hay.size())
-        return -1;
-    const FirstCharacter first(upperNeedle[0].unicode(), mode);
-    const char16_t* h = hay.utf16();
-    for (qsizetype i = std::max<qsizetype>(0, from), last = hay.size() - m; i <= last; ++i)
-        if (first.matches(h[i]) && restMatches(h + i, upperNeedle, mode))
-            return i;
-    return -1;
+    return firstMatchFrom(hay, upperNeedle, from, 1, mode);
 }
 
 qsizetype lastIndexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode)
 {
-    const qsizetype m = upperNeedle.size();
-    if (m == 0 || m > hay.size())
-        return -1;
-    const FirstCharacter first(upperNeedle[0].unicode(), mode);
-    const char16_t* h = hay.utf16();
-    for (qsizetype i = std::min(from, hay.size() - m); i >= 0; --i)
-        if (first.matches(h[i]) && restMatches(h + i, upperNeedle, mode))
-            return i;
-    return -1;
+    return firstMatchFrom(hay, upperNeedle, from, -1, mode);
 }
 
 } // namespace kbl
