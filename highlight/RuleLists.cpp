@@ -219,22 +219,49 @@ void TKeywordList::writeProperties(ValueWriter& w) const
     writeData(w);
 }
 
+namespace {
+
+// The fields a keyword and a start/stop key share, in their stored order; scope and
+// priority only in the extended lists.
+template <typename Info>
+void writeRuleFields(ValueWriter& w, const Info& e, bool extended)
+{
+    w.writeInteger(e.Options);
+    w.writeInteger(e.Style);
+    w.writeInteger(e.ContextNum);
+    w.writeInteger(e.Cursor);
+    w.writeInteger(e.Background);
+    w.writeInteger(e.Foreground);
+    if (extended) {
+        w.writeInteger(e.Scope);
+        w.writeInteger(e.Priority);
+    }
+}
+
+template <typename Info>
+void readRuleFields(ValueReader& r, Info& e, bool extended)
+{
+    e.Options = quint8(r.readInteger());
+    e.Style = quint8(r.readInteger());
+    e.ContextNum = r.readInteger();
+    e.Cursor = qint16(r.readInteger());
+    e.Background = r.readInteger();
+    e.Foreground = r.readInteger();
+    if (extended) {
+        e.Scope = qint16(r.readInteger());
+        e.Priority = qint16(r.readInteger());
+    }
+}
+
+} // namespace
+
 void TKeywordList::writeData(ValueWriter& w) const
 {
     w.writeListBegin();
     for (int i = 0; i < count(); ++i) {
         const TExtKeywordInfo e = entries[size_t(i)].value_or(TExtKeywordInfo{});
         w.writeString(strings[size_t(i)]);
-        w.writeInteger(e.Options);
-        w.writeInteger(e.Style);
-        w.writeInteger(e.ContextNum);
-        w.writeInteger(e.Cursor);
-        w.writeInteger(e.Background);
-        w.writeInteger(e.Foreground);
-        if (isExtended()) {
-            w.writeInteger(e.Scope);
-            w.writeInteger(e.Priority);
-        }
+        writeRuleFields(w, e, isExtended());
     }
     w.writeListEnd();
 }
@@ -248,16 +275,7 @@ void TKeywordList::readData(ValueReader& r)
         while (!r.endOfList()) {
             const int i = addString(r.readString());
             TExtKeywordInfo e;
-            e.Options = quint8(r.readInteger());
-            e.Style = quint8(r.readInteger());
-            e.ContextNum = r.readInteger();
-            e.Cursor = qint16(r.readInteger());
-            e.Background = r.readInteger();
-            e.Foreground = r.readInteger();
-            if (isExtended()) {
-                e.Scope = qint16(r.readInteger());
-                e.Priority = qint16(r.readInteger());
-            }
+            readRuleFields(r, e, isExtended());
             setEntry(i, e);
         }
         r.readListEnd();
@@ -417,16 +435,7 @@ void TStartStopKeyList::writeData(ValueWriter& w) const
     for (const auto& e : items) {
         w.writeString(QString::fromUtf16(e.StartKey.data(), qsizetype(e.StartKey.size())));
         w.writeString(QString::fromUtf16(e.StopKey.data(), qsizetype(e.StopKey.size())));
-        w.writeInteger(e.Options);
-        w.writeInteger(e.Style);
-        w.writeInteger(e.ContextNum);
-        w.writeInteger(e.Cursor);
-        w.writeInteger(e.Background);
-        w.writeInteger(e.Foreground);
-        if (isExtended()) {
-            w.writeInteger(e.Scope);
-            w.writeInteger(e.Priority);
-        }
+        writeRuleFields(w, e, isExtended());
         w.writeBoolean(e.StopAtParEnd);
     }
     w.writeListEnd();
@@ -439,19 +448,11 @@ void TStartStopKeyList::readData(ValueReader& r)
     while (!r.endOfList()) {
         const QString start = r.readString();
         const QString stop = r.readString();
-        const auto options = quint8(r.readInteger());
-        const auto style = quint8(r.readInteger());
-        const qint32 ctx = r.readInteger();
-        const auto cursor = qint16(r.readInteger());
-        const qint32 bg = r.readInteger();
-        const qint32 fg = r.readInteger();
-        qint16 scope = 0, priority = 0;
-        if (isExtended()) {
-            scope = qint16(r.readInteger());
-            priority = qint16(r.readInteger());
-        }
+        TExtStartStopInfo e;
+        readRuleFields(r, e, isExtended());
         const bool parEnd = r.readBoolean();
-        Add(start, stop, options, style, ctx, cursor, bg, fg, parEnd, scope, priority);
+        Add(start, stop, e.Options, e.Style, e.ContextNum, e.Cursor, e.Background, e.Foreground, parEnd, e.Scope,
+            e.Priority);
     }
     r.readListEnd();
     boundaryFlagsValid = false;

@@ -55,13 +55,17 @@ private:
     std::bitset<256> bits;
 };
 
-struct KeywordInfo {
+// What a keyword and a start/stop key both carry: their options and what a match paints.
+struct RuleAttributes {
     quint8 Options = 0;
     quint8 Style = 0;
     qint32 ContextNum = 0;
     qint16 Cursor = 0;
     qint32 Background = -1;
     qint32 Foreground = -1;
+};
+
+struct KeywordInfo : RuleAttributes {
     qint32 KeyLength = 0;
 };
 
@@ -138,13 +142,7 @@ public:
     bool isExtended() const override { return true; }
 };
 
-struct StartStopInfo {
-    quint8 Options = 0;
-    quint8 Style = 0;
-    qint32 ContextNum = 0;
-    qint16 Cursor = 0;
-    qint32 Background = -1;
-    qint32 Foreground = -1;
+struct StartStopInfo : RuleAttributes {
     std::u16string StartKey; // comparison form
     std::u16string StopKey;  // comparison form; empty when the region has no stop key
     qint16 StartKeyLen = 0;

@@ -91,6 +91,21 @@ int currentPriority(const FormatRecord& r, const TStartStopKeyList& list, int ba
 
 namespace {
 
+// The record that opens rule `rule` one level above `cur`, painted as its entry says.
+FormatRecord openingRecord(const FormatRecord& cur, const RuleAttributes& e, qint16 rule)
+{
+    FormatRecord rec = cur;
+    const int level = cur.level() + 1;
+    rec.Attribute = quint8(e.Style | 0xC0);
+    rec.Level = qint8(level);
+    rec.RuleStack[size_t(level)] = rule;
+    rec.Cursor = e.Cursor;
+    rec.Background = e.Background;
+    rec.Foreground = e.Foreground;
+    rec.Context = e.ContextNum;
+    return rec;
+}
+
 bool keyAt(const char16_t* text, qint32 pos, const std::u16string& key)
 {
     return std::equal(key.begin(), key.end(), text + pos);
@@ -189,18 +204,10 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         }
         return accept;
     };
-    auto build = [&](const Hit& h, const FormatRecord& cur, FormatRecord& rec) {
-        const auto& e = list.entry(h.k);
-        const int level = cur.level();
-        rec = cur;
-        rec.Attribute = quint8(e.Style | 0xC0);
-        rec.Background = e.Background;
-        rec.Foreground = e.Foreground;
-        rec.Context = e.ContextNum;
-        rec.Cursor = e.Cursor;
-        rec.Level = qint8(level + 1);
-        rec.RuleStack[size_t(level + 1)] = qint16(h.k);
+    auto build = [&](const Hit& h, const FormatRecord& cur) {
+        FormatRecord rec = openingRecord(cur, list.entry(h.k), qint16(h.k));
         rec.StartKeyLen = rec.StopKeyLen = quint8(h.len & 0xFF);
+        return rec;
     };
 
     // Hits on separate words with no record inside them cannot affect each other: they
@@ -254,7 +261,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                             && c.cur == curId && c.k == h.k && c.len == h.len) {
                             id = c.id;
                         } else {
-                            build(h, cur, rec);
+                            rec = build(h, cur);
                             rec.Attribute |= 0x80;
                             id = doc.formats().intern(rec);
                             c = {serial, &list, list.version(), curId, h.k, h.len, id};
@@ -276,16 +283,9 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         const int ui = doc.upperRecordIndex(para, h.start);
         const FormatRecord cur = ui > 0 ? doc.formats().expand(p.Formats[size_t(ui - 1)])
                                         : doc.formats().at(p.StartFormat);
-        const int level = cur.level();
-        if (level >= MaxNestingLevel)
+        if (!eligible(h, cur))
             continue;
-        const auto& e = list.entry(h.k);
-        if (!rules.ownRules) {
-            const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
-            const int ctx = cur.context();
-            if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx))
-                continue;
-        }
+        const int level = cur.level();
         // A keyword may cover whole earlier keyword highlights but never crosses a region
         // boundary or cuts another highlight.
         bool acceptable = true;
@@ -303,29 +303,9 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
             else
                 acceptable = false;
         }
-        if (open)
-            acceptable = false;
-        if (acceptable && rules.onKeywordMatch && *rules.onKeywordMatch) {
-            if (!first) {
-                first.emplace(&doc);
-                second.emplace(&doc);
-            }
-            first->setPos(paraStart + h.start);
-            second->setPos(paraStart + h.start + h.len);
-            (*rules.onKeywordMatch)(*first, &*second, h.k, acceptable);
-        }
-        if (!acceptable)
+        if (open || !acceptable || !hookAccepts(h))
             continue;
-        FormatRecord rec = cur;
-        rec.Attribute = quint8(e.Style | 0xC0);
-        rec.Background = e.Background;
-        rec.Foreground = e.Foreground;
-        rec.Context = e.ContextNum;
-        rec.Cursor = e.Cursor;
-        rec.Level = qint8(level + 1);
-        rec.RuleStack[size_t(level + 1)] = qint16(h.k);
-        rec.StartKeyLen = rec.StopKeyLen = quint8(h.len & 0xFF);
-        doc.ApplyFormat(paraStart + h.start, paraStart + h.start + h.len, rec, true, false);
+        doc.ApplyFormat(paraStart + h.start, paraStart + h.start + h.len, build(h, cur), true, false);
         ++applied;
     }
     return applied;
@@ -463,15 +443,8 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
         const bool atP = lo < hi && doc.paragraph(pi).Formats[size_t(lo)].offset == p;
         for (int r = hi - 1; r >= lo + (atP ? 1 : 0); --r)
             doc.deleteRecord(pi, r);
-        FormatRecord rec = inForce;
+        FormatRecord rec = openingRecord(inForce, e, id);
         rec.Offset = p;
-        rec.Attribute = quint8(e.Style | 0xC0);
-        rec.Level = qint8(level + 1);
-        rec.RuleStack[size_t(level + 1)] = id;
-        rec.Cursor = e.Cursor;
-        rec.Background = e.Background;
-        rec.Foreground = e.Foreground;
-        rec.Context = e.ContextNum;
         rec.StartKeyLen = quint8(std::min(255, kl + (e.StartNeedsSepAfter ? 1 : 0)));
         rec.StopKeyLen = quint8(std::min<int>(255, e.StopKeyLen));
         if (atP)

@@ -5,6 +5,18 @@
 
 namespace kbl {
 
+quint8 toggleStaticStyle(quint8 style, char16_t c)
+{
+    switch (c) {
+    case 2: return style ^ 0x01;
+    case 1: return style ^ 0x02;
+    case 21: return style ^ 0x04;
+    case 3: return style ^ 0x10;
+    case 4: return style ^ 0x20;
+    default: return style;
+    }
+}
+
 bool FormatRecord::sameState(const FormatRecord& o) const
 {
     if ((Attribute & 0xC0) != (o.Attribute & 0xC0) || level() != o.level())

@@ -14,6 +14,10 @@ namespace kbl {
 
 constexpr int MaxNestingLevel = 15; // levels 0..15: at most 16 nested rules
 
+// Static format codes: characters 1-4 and 21 toggle a style bit and take no width.
+inline bool isStaticCode(char16_t c) { return c == 1 || c == 2 || c == 3 || c == 4 || c == 21; }
+quint8 toggleStaticStyle(quint8 style, char16_t c);
+
 struct FormatRecord {
     qint32 Offset = 0;
     quint8 Attribute = 0;

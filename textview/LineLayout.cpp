@@ -7,18 +7,6 @@
 
 namespace kbl {
 
-quint8 toggleStaticStyle(quint8 style, char16_t c)
-{
-    switch (c) {
-    case 2: return style ^ 0x01;
-    case 1: return style ^ 0x02;
-    case 21: return style ^ 0x04;
-    case 3: return style ^ 0x10;
-    case 4: return style ^ 0x20;
-    default: return style;
-    }
-}
-
 quint8 effectiveStyle(const FormatRecord& r, quint8 staticStyle, quint8 fontBits)
 {
     // A rule's record replaces the font's style; static codes toggle whatever is in force.

@@ -17,10 +17,6 @@
 
 namespace kbl {
 
-// Static format codes: characters 1-4 and 21 toggle a style bit and take no width.
-inline bool isStaticCode(char16_t c) { return c == 1 || c == 2 || c == 3 || c == 4 || c == 21; }
-quint8 toggleStaticStyle(quint8 style, char16_t c);
-
 class FontSet {
 public:
     FontSet();

@@ -165,24 +165,6 @@ void StyledDocument::progress(int percent, bool force)
     }
 }
 
-namespace {
-quint8 toggleStatic(quint8 style, char16_t c)
-{
-    switch (c) {
-    case 2: return style ^ 0x01;
-    case 1: return style ^ 0x02;
-    case 21: return style ^ 0x04;
-    case 3: return style ^ 0x10;
-    case 4: return style ^ 0x20;
-    default: return style;
-    }
-}
-bool isStaticCode(char16_t c)
-{
-    return c == 1 || c == 2 || c == 3 || c == 4 || c == 21;
-}
-} // namespace
-
 void StyledDocument::setText(QStringView text)
 {
     load(text);
@@ -250,7 +232,7 @@ bool StyledDocument::scanParagraphs(QStringView text, LoadCursor& at, qsizetype 
         if (staticFormat)
             for (qsizetype k = i; k < e; ++k)
                 if (isStaticCode(p[k]))
-                    at.running = toggleStatic(at.running, p[k]);
+                    at.running = toggleStaticStyle(at.running, p[k]);
         if (j >= n) {
             at.next = n;
             return true;
@@ -979,7 +961,7 @@ quint8 StyledDocument::staticStyleAfter(int para) const
     if (staticFormat)
         for (qint32 i = 0; i < q.length(); ++i)
             if (isStaticCode(q.at(i)))
-                s = toggleStatic(s, q.at(i));
+                s = toggleStaticStyle(s, q.at(i));
     return s;
 }
 
