@@ -3,6 +3,7 @@
 // colours and background layout. Pixel positions come from the view's own metrics.
 #include "highlight/OOPHighlighter.h"
 #include "platform/Colors.h"
+#include "support/TestFont.h"
 #include "textview/TStyledMemo.h"
 
 #include <QApplication>
@@ -18,21 +19,14 @@ using namespace kbl;
 
 namespace {
 
-QFont testFont()
-{
-    QFont f(QStringLiteral("DejaVu Sans Mono"));
-    f.setPixelSize(14);
-    return f;
-}
-
 // A shown, focused view of a fixed size without frame and with known margins.
 struct View {
     TStyledMemo memo;
     explicit View(QStringView text, int width = 400, int height = 200, bool show = true)
     {
         memo.setFrameShape(QFrame::NoFrame);
-        memo.setFont(testFont());
-        memo.setAltFont(testFont());
+        memo.setFont(kbltest::monospacedFont());
+        memo.setAltFont(kbltest::monospacedFont());
         memo.document().UpdateMode = umImmediate;
         memo.resize(width, height);
         if (show) {
@@ -469,7 +463,7 @@ TEST(MemoBackground, FirstScreenAtOnceThenSlicesWithProgress)
         text += QStringLiteral("procedure P%1; begin x := %1; end; { c }\r\n").arg(i);
     TOOPHighlighter hl;
     TStyledMemo m;
-    m.setFont(testFont());
+    m.setFont(kbltest::monospacedFont());
     m.resize(400, 300);
     m.show();
     (void)QTest::qWaitForWindowExposed(&m);
@@ -737,7 +731,7 @@ TEST(MemoSelection, LineNumbersOfAHiddenViewCountEveryWrappedLineBefore)
     text += QStringLiteral("target");
     TStyledMemo m;
     m.setFrameShape(QFrame::NoFrame);
-    m.setFont(testFont());
+    m.setFont(kbltest::monospacedFont());
     m.setScrollBars(ssNone);
     const qreal w61 = 61 * m.fontSet().advance(0, u'x');
     m.resize(int(w61) + m.LeftMargin() + m.RightMargin() + 2, 100);

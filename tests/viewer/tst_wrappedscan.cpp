@@ -1,5 +1,6 @@
 // The scanner over a hidden text view whose long lines wrap, as the viewer's scanning
 // copy: its line rule and its line count are about display lines, not file lines.
+#include "support/TestFont.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/DeclarationScanner.h"
 #include "viewer/StyledMemoAccess.h"
@@ -18,10 +19,8 @@ struct WrappingView {
 
     explicit WrappingView(const QString& text, int columns = 20)
     {
-        QFont font(QStringLiteral("DejaVu Sans Mono"));
-        font.setPixelSize(14);
         memo.setFrameShape(QFrame::NoFrame);
-        memo.setFont(font);
+        memo.setFont(kbltest::monospacedFont());
         memo.setScrollBars(kbl::ssNone);
         const qreal width = columns * memo.fontSet().advance(0, u'x');
         memo.resize(int(width) + memo.LeftMargin() + memo.RightMargin() + 1, 100);
