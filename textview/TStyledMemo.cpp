@@ -1138,7 +1138,9 @@ bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, 
     auto findBack = [&](QStringView h, qsizetype from) {
         return folded ? lastIndexOfUpperCased(h, pat, from, mode) : h.lastIndexOf(pat, from);
     };
-    auto isSeparator = [&](QChar c) { return seps.contains(folded ? upperCaseChar(mode, c.unicode()) : c.unicode()); };
+    auto isSeparator = [&](QChar c) {
+        return seps.contains(folded ? upperCaseChar(mode, c.unicode()) : c.unicode());
+    };
     auto isWhole = [&](QStringView h, qsizetype at) {
         if (!wholeWord)
             return true;

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <optional>
+
 class QMenu;
 class QMimeData;
 

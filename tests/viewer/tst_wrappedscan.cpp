@@ -52,7 +52,8 @@ TEST(WrappedScan, AHeaderStartingAWrappedLineCountsByThatLine)
                                      "xxxxxxxxxxxxxxx procedure Next;\r\n"
                                      "begin end; procedure Mid;"));
     ASSERT_EQ(view.memo.DisplayLineCount(), 9);
-    EXPECT_EQ(view.scan(), (std::vector<std::pair<int, int>>{{0, Marker}, {1, Marker}, {2, Procedure}, {3, Procedure}}));
+    const std::vector<std::pair<int, int>> expected = {{0, Marker}, {1, Marker}, {2, Procedure}, {3, Procedure}};
+    EXPECT_EQ(view.scan(), expected);
 }
 
 TEST(WrappedScan, WithoutImplementationOnlyTheFirstDisplayLineIsLeftOut)
