@@ -19,7 +19,6 @@ struct TFileSearchThread::Walk {
     QByteArray path;                     // the folder being listed, no trailing separator
     QString mask;
     platform::WildcardMask match;
-    platform::WildcardMask folderMask{u"*."};
     platform::FolderLister lister;
     std::deque<std::string> subFolders;  // per depth: names, each ended by a NUL
     std::vector<platform::FolderId> onPath;
@@ -198,9 +197,11 @@ void TFileSearchThread::SearchTree(Walk& walk)
                     walk.path.truncate(base);
                 }
             }
-            // Sub-folders: no dot in the name, not hidden. Only real folders (or links to
-            // them) are walked; a plain file without an extension is no folder.
-            if (entry.name.front() == '.' || !walk.folderMask.matches(entry.name))
+            // Every sub-folder that is not hidden is walked, whatever dots its name holds
+            // (mORMot-1.18, Delphi 7.0): real trees keep most projects in such folders.
+            // Only real folders (or links to them) count; a plain file without an
+            // extension is no folder.
+            if (entry.name.front() == '.')
                 continue;
             EntryType type = entry.type;
             if (type == EntryType::Link || type == EntryType::Unknown)

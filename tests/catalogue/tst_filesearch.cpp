@@ -75,17 +75,33 @@ TEST(FileSearch, SiblingSubtreesAreWalkedWhole)
     }
 }
 
-TEST(FileSearch, DottedHiddenFoldersAndPlainFilesAreNotEntered)
+TEST(FileSearch, HiddenFoldersAndPlainFilesAreNotEntered)
 {
     Fixture f;
-    writeFile(f.root, "v1.0/a.dpr");
     writeFile(f.root, ".git/a.dpr");
+    writeFile(f.root, ".config.d/b.dpr");
     writeFile(f.root, "ok/.hidden.dpr");     // a hidden file matching the mask is reported
     writeFile(f.root, "ok/Makefile", "all:\n");
     writeFile(f.root, "ok/Sorter", "\x7F" "ELF");
     EXPECT_EQ(f.run(), (QStringList{"P:/ok", "M:/ok/.hidden.dpr", "C"}));
     const auto events = f.log.events();
     EXPECT_TRUE(events[1].attr & platform::attr::Hidden);
+}
+
+TEST(FileSearch, ScanEntersDottedFolders)
+{
+    Fixture f;
+    writeFile(f.root, "mORMot-1.18/Samples/a.dpr");
+    writeFile(f.root, "JVCL 3.x/b.dpr");
+    writeFile(f.root, "Delphi 7.0/Demos.old/c.dpr");
+    writeFile(f.root, "fpcsrc-3.2.2/d.DPR");
+    QStringList matches;
+    for (const QString& line : f.run())
+        if (line.startsWith("M:"))
+            matches << line;
+    matches.sort();
+    EXPECT_EQ(matches, (QStringList{"M:/Delphi 7.0/Demos.old/c.dpr", "M:/JVCL 3.x/b.dpr",
+                                    "M:/fpcsrc-3.2.2/d.DPR", "M:/mORMot-1.18/Samples/a.dpr"}));
 }
 
 TEST(FileSearch, MasksIgnoreCaseAndReportMatchingFolders)
@@ -96,9 +112,10 @@ TEST(FileSearch, MasksIgnoreCaseAndReportMatchingFolders)
     QDir().mkpath(f.root + "/w/odd.dpr");    // a folder whose name matches
     QStringList lines = f.run();
     lines.sort();
-    EXPECT_EQ(lines, (QStringList{"C", "M:/w/UPPER.DPR", "M:/w/odd.dpr", "P:/w"}));
+    // The folder is reported as a match and, as every folder, walked.
+    EXPECT_EQ(lines, (QStringList{"C", "M:/w/UPPER.DPR", "M:/w/odd.dpr", "P:/w", "P:/w/odd.dpr"}));
     for (const SearchEvent& e : f.log.events()) {
-        if (e.path.endsWith("odd.dpr")) {
+        if (e.kind == SearchEvent::Match && e.path.endsWith("odd.dpr")) {
             EXPECT_EQ(e.attr, platform::attr::Directory);
         }
     }
