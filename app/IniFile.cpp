@@ -1,11 +1,10 @@
 #include "app/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileNames.h"
+#include "platform/Files.h"
 #include "platform/LastError.h"
 #include "platform/TextCodec.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <limits>
@@ -13,7 +12,7 @@
 #include <vector>
 
 SettingsWriteError::SettingsWriteError(const QString& path)
-    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString())
+    : platform::SystemError(QStringLiteral("Unable to write to %1").arg(path))
 {
 }
 
@@ -99,9 +98,11 @@ std::optional<size_t> findKey(const Lines& lines, const Range& range, const QStr
     return std::nullopt;
 }
 
-QString decodeValue(QByteArrayView raw)
+// A path keeps bytes that are not UTF-8 as escapes, so that it names the same file
+// again; other text that is not UTF-8 is read in the ANSI code page.
+QString decodeValue(QByteArrayView raw, bool path)
 {
-    QString value = platform::decodeText(raw);
+    QString value = path ? platform::fileNameFromBytes(raw) : platform::decodeText(raw);
     if (value.size() >= 2) {
         const QChar first = value.front();
         if ((first == u'"' || first == u'\'') && value.back() == first)
@@ -115,16 +116,13 @@ QString decodeValue(QByteArrayView raw)
 // nullopt when the file exists but cannot be read: writing then would wipe it.
 std::optional<Lines> loadLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!QFileInfo::exists(path))
-            return Lines{};
-        platform::recordError(EACCES);
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
+    const platform::FileRead file = platform::readFile(path);
+    if (file.outcome == platform::FileRead::Outcome::Missing)
+        return Lines{};
+    if (!file)
+        return std::nullopt; // the reason is recorded
     Lines lines;
-    platform::forEachLine(bytes, [&](QByteArrayView line) { lines.emplace_back(line.toByteArray()); });
+    platform::forEachLine(file.bytes, [&](QByteArrayView line) { lines.emplace_back(line.toByteArray()); });
     return lines;
 }
 
@@ -194,6 +192,16 @@ bool IniFile::parseInteger(QStringView text, int& value)
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& fallback) const
 {
+    return readValue(section, key, fallback, false);
+}
+
+QString IniFile::readPath(const QString& section, const QString& key, const QString& fallback) const
+{
+    return readValue(section, key, fallback, true);
+}
+
+QString IniFile::readValue(const QString& section, const QString& key, const QString& fallback, bool path) const
+{
     const auto lines = loadLines(m_path);
     if (!lines)
         return fallback.left(MaxValueLength);
@@ -203,7 +211,7 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
     const auto at = findKey(*lines, *range, key);
     if (!at)
         return fallback.left(MaxValueLength);
-    return decodeValue(keyLine((*lines)[*at])->value);
+    return decodeValue(keyLine((*lines)[*at])->value, path);
 }
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
@@ -271,7 +279,7 @@ QStringList IniFile::readSectionValues(const QString& section) const
         if (seen.contains(key, Qt::CaseInsensitive))
             continue;
         seen << key;
-        values << key + u'=' + decodeValue(entry->value);
+        values << key + u'=' + decodeValue(entry->value, false);
     }
     return values;
 }
@@ -293,7 +301,7 @@ void IniFile::eraseSection(const QString& section)
 
 QString IniFile::read(const settings::StringKey& key) const
 {
-    return readString(QLatin1String(key.section), QLatin1String(key.key), QString::fromUtf8(key.fallback));
+    return readValue(QLatin1String(key.section), QLatin1String(key.key), QString::fromUtf8(key.fallback), key.isPath);
 }
 
 int IniFile::read(const settings::IntKey& key) const

@@ -5,14 +5,16 @@
 // (or two copies of the program sharing the folder) always see the latest values.
 
 #include "app/SettingsKeys.h"
+#include "platform/LastError.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <stdexcept>
 
-// Raised when the file cannot be replaced; the text names the file.
-class SettingsWriteError : public std::runtime_error {
+// Raised when the file cannot be replaced; the text names the file, the reason is the
+// system's.
+class SettingsWriteError : public platform::SystemError {
 public:
     explicit SettingsWriteError(const QString& path);
 };
@@ -30,6 +32,8 @@ public:
     // MaxValueLength characters are returned.
     QString readString(const QString& section, const QString& key, const QString& fallback) const;
     void writeString(const QString& section, const QString& key, const QString& value);
+    // A string that names a file: bytes that are not UTF-8 come back as they were written.
+    QString readPath(const QString& section, const QString& key, const QString& fallback) const;
 
     // Decimal, or hexadecimal after "$" or "0x"; anything else gives the fallback.
     int readInteger(const QString& section, const QString& key, int fallback) const;
@@ -59,5 +63,7 @@ public:
     static bool parseInteger(QStringView text, int& value);
 
 private:
+    QString readValue(const QString& section, const QString& key, const QString& fallback, bool path) const;
+
     QString m_path;
 };

@@ -1,5 +1,7 @@
 #include "app/ProgramFolder.h"
 
+#include "platform/Files.h"
+
 #include <QCoreApplication>
 
 namespace program {
@@ -19,14 +21,21 @@ QString withSeparator(QString path)
 }
 } // namespace
 
+QString executablePath()
+{
+    // The link of the running process keeps the folder's bytes, which Qt's own answer
+    // would not for a name that is not UTF-8.
+    const QString path = platform::executableFilePath();
+    return path.isEmpty() ? QCoreApplication::applicationFilePath() : path;
+}
+
 QString folder()
 {
     if (!folderOverride().isEmpty())
         return withSeparator(folderOverride());
-    return withSeparator(QCoreApplication::applicationDirPath());
+    const QString path = executablePath();
+    return withSeparator(path.left(path.lastIndexOf(u'/')));
 }
-
-QString executablePath() { return QCoreApplication::applicationFilePath(); }
 
 void setFolderOverride(const QString& path) { folderOverride() = path; }
 

@@ -1,5 +1,7 @@
 #include "app/ReportList.h"
 
+#include "platform/Files.h"
+
 #include <QCollator>
 #include <QHeaderView>
 
@@ -8,6 +10,13 @@
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
+}
+
+QString ReportListDelegate::displayText(const QVariant& value, const QLocale& locale) const
+{
+    if (value.typeId() == QMetaType::QString)
+        return platform::displayName(value.toString());
+    return QStyledItemDelegate::displayText(value, locale);
 }
 
 ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
@@ -20,6 +29,7 @@ ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAllColumnsShowFocus(true);
     setSortingEnabled(false);
+    setItemDelegate(new ReportListDelegate(this));
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
     // Keeps the selection in the active colours when the list loses the focus.

@@ -4,10 +4,20 @@
 // case-sensitive) whenever a first-column text is set, except inside a batch, which
 // sorts once when it ends.
 
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include <functional>
 #include <utility>
+
+// Draws a list's texts; names that are not UTF-8 are shown readable (the rows keep
+// their bytes).
+class ReportListDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override;
+};
 
 class ReportList : public QTreeWidget {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "app/RowColorDelegate.h"
 
 RowColorDelegate::RowColorDelegate(ColorOf colorOf, QObject* parent)
-    : QStyledItemDelegate(parent), m_colorOf(std::move(colorOf))
+    : ReportListDelegate(parent), m_colorOf(std::move(colorOf))
 {
 }
 

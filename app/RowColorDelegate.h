@@ -3,11 +3,11 @@
 // time, so a change of the colours shows at the next repaint. Selected rows keep the
 // selection colours.
 
-#include <QStyledItemDelegate>
+#include "app/ReportList.h"
 
 #include <functional>
 
-class RowColorDelegate final : public QStyledItemDelegate {
+class RowColorDelegate final : public ReportListDelegate {
     Q_OBJECT
 public:
     // Receives the row's first-column text; an invalid colour leaves the default.

@@ -12,6 +12,7 @@ struct StringKey {
     const char* section;
     const char* key;
     const char* fallback; // UTF-8
+    bool isPath = false;  // a file-system path: bytes that are not UTF-8 are kept as they are
 };
 struct IntKey {
     const char* section;
@@ -35,14 +36,14 @@ inline constexpr const char* FileName = "kbl.ini";
 namespace application {
 inline constexpr const char* Section = "application";
 inline constexpr StringKey name{Section, "name", ""};
-inline constexpr StringKey path{Section, "path", ""};
+inline constexpr StringKey path{Section, "path", "", true};
 inline constexpr const char* ProgramName = "Kestrabel";
 } // namespace application
 
 // The options dialog; the defaults are those of its controls.
 namespace options {
 inline constexpr const char* Section = "options";
-inline constexpr StringKey EditRoot{Section, "EditRoot", ""}; // stored with a trailing separator
+inline constexpr StringKey EditRoot{Section, "EditRoot", "", true}; // stored with a trailing separator
 inline constexpr BoolKey CBoxMinExe{Section, "CBoxMinExe", false};
 inline constexpr BoolKey CBoxMinProject{Section, "CBoxMinProject", true};
 inline constexpr BoolKey CBoxMinimizeAllWhenRunProject{Section, "CBoxMinimizeAllWhenRunProject", true};
@@ -57,7 +58,7 @@ inline constexpr BoolKey cboxDOF{Section, "cboxDOF", false};
 inline constexpr BoolKey cboxCFG{Section, "cboxCFG", false};
 inline constexpr BoolKey cboxTXT{Section, "cboxTXT", false};
 inline constexpr IntKey RGroupOnDoubleClick{Section, "RGroupOnDoubleClick", 0}; // 0 exe, 1 project
-inline constexpr StringKey EditFileManagerText{Section, "EditFileManagerText", ""};
+inline constexpr StringKey EditFileManagerText{Section, "EditFileManagerText", "", true};
 inline constexpr StringKey EEditFMCommandLineOptionText{Section, "EEditFMCommandLineOptionText", ""};
 inline constexpr ColorKey stextDPR{Section, "stextDPR", 12764926};
 inline constexpr ColorKey stextPAS{Section, "stextPAS", 16370897};
@@ -151,7 +152,7 @@ inline constexpr StringKey FindText{Section, "FindText", ""};
 // IDE location.
 namespace setup {
 inline constexpr const char* Section = "setup";
-inline constexpr StringKey delphiExePath{Section, "delphiExePath", ""};
+inline constexpr StringKey delphiExePath{Section, "delphiExePath", "", true};
 } // namespace setup
 
 } // namespace settings

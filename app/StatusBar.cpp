@@ -1,5 +1,7 @@
 #include "app/StatusBar.h"
 
+#include "platform/Files.h"
+
 #include <QLabel>
 
 StatusBar::StatusBar(const std::vector<Panel>& panels, QWidget* parent) : QFrame(parent)
@@ -10,16 +12,22 @@ StatusBar::StatusBar(const std::vector<Panel>& panels, QWidget* parent) : QFrame
         label->setFrameShape(panel.lowered ? QFrame::Panel : QFrame::NoFrame);
         label->setFrameShadow(QFrame::Sunken);
         label->setContentsMargins(2, 0, 2, 0);
+        label->setTextFormat(Qt::PlainText); // folder names are no markup
         m_labels.push_back(label);
         m_widths.push_back(panel.width);
+        m_texts.emplace_back();
     }
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layoutPanels();
 }
 
-QString StatusBar::panelText(int index) const { return m_labels.at(size_t(index))->text(); }
+QString StatusBar::panelText(int index) const { return m_texts.at(size_t(index)); }
 
-void StatusBar::setPanelText(int index, const QString& text) { m_labels.at(size_t(index))->setText(text); }
+void StatusBar::setPanelText(int index, const QString& text)
+{
+    m_texts.at(size_t(index)) = text;
+    m_labels.at(size_t(index))->setText(platform::displayName(text));
+}
 
 int StatusBar::panelWidth(int index) const { return m_widths.at(size_t(index)); }
 

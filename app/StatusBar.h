@@ -35,4 +35,5 @@ private:
 
     std::vector<QLabel*> m_labels;
     std::vector<int> m_widths;
+    std::vector<QString> m_texts; // as set; the labels show them readable
 };

@@ -15,13 +15,13 @@
 #include "platform/LastError.h"
 #include "platform/SystemMetrics.h"
 #include "viewer/TForm4.h"
+#include "platform/Files.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QResizeEvent>
 #include <QCollator>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -252,7 +252,7 @@ void TForm1::FormCreate()
         LineBreak = QStringLiteral("\r\n");
 
         const QString help = program::folder() + QStringLiteral("kbl.hlp");
-        if (QFileInfo::exists(help))
+        if (platform::pathExists(help))
             HelpFile = help;
 
         Settings = std::make_unique<IniFile>(program::folder() + QLatin1String(settings::FileName));
@@ -333,7 +333,7 @@ void TForm1::loadSavedLists()
     namespace f1 = settings::form1;
     try {
         const QString folder = program::folder();
-        if (QFileInfo::exists(folder + QLatin1String(ProjectsFileName))
+        if (platform::pathExists(folder + QLatin1String(ProjectsFileName))
             && !Settings->read(settings::options::CBoxDontLoadList)) {
             if (!loadList(*lview, QLatin1String(ProjectsFileName), 0))
                 return;
@@ -341,7 +341,7 @@ void TForm1::loadSavedLists()
             status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
             lview->setFocus();
         }
-        if (QFileInfo::exists(folder + QLatin1String(HotlistFileName))) {
+        if (platform::pathExists(folder + QLatin1String(HotlistFileName))) {
             if (!loadList(*lviewHotlist, QLatin1String(HotlistFileName), 1))
                 return;
             lviewHotlistSort = {Settings->read(f1::lviewHotlistLastSortedColumn), Settings->read(f1::lviewHotlistAscending)};
@@ -362,8 +362,8 @@ void TForm1::loadSavedLists()
         }
     } catch (const ListLoadInterrupted&) {
         status->setPanelText(0, platform::lastErrorText());
-    } catch (const std::exception&) {
-        status->setPanelText(0, platform::lastErrorText());
+    } catch (const std::exception& error) {
+        status->setPanelText(0, platform::errorText(error));
     }
 }
 
@@ -397,7 +397,7 @@ void TForm1::refreshFromRow(QTreeWidgetItem* row)
 
 void TForm1::setRootCaption(const QString& root)
 {
-    setWindowTitle(TitleText + QStringLiteral(" [root: ") + root + QStringLiteral("/]"));
+    setWindowTitle(TitleText + QStringLiteral(" [root: ") + platform::displayName(root) + QStringLiteral("/]"));
 }
 
 void TForm1::SButSetRootClick()
@@ -412,9 +412,9 @@ void TForm1::SButSetRootClick()
     Settings->write(settings::options::EditRoot, *folder + u'/');
 }
 
-void TForm1::ApplicationException(const std::exception&)
+void TForm1::ApplicationException(const std::exception& error)
 {
-    status->setPanelText(0, platform::lastErrorText());
+    status->setPanelText(0, platform::errorText(error));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -186,8 +186,8 @@ void TForm1::mnuPopupAddToHotlistClick()
         return;
     try {
         addToHotlist(*lviewHotlist, projectEntry(*source));
-    } catch (const std::exception&) {
-        status->setPanelText(0, platform::lastErrorText());
+    } catch (const std::exception& error) {
+        status->setPanelText(0, platform::errorText(error));
     }
 }
 

@@ -8,9 +8,9 @@
 #include "options/TForm2.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
+#include "platform/Files.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -67,7 +67,7 @@ void markRow(const ReportList& list, QTreeWidgetItem* row)
 void showHelpContents(TForm1& form)
 {
     // A help file removed while the program runs counts as none.
-    if (form.HelpFile.isEmpty() || !QFileInfo::exists(form.HelpFile))
+    if (form.HelpFile.isEmpty() || !platform::pathExists(form.HelpFile))
         return;
     if (!platform::openHelpContents(form.HelpFile))
         platform::dialogs().message(&form, QStringLiteral("Can't open the help file:") + form.LineBreak + form.HelpFile);

@@ -27,7 +27,7 @@ QStringList readExcludedFolders(const IniFile& ini, int missingAllowed)
     entries.reserve(last + 1);
     for (int i = 0; i <= last; ++i)
         entries.append(present.count(i)
-                           ? ini.readString(QLatin1String(ex::Section), ex::entryKey(i), QLatin1String(ex::EntryFallback))
+                           ? ini.readPath(QLatin1String(ex::Section), ex::entryKey(i), QLatin1String(ex::EntryFallback))
                            : QString());
     return entries;
 }

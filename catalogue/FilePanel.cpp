@@ -2,9 +2,8 @@
 
 #include "app/SettingsKeys.h"
 #include "platform/Colors.h"
+#include "platform/Files.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -56,23 +55,21 @@ FileListing listProjectFiles(const QString& root, const QString& projectPath, co
         return listing;
     }
     listing.folder = folderOf(root + projectPath);
-    if (!QFileInfo(listing.folder).isDir()) {
+    if (!platform::isFolder(listing.folder)) {
         listing.outcome = FileListing::Outcome::MissingFolder;
         return listing;
     }
+    const auto entries = platform::listFolder(listing.folder).value_or(std::vector<platform::FolderEntry>{});
 
     // One walk of the folder serves every kind: each name meets at most one mask, and
     // within a kind the walk's order is the file system's.
     std::array<std::vector<FileRow>, KindCount> byKind;
-    QDirIterator entries(listing.folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString name = entries.fileName();
-        const int kind = kindOfName(name);
+    for (const platform::FolderEntry& entry : entries) {
+        const int kind = kindOfName(entry.name);
         if (kind < 0 || !show[size_t(kind)] || (kind == DprKind && !byKind[DprKind].empty()))
             continue;
-        const QFileInfo info = entries.fileInfo();
-        byKind[size_t(kind)].push_back({name, sizeText(info.isDir() ? 0 : info.size())});
+        const qint64 size = entry.kind == platform::FileKind::File ? platform::fileStatus(listing.folder + entry.name).size : 0;
+        byKind[size_t(kind)].push_back({entry.name, sizeText(size)});
     }
     for (auto& rows : byKind)
         listing.rows.insert(listing.rows.end(), rows.begin(), rows.end());

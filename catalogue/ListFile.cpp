@@ -1,17 +1,20 @@
 #include "catalogue/ListFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileNames.h"
+#include "platform/Files.h"
 #include "platform/LastError.h"
 #include "platform/TextCodec.h"
 
-#include <QFile>
 
 #include <cerrno>
 #include <limits>
+#include <vector>
 
 namespace {
 
-// Lines of the text up to the first byte 26, each ended by CR LF, CR or LF.
+// Lines of the text up to the first byte 26, each ended by CR LF, CR or LF. Each line is
+// decoded on its own, so a name in another encoding leaves the other lines as they are.
 class LineReader {
 public:
     explicit LineReader(const QByteArray& bytes)
@@ -20,43 +23,25 @@ public:
         const qsizetype eof = text.indexOf('\x1A');
         if (eof >= 0)
             text = text.first(eof);
-        // The whole file decides between UTF-8 and the ANSI code page, as one text.
-        m_text = platform::decodeText(text);
-    }
-
-    bool atEnd() const { return m_pos >= m_text.size(); }
-
-    // The next line; past the end, empty lines.
-    QString next()
-    {
-        if (atEnd())
-            return {};
-        qsizetype end = m_pos;
-        while (end < m_text.size() && m_text[end] != u'\r' && m_text[end] != u'\n')
-            ++end;
-        QString line = m_text.mid(m_pos, end - m_pos);
-        if (end < m_text.size() && m_text[end] == u'\r' && end + 1 < m_text.size() && m_text[end + 1] == u'\n')
-            ++end;
-        m_pos = end + 1;
-        return line;
+        if (text.startsWith("\xEF\xBB\xBF"))
+            text = text.sliced(3);
+        platform::forEachLine(text, [this](QByteArrayView line) { m_lines.push_back(line); });
     }
 
     // How many lines are left (a final line without a line end counts).
-    qsizetype remainingLines() const
-    {
-        qsizetype count = 0;
-        for (qsizetype i = m_pos; i < m_text.size(); ++i) {
-            if (m_text[i] == u'\n' || (m_text[i] == u'\r' && (i + 1 >= m_text.size() || m_text[i + 1] != u'\n')))
-                ++count;
-        }
-        if (!atEnd() && m_text.back() != u'\r' && m_text.back() != u'\n')
-            ++count;
-        return count;
-    }
+    qsizetype remainingLines() const { return qsizetype(m_lines.size() - m_next); }
+
+    // The next line as text; past the end, empty lines.
+    QString next() { return platform::decodeText(nextBytes()); }
+
+    // The next line as a file name: bytes that are not UTF-8 are kept, so the path opens.
+    QString nextName() { return platform::fileNameFromBytes(nextBytes()); }
 
 private:
-    QString m_text;
-    qsizetype m_pos = 0;
+    QByteArrayView nextBytes() { return m_next < m_lines.size() ? m_lines[m_next++] : QByteArrayView(); }
+
+    std::vector<QByteArrayView> m_lines;
+    size_t m_next = 0;
 };
 
 bool parseWholeNumber(const QString& text, qint64& value)
@@ -107,8 +92,8 @@ ListFileContent parseListFile(const QByteArray& bytes, int image)
     for (qint64 i = 0; i < count; ++i) {
         ProjectEntry entry;
         entry.applicationName = reader.next();
-        entry.executableName = reader.next();
-        entry.projectPath = reader.next();
+        entry.executableName = reader.nextName();
+        entry.projectPath = reader.nextName();
         entry.image = image;
         content.entries.push_back(std::move(entry));
     }
@@ -117,14 +102,13 @@ ListFileContent parseListFile(const QByteArray& bytes, int image)
 
 ListFileContent readListFile(const QString& path, int image)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        platform::recordErrorText(file.errorString());
+    const platform::FileRead file = platform::readFile(path);
+    if (!file) {
         ListFileContent content;
         content.outcome = ListFileContent::Outcome::ReadError;
-        return content;
+        return content; // the reason is recorded
     }
-    return parseListFile(file.readAll(), image);
+    return parseListFile(file.bytes, image);
 }
 
 QByteArray formatListFile(const std::vector<ProjectEntry>& entries)

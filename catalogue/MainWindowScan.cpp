@@ -11,10 +11,10 @@
 #include "catalogue/ScanRun.h"
 #include "options/TForm2.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QToolButton>
 
@@ -76,7 +76,7 @@ void TForm1::SButScanClick()
     if (!FileSearch1)
         return; // the window is closing
     const QString root = LabelRoot->text();
-    if (root.isEmpty() || !QFileInfo(root).isDir()) {
+    if (root.isEmpty() || !platform::isFolder(root)) {
         platform::dialogs().message(this, QStringLiteral("First select a root directory."));
         SButSetRootClick();
         return;

@@ -3,8 +3,10 @@
 #include "catalogue/ProjectSource.h"
 #include "launch/LaunchCommands.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
+#include "platform/Files.h"
+#include "platform/Wildcard.h"
+
+#include <algorithm>
 
 namespace catalogue {
 
@@ -14,17 +16,21 @@ ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath
 {
     ProjectUpdate update;
     const QString folder = launch::projectFolder(labelRoot, projectPath);
-    if (!QFileInfo(folder).isDir()) {
+    if (!platform::isFolder(folder)) {
         update.message = QStringLiteral("Can't find folder:\r\n") + folder;
         return update;
     }
     // Folders named like a project file are no projects, so only files count.
-    QDirIterator it(folder, {QStringLiteral("*.dpr")}, QDir::Files | QDir::Hidden);
-    if (!it.hasNext()) {
+    const platform::WildcardMask projects(u"*.dpr");
+    const auto entries = platform::listFolder(folder).value_or(std::vector<platform::FolderEntry>{});
+    const auto project = std::find_if(entries.begin(), entries.end(), [&](const platform::FolderEntry& entry) {
+        return entry.kind == platform::FileKind::File && projects.matches(QStringView(entry.name));
+    });
+    if (project == entries.end()) {
         update.message = QStringLiteral("No project found in folder.");
         return update;
     }
-    const QString projectFile = folder + QFileInfo(it.next()).fileName();
+    const QString projectFile = folder + project->name;
     update.applicationName = reader.applicationName(projectFile);
     update.executableName = reader.executableName(projectFile);
     update.projectPath = projectFile.mid(labelRoot.size());

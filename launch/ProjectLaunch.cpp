@@ -2,10 +2,10 @@
 
 #include "launch/AssociatedExe.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/ShowDesktop.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QWidget>
 
 namespace launch {
@@ -101,7 +101,7 @@ void runExe(QWidget* owner, const ProjectRow& row, const LaunchOptions& options)
 void openFolder(QWidget* owner, const ProjectRow& row, const LaunchOptions& options)
 {
     const QString folder = projectFolder(row.labelRoot, row.projectPath);
-    if (!QFileInfo(folder).isDir()) {
+    if (!platform::isFolder(folder)) {
         platform::dialogs().box(owner, QStringLiteral("Please rescan your Delphi projects."),
                                 QStringLiteral("Folder not found"), platform::BoxIcon::Warning);
         return;

@@ -1,5 +1,7 @@
 #include "platform/DesktopAssociation.h"
 
+#include "platform/Files.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -318,7 +320,7 @@ std::optional<CommandLine> execCommandLine(const QString& exec, const QString& f
     if (inQuote || words.empty() || words.front().text.contains(u'%'))
         return std::nullopt;
 
-    const QString url = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+    const QString url = fileUrl(file).toString(QUrl::FullyEncoded);
     bool fileGiven = false;
     QStringList args;
     for (const Word& word : words) {

@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "platform/Colors.h"
+#include "platform/Files.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -70,14 +71,16 @@ class QtDialogs final : public Dialogs {
 public:
     void message(QWidget* owner, const QString& text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text,
+        QMessageBox box(QMessageBox::NoIcon, applicationTitle(), displayName(text),
                         QMessageBox::Ok, owner);
+        box.setTextFormat(Qt::PlainText); // a path holding "<b>" is still a path
         box.exec();
     }
 
     void box(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon) override
     {
-        QMessageBox box(toQtIcon(icon), caption, text, QMessageBox::Ok, owner);
+        QMessageBox box(toQtIcon(icon), caption, displayName(text), QMessageBox::Ok, owner);
+        box.setTextFormat(Qt::PlainText);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.show();
         box.raise();

@@ -1,5 +1,7 @@
 #include "platform/Help.h"
 
+#include "platform/Files.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -17,7 +19,7 @@ bool show(const QString& file, int topic)
 {
     if (replacement())
         return replacement()(file, topic);
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    return QDesktopServices::openUrl(fileUrl(file));
 }
 
 } // namespace

@@ -36,4 +36,17 @@ QString lastErrorText()
     return QString::fromLocal8Bit(std::strerror(last().code));
 }
 
+SystemError::SystemError(const QString& message)
+    : std::runtime_error(message.toStdString()), m_reason(lastErrorText())
+{
+}
+
+QString errorText(const std::exception& error)
+{
+    if (const auto* system = dynamic_cast<const SystemError*>(&error))
+        return system->reason();
+    const QString message = QString::fromUtf8(error.what());
+    return message.isEmpty() ? QStringLiteral("Unknown error") : message;
+}
+
 } // namespace platform

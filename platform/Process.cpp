@@ -1,15 +1,25 @@
 #include "platform/Process.h"
 
 #include "platform/DesktopAssociation.h"
+#include "platform/FileNames.h"
+#include "platform/Files.h"
+#include "platform/LastError.h"
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +39,113 @@ bool processRunning(qint64 pid)
         return false;
     const char state = text.at(close + 2);
     return state != 'Z' && state != 'X' && state != 'x';
+}
+
+// The program to execute: a name without "/" is looked up on PATH, as a shell would.
+QByteArray programPath(const QString& program)
+{
+    if (program.contains(u'/'))
+        return fileNameToBytes(program);
+    const QString found = QStandardPaths::findExecutable(program);
+    return found.isEmpty() ? QByteArray() : fileNameToBytes(found);
+}
+
+// What the two forked processes tell the caller through the pipe.
+struct SpawnMessage {
+    enum Kind : int { Started, Failed } kind;
+    int value; // the program's pid, or the errno of a failed exec or chdir
+};
+
+void writeMessage(int fd, SpawnMessage message)
+{
+    // One write below PIPE_BUF is atomic, so the two writers never interleave.
+    while (::write(fd, &message, sizeof message) < 0 && errno == EINTR) {
+    }
+}
+
+// Starts the program as a grandchild that init adopts, so it outlives Kestrabel and never
+// lingers as our zombie. Every argument keeps its bytes; nothing goes through a shell.
+// Between fork and exec only async-signal-safe calls are made.
+std::optional<pid_t> spawnDetached(const CommandLine& command)
+{
+    if (command.program.isEmpty()) {
+        recordErrorText(QStringLiteral("No program to start."));
+        return std::nullopt;
+    }
+    const QByteArray program = programPath(command.program);
+    if (program.isEmpty()) {
+        recordError(ENOENT);
+        return std::nullopt;
+    }
+    std::vector<QByteArray> bytes;
+    bytes.push_back(fileNameToBytes(command.program));
+    for (const QString& argument : command.arguments)
+        bytes.push_back(fileNameToBytes(argument));
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const QByteArray folder = fileNameToBytes(command.workingFolder);
+
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0) {
+        recordError(errno);
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        recordError(errno);
+        ::close(channel[0]);
+        ::close(channel[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            sigset_t none;
+            ::sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::signal(SIGPIPE, SIG_DFL);
+            if (!folder.isEmpty() && ::chdir(folder.constData()) != 0) {
+                writeMessage(channel[1], {SpawnMessage::Failed, errno});
+                ::_exit(127);
+            }
+            ::execve(program.constData(), argv.data(), environ);
+            writeMessage(channel[1], {SpawnMessage::Failed, errno});
+            ::_exit(127);
+        }
+        if (grandchild < 0)
+            writeMessage(channel[1], {SpawnMessage::Failed, errno});
+        else
+            writeMessage(channel[1], {SpawnMessage::Started, int(grandchild)});
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    // The pipe closes when the program has been executed (close-on-exec) or has failed.
+    std::optional<pid_t> started;
+    int failure = 0;
+    SpawnMessage message{};
+    for (;;) {
+        const ssize_t n = ::read(channel[0], &message, sizeof message);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n != ssize_t(sizeof message))
+            break;
+        if (message.kind == SpawnMessage::Started)
+            started = pid_t(message.value);
+        else
+            failure = message.value;
+    }
+    ::close(channel[0]);
+    if (failure != 0 || !started) {
+        recordError(failure != 0 ? failure : ECHILD);
+        return std::nullopt;
+    }
+    return started;
 }
 
 } // namespace
@@ -58,22 +175,20 @@ std::optional<QStringList> splitArguments(const QString& text)
 
 StartResult startDetached(const CommandLine& command, ShowState)
 {
-    if (command.program.isEmpty())
-        return {false, QStringLiteral("No program to start.")};
-    QProcess process;
-    process.setProgram(command.program);
-    process.setArguments(command.arguments);
-    if (!process.startDetached())
-        return {false, process.errorString()};
+    const std::optional<pid_t> pid = spawnDetached(command);
+    if (!pid)
+        return {false, lastErrorText()};
     return {true, QString()};
 }
 
 StartResult openDocument(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return {false, QStringLiteral("The file %1 does not exist.").arg(path)};
+    if (!pathExists(path))
+        return {false, QStringLiteral("The file %1 does not exist.").arg(displayName(path))};
 
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    // By name alone: the database would open a file it cannot find under Qt's reading of
+    // the name, and a name is what desktops go by.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
     QStringList types;
     if (type.isValid()) {
         types << type.name() << type.aliases() << type.allAncestors();
@@ -81,43 +196,25 @@ StartResult openDocument(const QString& path)
     if (const auto app = defaultApplication(types, XdgFolders::fromEnvironment())) {
         const auto command = execCommandLine(app->exec, path, app->filePath);
         if (!command)
-            return {false, QStringLiteral("The desktop entry %1 has no usable command.").arg(app->filePath)};
+            return {false, QStringLiteral("The desktop entry %1 has no usable command.").arg(displayName(app->filePath))};
         return startDetached(*command);
     }
     // A desktop may keep its associations elsewhere; its own opener knows them.
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (QDesktopServices::openUrl(fileUrl(path)))
         return {true, QString()};
     return {false, QStringLiteral("No application is associated with %1 (%2).")
-                       .arg(path, type.isValid() ? type.name() : QStringLiteral("unknown type"))};
+                       .arg(displayName(path), type.isValid() ? type.name() : QStringLiteral("unknown type"))};
 }
 
 void executeAndWait(const CommandLine& command, ShowState, int timeoutMs)
 {
-    if (command.program.isEmpty())
-        return;
-    QProcess process;
-    process.setProgram(command.program);
-    process.setArguments(command.arguments);
-    qint64 pid = 0;
-    if (!process.startDetached(&pid) || pid <= 0)
+    const std::optional<pid_t> pid = spawnDetached(command);
+    if (!pid)
         return;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < timeoutMs && processRunning(pid))
+    while (clock.elapsed() < timeoutMs && processRunning(*pid))
         QThread::msleep(10);
-}
-
-bool isExistingFile(const QString& path)
-{
-    return !path.isEmpty() && QFileInfo(path).isFile();
-}
-
-bool isExecutableFile(const QString& path)
-{
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.isFile() && info.isExecutable();
 }
 
 } // namespace platform

@@ -19,10 +19,12 @@ enum class ShowState {
     MinimizedNoActivate = 7,
 };
 
-// A program and its arguments, exactly as the program will receive them.
+// A program and its arguments, exactly as the program will receive them (bytes that
+// are not UTF-8 included), and the folder it starts in (empty: Kestrabel's own).
 struct CommandLine {
     QString program;
     QStringList arguments;
+    QString workingFolder = {};
 
     friend bool operator==(const CommandLine&, const CommandLine&) = default;
 };
@@ -40,7 +42,8 @@ struct StartResult {
 // nullopt when a quote is left open: such text would silently swallow what follows it.
 std::optional<QStringList> splitArguments(const QString& text);
 
-// Starts the program detached, in the caller's current folder and environment.
+// Starts the program detached, in its working folder and the caller's environment. A
+// program without a "/" is looked up on PATH.
 StartResult startDetached(const CommandLine& command, ShowState show = ShowState::Normal);
 
 // Opens a file with the desktop's default application for its type, as a file manager
@@ -50,11 +53,5 @@ StartResult openDocument(const QString& path);
 // Starts the command and blocks until it ends or `timeoutMs` has passed, whichever comes
 // first. The process keeps running after the timeout. A failure to start is ignored.
 void executeAndWait(const CommandLine& command, ShowState show, int timeoutMs);
-
-// True when `path` names an existing regular file (a folder does not count).
-bool isExistingFile(const QString& path);
-
-// True when `path` names an existing regular file that this user may execute.
-bool isExecutableFile(const QString& path);
 
 } // namespace platform

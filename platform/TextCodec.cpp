@@ -1,5 +1,7 @@
 #include "platform/TextCodec.h"
 
+#include "platform/FileNames.h"
+
 #include <QStringDecoder>
 
 #include <array>
@@ -97,6 +99,8 @@ QString decodeText(QByteArrayView bytes)
     return decodeCodePage(bytes, ansiCodePage());
 }
 
-QByteArray encodeText(QStringView text) { return text.toUtf8(); }
+// Escaped bytes of a name that was not UTF-8 go back as those bytes, so a path written
+// into a list or the settings file opens again when read back.
+QByteArray encodeText(QStringView text) { return fileNameToBytes(text); }
 
 } // namespace platform

@@ -22,7 +22,8 @@ QString decodeText(QByteArrayView bytes);
 // Decodes bytes in the given Windows code page.
 QString decodeCodePage(QByteArrayView bytes, int codePage);
 
-// Encodes text for writing a text file.
+// Encodes text for writing a text file: UTF-8, with the escaped bytes of names that are
+// not UTF-8 (FileNames.h) written back as they were.
 QByteArray encodeText(QStringView text);
 
 // Calls `line(bytes)` for each line of `bytes`; a line ends at CR LF, CR alone or LF

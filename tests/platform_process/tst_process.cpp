@@ -1,3 +1,4 @@
+#include "platform/Files.h"
 #include "platform/Process.h"
 
 #include "support/RecordingProgram.h"

@@ -1,0 +1,125 @@
+// The file system by path: names that are not UTF-8 keep their bytes both ways, and what
+// is no regular file is refused without blocking.
+#include "platform/FileNames.h"
+#include "platform/Files.h"
+#include "platform/TextCodec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+// "測試" in Big5 and "café" in Latin-1: names an unzipped Windows archive leaves behind.
+const QByteArray Big5 = "\xb4\xfa\xb8\xd5";
+const QByteArray Latin1 = "caf\xe9.pas";
+
+void writeRaw(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+    ::close(fd);
+}
+
+TEST(FileNames, EveryByteSequenceRoundTripsAndUtf8StaysText)
+{
+    EXPECT_EQ(fileNameFromBytes("Sorter.dpr"), "Sorter.dpr");
+    EXPECT_EQ(fileNameFromBytes("\xe4\xb8\xad.pas"), QString::fromUtf8("中.pas"));
+    const QString escaped = fileNameFromBytes(Latin1);
+    EXPECT_EQ(escaped.size(), 8);
+    EXPECT_EQ(escaped[3].unicode(), 0xDCE9);
+    // Overlong forms, encoded surrogates and truncated sequences are kept as bytes too.
+    for (const QByteArray& bytes : {Big5, Latin1, QByteArray("\xc0\xaf"), QByteArray("\xed\xa0\x80"),
+                                    QByteArray("a\xe4\xb8"), QByteArray("\xf4\x90\x80\x80"), QByteArray("\xff")})
+        EXPECT_EQ(fileNameToBytes(fileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
+    // Text written to our files keeps the bytes the same way.
+    EXPECT_EQ(encodeText(fileNameFromBytes(Big5 + "/p.dpr")), Big5 + "/p.dpr");
+}
+
+TEST(Files, PathsThatAreNotUtf8ReachTheFileSystemUnchanged)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/' + Big5;
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    writeRaw(folder + '/' + Latin1, "unit Cafe;\r\n");
+
+    const QString folderPath = fileNameFromBytes(folder);
+    EXPECT_TRUE(isFolder(folderPath));
+    const auto entries = listFolder(folderPath);
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_EQ(fileNameToBytes(entries->front().name), Latin1);
+    EXPECT_EQ(entries->front().kind, FileKind::File);
+
+    const QString file = folderPath + u'/' + entries->front().name;
+    const FileStatus status = fileStatus(file);
+    EXPECT_TRUE(status.isFile());
+    EXPECT_EQ(status.size, 12);
+    EXPECT_TRUE(isExistingFile(file));
+    const FileRead read = readFile(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read.bytes, "unit Cafe;\r\n");
+    // Qt's own reading of the name would have lost the bytes.
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST(Files, ReadingRefusesWhatIsNoRegularFileWithoutBlocking)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.pas");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(readFile(fifo).outcome, FileRead::Outcome::NotAFile); // would block in open()
+    EXPECT_EQ(fileStatus(fifo).kind, FileKind::Other);
+    EXPECT_FALSE(isExistingFile(fifo));
+    EXPECT_EQ(readFile(dir.path()).outcome, FileRead::Outcome::NotAFile);
+    EXPECT_EQ(readFile("/dev/zero").outcome, FileRead::Outcome::NotAFile); // would never end
+    const FileRead missing = readFile(dir.filePath("gone.pas"));
+    EXPECT_EQ(missing.outcome, FileRead::Outcome::Missing);
+    EXPECT_FALSE(missing.errorText.isEmpty());
+    EXPECT_EQ(readFile(QString()).outcome, FileRead::Outcome::Missing);
+    EXPECT_FALSE(fileStatus(QString()).exists());
+}
+
+TEST(Files, ListingsFollowLinksAndReportDanglingOnesAsMissing)
+{
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    ASSERT_EQ(::mkdir((root + "/sub").constData(), 0755), 0);
+    writeRaw(root + "/file", "x");
+    ASSERT_EQ(::symlink("sub", (root + "/to-sub").constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", (root + "/dangling").constData()), 0);
+    auto entries = listFolder(dir.path()).value();
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].name, "dangling");
+    EXPECT_EQ(entries[0].kind, FileKind::Missing);
+    EXPECT_EQ(entries[1].kind, FileKind::File);
+    EXPECT_EQ(entries[2].kind, FileKind::Folder);
+    EXPECT_EQ(entries[3].name, "to-sub");
+    EXPECT_EQ(entries[3].kind, FileKind::Folder);
+    EXPECT_FALSE(listFolder(dir.filePath("file")));
+}
+
+TEST(Files, DisplayNamesShowUndecodableBytesInTheAnsiCodePage)
+{
+    EXPECT_EQ(displayName("/plain/Sorter.dpr"), "/plain/Sorter.dpr");
+    const QString shown = displayName(fileNameFromBytes("/x/" + Latin1));
+    EXPECT_FALSE(std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.isSurrogate(); }));
+    EXPECT_EQ(shown, "/x/" + decodeCodePage(Latin1, ansiCodePage()));
+}
+
+TEST(Files, FileUrlsCarryTheNamesBytes)
+{
+    EXPECT_EQ(fileUrl(fileNameFromBytes("/a b/" + Latin1)).toEncoded(), "file:///a%20b/caf%E9.pas");
+    EXPECT_EQ(fileUrl("/x/中.pas").toEncoded(), "file:///x/%E4%B8%AD.pas");
+}
+
+} // namespace
