@@ -7,11 +7,11 @@
 #include "catalogue/ProjectEntry.h"
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "viewer/TForm3.h"
 
 #include <QApplication>
 #include <QCollator>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -92,23 +92,13 @@ void TForm1::SButViewFileClick()
     if (!selected)
         return;
     const QString folder = filepanel::folderOf(LabelFuldSti->text());
-    if (!QFileInfo(folder).isDir()) {
+    if (!platform::isFolder(folder)) {
         platform::dialogs().message(this, QStringLiteral("Can't find folder:") + LineBreak + folder);
         return;
     }
+    // The panel is a snapshot: its file may have gone since, or be a folder whose name
+    // matched a mask. The viewer refuses what it cannot show and keeps what it shows.
     const QString file = folder + selected->text(0);
-    // The panel is a snapshot: its file may have gone since. A folder whose name matched a
-    // mask, or a pipe or device, is no text to show (reading a pipe would never end).
-    // Either way the viewer keeps what it shows.
-    const QFileInfo info(file);
-    if (!info.exists()) {
-        platform::dialogs().message(this, QStringLiteral("Can't find file:") + LineBreak + file);
-        return;
-    }
-    if (!info.isFile()) {
-        platform::dialogs().message(this, QStringLiteral("Not a file:") + LineBreak + file);
-        return;
-    }
     QStringList names;
     for (int i = 0; i < lviewFiles->rowCount(); ++i)
         names << lviewFiles->text(i, 0);
@@ -117,12 +107,6 @@ void TForm1::SButViewFileClick()
 
 void TForm1::ShowInViewer(const QString& file, const QStringList& projectFiles, int selectedRow)
 {
-    if (!Form3)
-        return;
-    try {
+    if (Form3)
         Form3->ViewFile(file, projectFiles, selectedRow, [this] { FormResize(); });
-    } catch (const std::exception& error) {
-        // An unreadable file (no permission, a device): the viewer keeps its old text.
-        platform::dialogs().message(this, QString::fromStdString(error.what()));
-    }
 }

@@ -7,6 +7,7 @@
 #include "highlight/OOPHighlighter.h"
 #include "options/TForm2.h"
 #include "platform/Colors.h"
+#include "platform/Files.h"
 #include "platform/Help.h"
 #include "platform/TextCodec.h"
 #include "textview/TStyledMemo.h"
@@ -21,9 +22,7 @@
 #include <QCheckBox>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -249,20 +248,21 @@ void TForm3::mnuFileExitClick() { close(); }
 
 bool TForm3::BeginViewerFile(const QString& path)
 {
-    statusbar->setText(u' ' + path);
-    // Detached without re-highlighting the old text, which the new one replaces; only a
-    // failed read keeps the old text, and that is shown plain again.
+    // The file is read before anything changes: a file that cannot be shown leaves the
+    // text, its name and its highlighting as they were.
+    viewer::ViewerFileText file = viewer::readViewerFile(path);
+    if (!file.ok) {
+        platform::dialogs().message(this, file.problem);
+        return false;
+    }
+    statusbar->setText(u' ' + platform::displayName(path));
+    // Detached without re-highlighting the old text, which the new one replaces.
     styledmemo->document().setHighlighter(nullptr);
     styledmemo->document().ApplyKeyWords = false;
     m_highlight = viewer::isHighlightedFile(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        styledmemo->ReapplyKeywords();
-        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()).toStdString());
-    }
-    m_loadedText = platform::decodeText(file.readAll());
+    m_loadedText = std::move(file.text);
     styledmemo->setText(m_loadedText);
-    return m_highlight;
+    return true;
 }
 
 void TForm3::FinishViewerFile()
@@ -280,7 +280,15 @@ void TForm3::LoadViewerFile(const QString& path, QAction* entry)
 {
     QPointer<QAction> chosen(entry);
     runLoad([this, path, chosen] { LoadViewerFile(path, chosen); }, [&] {
-        BeginViewerFile(path);
+        if (!BeginViewerFile(path)) {
+            // The menu checked the entry when it was chosen; the file shown keeps its mark.
+            if (m_shownEntry)
+                m_shownEntry->setChecked(true);
+            else if (chosen)
+                chosen->setChecked(false);
+            return;
+        }
+        m_shownEntry = chosen;
         if (chosen)
             chosen->setChecked(true);
         processPendingMessages(2);
@@ -293,7 +301,8 @@ void TForm3::ViewFile(const QString& path, const QStringList& projectFiles, int 
 {
     runLoad([this, path, projectFiles, openedRow, afterShow] { ViewFile(path, projectFiles, openedRow, afterShow); },
             [&] {
-                BeginViewerFile(path);
+                if (!BeginViewerFile(path))
+                    return;
                 SetProjectFiles(projectFiles, openedRow);
                 show();
                 raise();
@@ -339,11 +348,13 @@ void TForm3::SetProjectFiles(const QStringList& fileNames, int checkedRow)
         return;
     }
     for (int row = 0; row < fileNames.size(); ++row) {
-        QString caption = fileNames[row];
+        QString caption = platform::displayName(fileNames[row]);
         auto* action = new QAction(caption.replace(u'&', QStringLiteral("&&")), mnuProjectFiles);
         action->setData(fileNames[row]);
         action->setCheckable(true);
         action->setChecked(row == checkedRow);
+        if (row == checkedRow)
+            m_shownEntry = action;
         ProjectFilesGroup->addAction(action);
         mnuProjectFiles->addAction(action);
     }
@@ -352,10 +363,13 @@ void TForm3::SetProjectFiles(const QStringList& fileNames, int checkedRow)
 
 void TForm3::ProjectFileItemClick(QAction* entry)
 {
-    QString folder = QFileInfo(m_main.LabelFuldSti->text()).path();
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    if (!QDir(folder).exists()) {
+    const QString project = m_main.LabelFuldSti->text();
+    QString folder = project.left(project.lastIndexOf(u'/') + 1);
+    if (folder.isEmpty())
+        folder = QStringLiteral("./");
+    if (!platform::isFolder(folder)) {
+        if (m_shownEntry)
+            m_shownEntry->setChecked(true);
         platform::dialogs().message(this, QStringLiteral("Can't find folder:\r\n") + folder);
         return;
     }
@@ -440,18 +454,23 @@ void TForm3::mnuFileFontClick()
 {
     const QFont saved = styledmemo->font();
     const qint32 savedColor = FontColor;
+    // The dialog opens on the family the view really shows: a stored name that is not
+    // installed ("Lucida Console") would preselect some proportional face instead.
+    m_shownFamily = QFontInfo(saved).family();
+    QFont initial = saved;
+    initial.setFamily(m_shownFamily);
     const std::optional<QFont> chosen =
-        platform::dialogs().chooseFont(this, saved, [this](const QFont& font) { FontDApply(font); });
+        platform::dialogs().chooseFont(this, initial, [this](const QFont& font) { FontDApply(font); });
     if (chosen) {
         QFont font = styledmemo->font();
-        font.setFamily(chosen->family());
+        font.setFamily(familyToKeep(*chosen, saved));
         if (chosen->pointSize() > 0)
             font.setPointSize(chosen->pointSize());
         font.setBold(chosen->bold());
         setViewFont(font, FontColor);
         IniFile& ini = m_main.settings();
         namespace f3 = settings::form3;
-        ini.write(f3::fontname, chosen->family());
+        ini.write(f3::fontname, font.family());
         ini.write(f3::fontsize, font.pointSize());
         ini.write(f3::fontcolor, FontColor);
         ini.write(f3::fontbold, styledmemo->font().bold());
@@ -461,11 +480,18 @@ void TForm3::mnuFileFontClick()
     copyFontToScanMemo();
 }
 
+QString TForm3::familyToKeep(const QFont& chosen, const QFont& current) const
+{
+    // The family left as the dialog showed it is no choice of the user's: the requested
+    // name stays, and with it the fixed-pitch substitute.
+    return chosen.family() == m_shownFamily ? current.family() : chosen.family();
+}
+
 void TForm3::FontDApply(const QFont& font)
 {
     // The whole style goes to the view while the dialog is open; only OK keeps it.
     QFont applied = styledmemo->font();
-    applied.setFamily(font.family());
+    applied.setFamily(familyToKeep(font, applied));
     if (font.pointSize() > 0)
         applied.setPointSize(font.pointSize());
     applied.setBold(font.bold());
@@ -505,7 +531,7 @@ void TForm3::FormKeyDown(QKeyEvent* event)
         ShowMethodJumper();
     } else if (event->key() == Qt::Key_F1) {
         event->accept();
-        if (!m_main.HelpFile.isEmpty() && QFileInfo::exists(m_main.HelpFile))
+        if (!m_main.HelpFile.isEmpty() && platform::pathExists(m_main.HelpFile))
             platform::openHelpTopic(m_main.HelpFile, ViewerHelpTopic);
     }
 }

@@ -40,8 +40,9 @@ public:
 
     // ---- entry points ----
     // The whole load sequence for a file given by its full path. `entry` is the
-    // "專案檔案" entry it came from, checked once the text is in. Throws
-    // std::runtime_error when the file cannot be read; the old text then stays.
+    // "專案檔案" entry it came from, checked once the text is in. A file that cannot be
+    // shown (gone, no regular file, refused) is named in a message, and the viewer keeps
+    // its text, name and checked entry.
     void LoadViewerFile(const QString& path, QAction* entry = nullptr);
     // What the file panel runs when it opens a file: the text is loaded, the project-files
     // menu rebuilt from the panel's file names (in its order, `openedRow` checked), the
@@ -50,7 +51,9 @@ public:
     void ViewFile(const QString& path, const QStringList& projectFiles, int openedRow,
                   const std::function<void()>& afterShow = {});
     // The steps of the load sequence, for callers that put work between them.
-    bool BeginViewerFile(const QString& path); // status, highlighter off, text in; returns highlight
+    // Status, highlighter off, text in; false (after telling the user) when the file
+    // cannot be shown, and then nothing has changed.
+    bool BeginViewerFile(const QString& path);
     void SetProjectFiles(const QStringList& fileNames, int checkedRow);
     void FinishViewerFile(); // scan, then highlight when the file is Object Pascal
     // Rebuilds the method jumper's list from the text on display.
@@ -114,6 +117,7 @@ private:
     void setViewFont(const QFont& font, qint32 color);
     void setViewColor(qint32 color);
     void copyFontToScanMemo();
+    QString familyToKeep(const QFont& chosen, const QFont& current) const;
     void runLoad(std::function<void()> request, const std::function<void()>& steps);
 
     TForm1& m_main;
@@ -125,5 +129,7 @@ private:
     bool m_scanning = false;
     bool m_rescan = false;
     std::function<void()> m_pendingLoad;
+    QString m_shownFamily; // the family the font dialog opened on
+    QPointer<QAction> m_shownEntry; // the "專案檔案" entry of the text on display
     QString m_loadedText; // the text just loaded, until the scan has copied it
 };

@@ -1,8 +1,8 @@
 #include "viewer/ViewerState.h"
 
 #include "app/SettingsKeys.h"
-
-#include <QFileInfo>
+#include "platform/Files.h"
+#include "platform/TextCodec.h"
 
 namespace viewer {
 
@@ -23,9 +23,21 @@ std::pair<QString, QString> customColorEntry(const QString& line)
     return {line.left(eq), line.mid(eq + 1, settings::MaxCustomColorValueLength)};
 }
 
+ViewerFileText readViewerFile(const QString& path)
+{
+    const platform::FileRead file = platform::readFile(path);
+    switch (file.outcome) {
+    case platform::FileRead::Outcome::Read: return {true, platform::decodeText(file.bytes), QString()};
+    case platform::FileRead::Outcome::Missing: return {false, QString(), QStringLiteral("Can't find file:\r\n") + path};
+    case platform::FileRead::Outcome::NotAFile: return {false, QString(), QStringLiteral("Not a file:\r\n") + path};
+    case platform::FileRead::Outcome::Failed: break;
+    }
+    return {false, QString(), QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorText)};
+}
+
 bool isHighlightedFile(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0)
         return true;

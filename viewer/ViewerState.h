@@ -20,6 +20,16 @@ QString restoredFindText(const QString& stored);
 // without "=" gives an empty name.
 std::pair<QString, QString> customColorEntry(const QString& line);
 
+// The text of a file to show, or the message that says why it cannot be shown: it is
+// gone, it is no regular file (a folder, pipe or device, whose reading would never end),
+// or the system refused it.
+struct ViewerFileText {
+    bool ok = false;
+    QString text;
+    QString problem;
+};
+ViewerFileText readViewerFile(const QString& path);
+
 // Every file but a ".txt" one (in any letter case) is shown as Object Pascal, a name
 // without an extension too.
 bool isHighlightedFile(const QString& path);

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -29,6 +30,11 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -255,19 +261,50 @@ TEST_F(ViewerTest, TxtFilesArePlainEveryOtherFileIsHighlighted)
     EXPECT_EQ(memo().document().Highlighter(), nullptr);
 }
 
-TEST_F(ViewerTest, AFileThatCannotBeReadKeepsTheOldText)
+TEST_F(ViewerTest, AFileThatCannotBeShownLeavesTheViewerAsItWas)
 {
-    viewer->LoadViewerFile(file("Main.pas", UsualUnit));
+    // The project's folder holds a unit, a folder and a FIFO named like units, and the
+    // menu names a file that has gone since the panel was filled.
+    file("Main.pas", UsualUnit);
+    QDir(project.path()).mkdir("dir.pas");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(project.filePath("pipe.pas")).constData(), 0600), 0);
+    windows->form1->LabelFuldSti->setText(project.filePath("Project.dpr"));
+    viewer->SetProjectFiles({"Main.pas", "dir.pas", "pipe.pas", "gone.pas"}, 0);
+    viewer->LoadViewerFile(project.filePath("Main.pas"), viewer->mnuProjectFiles->actions()[0]);
     memo().finishBackgroundWork();
-    ASSERT_GT(memo().document().recordCount(0), 0); // "unit" is bold
-    const QString missing = project.filePath("gone.pas");
-    EXPECT_THROW(viewer->LoadViewerFile(missing), std::runtime_error);
-    EXPECT_EQ(viewer->statusbar->text(), " " + missing);
-    EXPECT_EQ(memo().document().paragraphText(0), "unit Main;");
-    EXPECT_EQ(memo().document().Highlighter(), nullptr);
-    // The old text stays, shown plain.
-    memo().finishBackgroundWork();
-    EXPECT_EQ(memo().document().recordCount(0), 0);
+    const QString status = viewer->statusbar->text();
+    const int formats = memo().document().recordCount(0);
+    ASSERT_GT(formats, 0); // "unit" is bold
+
+    const QList<QAction*> entries = viewer->mnuProjectFiles->actions();
+    const QStringList expected{"Not a file:\r\n" + project.filePath("dir.pas"),
+                               "Not a file:\r\n" + project.filePath("pipe.pas"),
+                               "Can't find file:\r\n" + project.filePath("gone.pas")};
+    for (int i = 1; i <= 3; ++i) {
+        kbltest::dialogs().reset();
+        entries[i]->trigger(); // a FIFO would block the whole program in its open()
+        ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u) << i;
+        EXPECT_EQ(kbltest::dialogs().boxes[0].text, expected[i - 1]);
+        EXPECT_EQ(viewer->statusbar->text(), status);
+        EXPECT_TRUE(entries[0]->isChecked()) << i;
+        EXPECT_FALSE(entries[i]->isChecked()) << i;
+        EXPECT_EQ(memo().document().paragraphText(0), "unit Main;");
+        EXPECT_EQ(memo().document().Highlighter(), viewer->OOPHighlighter1.get());
+        memo().finishBackgroundWork();
+        EXPECT_EQ(memo().document().recordCount(0), formats);
+    }
+
+    // A file the system refuses names the file and the system's reason, never "Success".
+    if (::geteuid() != 0) {
+        const QString locked = file("locked.pas", "unit Locked;\r\n");
+        ::chmod(QFile::encodeName(locked).constData(), 0);
+        kbltest::dialogs().reset();
+        viewer->LoadViewerFile(locked);
+        ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+        EXPECT_EQ(kbltest::dialogs().boxes[0].text,
+                  "Cannot open file \"" + locked + "\". " + QString::fromLocal8Bit(std::strerror(EACCES)));
+        EXPECT_EQ(viewer->statusbar->text(), status);
+    }
     // The viewer is not left busy: the next load works.
     viewer->LoadViewerFile(file("b.txt", "b\r\n"));
     EXPECT_EQ(memo().document().paragraphText(0), "b");
@@ -443,6 +480,34 @@ TEST_F(ViewerTest, FontDialogApplyCancelAndOk)
     EXPECT_TRUE(ini().read(settings::form3::fontbold));
     restart();
     EXPECT_TRUE(memo().font().bold());
+}
+
+TEST_F(ViewerTest, FontDialogOpensOnTheShownFamilyAndKeepsAFixedPitchFont)
+{
+    const QString shown = QFontInfo(memo().font()).family();
+    ASSERT_TRUE(QFontInfo(memo().font()).fixedPitch());
+    QString offered;
+    kbltest::dialogs().fonts.push_back([&](const QFont& initial, const std::function<void(const QFont&)>& onApply) {
+        offered = initial.family();
+        onApply(initial);
+        return std::optional<QFont>(initial);
+    });
+    viewer->mnuFileFont->trigger();
+    EXPECT_EQ(offered, shown);
+    // OK without a change: the requested name is kept, and so is the fixed pitch.
+    EXPECT_EQ(memo().font().family(), "Lucida Console");
+    EXPECT_TRUE(QFontInfo(memo().font()).fixedPitch());
+    EXPECT_EQ(ini().read(settings::form3::fontname), "Lucida Console");
+
+    // A family the user picks is taken as it is.
+    kbltest::dialogs().fonts.push_back([](const QFont& initial, const std::function<void(const QFont&)>&) {
+        QFont other = initial;
+        other.setFamily("DejaVu Serif");
+        return std::optional<QFont>(other);
+    });
+    viewer->mnuFileFont->trigger();
+    EXPECT_EQ(ini().read(settings::form3::fontname), "DejaVu Serif");
+    EXPECT_EQ(memo().font().family(), "DejaVu Serif");
 }
 
 TEST_F(ViewerTest, BackgroundColourAndCustomColoursPersist)
