@@ -350,14 +350,47 @@ TEST_F(MainWindowTest, TheToolBarAndSystemMenuCarryTheirTexts)
     });
 }
 
-TEST_F(MainWindowTest, UnhandledExceptionsShowTheLastSystemErrorAndNoDialog)
+TEST_F(MainWindowTest, UnhandledExceptionsShowTheirReasonAndNoDialog)
 {
     run([](ProgramWindows& w) {
+        // A failure of the system shows the system's reason, taken when it was raised.
         platform::recordError(ENOSPC);
-        EXPECT_FALSE(KestrabelApplication::guarded([] { throw std::runtime_error("boom"); }));
+        EXPECT_FALSE(KestrabelApplication::guarded([] {
+            const platform::SystemError error(QStringLiteral("Unable to write to /x/kbl.ini"));
+            platform::recordError(0);
+            throw error;
+        }));
         EXPECT_EQ(w.form1->status->panelText(0), QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        // Any other error shows its own message, never the text of "no error".
+        platform::recordError(0);
+        EXPECT_FALSE(KestrabelApplication::guarded([] { throw std::runtime_error("Text too long"); }));
+        EXPECT_EQ(w.form1->status->panelText(0), "Text too long");
         EXPECT_TRUE(kbltest::dialogs().boxes.empty());
     });
+}
+
+TEST_F(MainWindowTest, AWriteProtectedSettingsFileStaysAsItWas)
+{
+    const QByteArray protectedIni = "[options]\r\nEditRoot=/work/\r\n";
+    folder.write("kbl.ini", protectedIni);
+    folder.write("projects.dat", TwoProjects);
+    ::chmod(QFile::encodeName(folder.file("kbl.ini")).constData(), 0444);
+    ::chmod(QFile::encodeName(folder.file("projects.dat")).constData(), 0444);
+    run([](ProgramWindows& w) {
+        // The first write of the start-up is refused; the reason is the system's.
+        EXPECT_EQ(w.form1->status->panelText(0), QString::fromLocal8Bit(std::strerror(EACCES)));
+        EXPECT_EQ(w.form1->LabelRoot->text(), "");
+    });
+    EXPECT_EQ(folder.read("kbl.ini"), protectedIni);
+    EXPECT_EQ(folder.read("projects.dat"), TwoProjects);
+    try {
+        ini().write(settings::options::EditRoot, "/other/");
+        ADD_FAILURE() << "a write-protected file was replaced";
+    } catch (const SettingsWriteError& error) {
+        EXPECT_EQ(QString::fromStdString(error.what()), "Unable to write to " + folder.file("kbl.ini"));
+    }
+    ::chmod(QFile::encodeName(folder.file("kbl.ini")).constData(), 0644);
+    ::chmod(QFile::encodeName(folder.file("projects.dat")).constData(), 0644);
 }
 
 } // namespace
