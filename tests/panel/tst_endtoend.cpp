@@ -5,6 +5,7 @@
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "highlight/OOPHighlighter.h"
+#include "platform/FileNames.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "app/IniFile.h"
@@ -27,7 +28,10 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
@@ -98,6 +102,14 @@ protected:
         while (f.isScanning() && clock.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return !f.isScanning();
+    }
+
+    static void refreshPanel(TForm1& f, ReportList& list)
+    {
+        if (&list == f.lview)
+            f.lviewClick();
+        else
+            f.lviewHotlistClick();
     }
 
     static void clickRow(ReportList& list, int row)
@@ -307,6 +319,88 @@ TEST_F(EndToEnd, OddFilesInThePanelNeitherHangNorLoseTheViewersText)
         EXPECT_EQ(viewer.statusbar->text(), " " + project + "Big.pas");
     }
     f.close();
+}
+
+TEST_F(EndToEnd, NamesThatAreNotUtf8SurviveScanSaveRestartViewUpdateAndLaunch)
+{
+    // An unzipped Windows archive: a folder named "測試" in Big5 and a unit "café.pas" in
+    // Latin-1, below a folder whose name holds dots.
+    const QByteArray rootBytes = QFile::encodeName(root.path());
+    const QByteArray projectBytes = rootBytes + "/Delphi 7.0/\xb4\xfa\xb8\xd5";
+    ASSERT_TRUE(QDir().mkpath(root.path() + "/Delphi 7.0"));
+    ASSERT_EQ(::mkdir(projectBytes.constData(), 0755), 0);
+    const auto writeRaw = [](const QByteArray& path, const QByteArray& bytes, mode_t mode) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+        ::close(fd);
+    };
+    writeRaw(projectBytes + "/p.dpr", "program p;\r\nbegin\r\nend.\r\n", 0644);
+    const QString record = root.path() + "/launched";
+    writeRaw(projectBytes + "/p.exe", "#!/bin/sh\npwd > '" + QFile::encodeName(record) + "'\n", 0755);
+    writeRaw(projectBytes + "/caf\xe9.pas", "unit Cafe;\r\ninterface\r\nimplementation\r\nend.\r\n", 0644);
+    const QString projectPath = platform::fileNameFromBytes("/Delphi 7.0/\xb4\xfa\xb8\xd5/p.dpr");
+    const QString unit = platform::fileNameFromBytes("caf\xe9.pas");
+    const auto rowOf = [&](ReportList& list) {
+        const int at = int(column(list, 2).indexOf(projectPath));
+        return at < 0 ? nullptr : list.row(at);
+    };
+
+    {
+        ProgramWindows w = createProgramWindows();
+        TForm1& f = *w.form1;
+        kbltest::dialogs().folders.push_back(root.path());
+        f.SButSetRoot->click();
+        f.SButScan->click();
+        ASSERT_TRUE(waitForScan(f));
+        QTreeWidgetItem* row = rowOf(*f.lview);
+        ASSERT_NE(row, nullptr) << column(*f.lview, 2).join(' ').toStdString();
+        EXPECT_EQ(row->text(0), "p");
+        EXPECT_EQ(row->text(1), "p.exe");
+
+        f.lview->selectRow(row);
+        f.lviewClick();
+        EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({unit, "p.dpr"}));
+        f.lviewFiles->selectRow(f.lviewFiles->row(0));
+        f.SButViewFileClick();
+        EXPECT_EQ(w.form3->styledmemo->document().paragraphText(0), "unit Cafe;");
+
+        f.lview->setFocus();
+        f.SButRunExeClick();
+        QElapsedTimer clock;
+        clock.start();
+        while (!QFile::exists(record) && clock.elapsed() < 5000)
+            QTest::qWait(20);
+        QFile launched(record);
+        ASSERT_TRUE(launched.open(QIODevice::ReadOnly));
+        f.mnuPopupAddToHotlistClick();
+        EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+        w.form3->close();
+        f.close();
+    }
+    EXPECT_TRUE(folder.read("projects.dat").contains("/Delphi 7.0/\xb4\xfa\xb8\xd5/p.dpr\r\n"));
+    EXPECT_TRUE(folder.read("hotlist.dat").contains("/Delphi 7.0/\xb4\xfa\xb8\xd5/p.dpr\r\n"));
+    {
+        ProgramWindows w = createProgramWindows();
+        TForm1& f = *w.form1;
+        for (ReportList* list : {f.lview, f.lviewHotlist}) {
+            QTreeWidgetItem* row = rowOf(*list);
+            ASSERT_NE(row, nullptr);
+            list->setFocus();
+            list->selectRow(row);
+            refreshPanel(f, *list);
+            EXPECT_EQ(column(*f.lviewFiles, 0), QStringList({unit, "p.dpr"}));
+            if (list == f.lview)
+                f.mnuPopupUpdateItemClick();
+            else
+                f.mnuPopupHotlistUpdateItemClick();
+            EXPECT_TRUE(kbltest::dialogs().boxes.empty()) << kbltest::dialogs().boxes[0].text.toStdString();
+            EXPECT_NE(rowOf(*list), nullptr);
+        }
+        f.close();
+    }
+    // Qt's removal of the temporary folder cannot name these files.
+    std::filesystem::remove_all(projectBytes.toStdString());
 }
 
 } // namespace
