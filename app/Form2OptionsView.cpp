@@ -1,6 +1,6 @@
 #include "app/Form2OptionsView.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/TForm1.h"
 #include "options/RadioGroup.h"
 #include "options/TForm2.h"

@@ -2,13 +2,13 @@
 
 #include "app/Glyphs.h"
 #include "app/KestrabelApplication.h"
-#include "app/ProgramFolder.h"
+#include "settings/ProgramFolder.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "app/WindowLayout.h"
 #include "catalogue/ListFile.h"
 #include "catalogue/FileSearch.h"
-#include "catalogue/ProjectRows.h"
+#include "app/ProjectRows.h"
 #include "catalogue/ScanRun.h"
 #include "options/TForm2.h"
 #include "platform/Dialogs.h"
@@ -397,7 +397,29 @@ void TForm1::refreshFromRow(QTreeWidgetItem* row)
 
 void TForm1::setRootCaption(const QString& root)
 {
-    setWindowTitle(TitleText + QStringLiteral(" [root: ") + platform::displayName(root) + QStringLiteral("/]"));
+    // The file-system root keeps its one separator: "[root: /]".
+    const QString shown = root.endsWith(u'/') ? root : root + u'/';
+    setWindowTitle(TitleText + QStringLiteral(" [root: ") + platform::displayName(shown) + QStringLiteral("]"));
+}
+
+void TForm1::showDoubleClickAction(const QString& text) { status->setPanelText(3, text); }
+
+void TForm1::setShownKinds(const filepanel::KindFlags& shown)
+{
+    ShowKinds = shown;
+    NoKinds = std::none_of(shown.begin(), shown.end(), [](bool on) { return on; });
+    if (NoKinds)
+        lviewFiles->clear();
+}
+
+void TForm1::setKindColors(const filepanel::KindColors& colors) { KindColors = colors; }
+
+QString TForm1::rootFolder() const { return LabelRoot->text(); }
+
+void TForm1::setRootFolder(const QString& folder)
+{
+    LabelRoot->setText(folder);
+    setRootCaption(folder);
 }
 
 void TForm1::SButSetRootClick()

@@ -2,8 +2,9 @@
 // The main window: tool bar, main list, hotlist, file list and status bar; its start-up
 // restores the layout and the saved lists, its close writes them back.
 
-#include "app/IniFile.h"
 #include "catalogue/FilePanel.h"
+#include "options/OptionsHost.h"
+#include "settings/IniFile.h"
 
 #include <QColor>
 #include <QStringList>
@@ -45,7 +46,7 @@ struct SortState {
     }
 };
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public OptionsHost {
     Q_OBJECT
 public:
     // Command codes of the system menu; the window's own ones are those of Windows.
@@ -80,7 +81,7 @@ public:
     void lviewClick();
     void lviewHotlistClick();
     void SButOptionsClick(); // TForm1Interaction.cpp
-    // The scan (catalogue/MainWindowScan.cpp). The three search handlers run on the
+    // The scan (TForm1Scan.cpp). The three search handlers run on the
     // search's worker thread; what they change in the window is done on this thread.
     void SButScanClick();
     void FileSearch1Progress(QObject* Sender, const QString& SearchDir, const QString& SearchMask);
@@ -141,6 +142,13 @@ public:
     void mnuPopupHotlistUpdateItemClick();
     void lviewKeyDown(int key, Qt::KeyboardModifiers shift);
     void lviewHotlistKeyDown(int key, Qt::KeyboardModifiers shift);
+
+    // What the options dialog changes here.
+    void showDoubleClickAction(const QString& text) override;
+    void setShownKinds(const filepanel::KindFlags& shown) override;
+    void setKindColors(const filepanel::KindColors& colors) override;
+    QString rootFolder() const override;
+    void setRootFolder(const QString& folder) override;
 
     // What the launch actions read of the options dialog; replaced in tests.
     void setOptionsView(std::unique_ptr<launch::OptionsView> view);

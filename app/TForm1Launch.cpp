@@ -2,7 +2,7 @@
 #include "app/TForm1.h"
 
 #include "app/Form2OptionsView.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ReportList.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "catalogue/Exclusions.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <algorithm>
 #include <set>

@@ -1,6 +1,6 @@
 #include "catalogue/FilePanel.h"
 
-#include "app/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "platform/Colors.h"
 #include "platform/Files.h"
 

@@ -1,7 +1,7 @@
 #include "catalogue/ProjectUpdate.h"
 
 #include "catalogue/ProjectSource.h"
-#include "launch/LaunchCommands.h"
+#include "catalogue/FilePanel.h"
 
 #include "platform/Files.h"
 #include "platform/Wildcard.h"
@@ -15,7 +15,7 @@ ProjectReader projectFileReader() { return {&ReadApplicationName, &FindExecutabl
 ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath, const ProjectReader& reader)
 {
     ProjectUpdate update;
-    const QString folder = launch::projectFolder(labelRoot, projectPath);
+    const QString folder = filepanel::folderOf(labelRoot + projectPath);
     if (!platform::isFolder(folder)) {
         update.message = QStringLiteral("Can't find folder:\r\n") + folder;
         return update;

@@ -1,13 +1,11 @@
 #include "options/TForm2.h"
 
-#include "app/IniFile.h"
-#include "app/ReportList.h"
-#include "app/StatusBar.h"
-#include "app/TForm1.h"
 #include "catalogue/Exclusions.h"
 #include "options/ColorSwatch.h"
 #include "options/RadioGroup.h"
 #include "options/SystemPath.h"
+#include "platform/Files.h"
+#include "settings/IniFile.h"
 
 #include <QCheckBox>
 #include <QCollator>
@@ -60,7 +58,8 @@ QPushButton* button(const QString& caption, const char* name, QWidget* parent, c
 
 } // namespace
 
-TForm2::TForm2(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
+TForm2::TForm2(IniFile& settings, OptionsHost& host, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_host(host)
 {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Kestrabel 繁體中文介面翻譯：Kestrabel 團隊"));
@@ -244,7 +243,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
 
 void TForm2::FormCreate()
 {
-    const IniFile& ini = m_main.settings();
+    const IniFile& ini = m_settings;
     namespace f2 = settings::form2;
     setGeometry(ini.read(f2::left), ini.read(f2::top), ini.read(f2::width), ini.read(f2::height));
     LoadOptions();
@@ -252,7 +251,7 @@ void TForm2::FormCreate()
 
 void TForm2::LoadOptions()
 {
-    const IniFile& ini = m_main.settings();
+    const IniFile& ini = m_settings;
     namespace o = settings::options;
 
     const QString root = ini.read(o::EditRoot);
@@ -276,7 +275,7 @@ void TForm2::LoadOptions()
     // Propose the desktop's folder program; it is stored with the next OK.
     if (EditFileManager->text().isEmpty()) {
         const QString proposal = TPBSystemPath::ProposedFileManager();
-        if (!proposal.isEmpty() && QFileInfo::exists(proposal))
+        if (!proposal.isEmpty() && platform::pathExists(proposal))
             EditFileManager->setText(proposal);
     }
 
@@ -290,8 +289,7 @@ void TForm2::LoadOptions()
 
     CBoxRemoveParameterList->setChecked(ini.read(o::CBoxRemoveParameterList));
 
-    for (size_t k = 0; k < kindSwatches.size(); ++k)
-        m_main.KindColors[k] = kindSwatches[k]->color();
+    m_host.setKindColors(swatchColors());
 
     colordCustomColors = ini.readSectionValues(QLatin1String(settings::customcolors));
 }
@@ -299,15 +297,15 @@ void TForm2::LoadOptions()
 void TForm2::showDoubleClickChoice()
 {
     switch (RGroupOnDoubleClick->ItemIndex()) {
-    case 0: m_main.status->setPanelText(3, QStringLiteral("exe")); break;
-    case 1: m_main.status->setPanelText(3, QStringLiteral("prjct")); break;
+    case 0: m_host.showDoubleClickAction(QStringLiteral("exe")); break;
+    case 1: m_host.showDoubleClickAction(QStringLiteral("prjct")); break;
     default: break;
     }
 }
 
 void TForm2::ButOKClick()
 {
-    IniFile& ini = m_main.settings();
+    IniFile& ini = m_settings;
     namespace o = settings::options;
 
     ini.write(o::EditRoot, EditRoot->text());
@@ -320,14 +318,10 @@ void TForm2::ButOKClick()
     for (size_t k = 0; k < kindBoxes.size(); ++k)
         ini.write(o::showKinds[k], kindBoxes[k]->isChecked());
 
-    bool none = true;
-    for (size_t k = 0; k < kindBoxes.size(); ++k) {
-        m_main.ShowKinds[k] = kindBoxes[k]->isChecked();
-        none = none && !m_main.ShowKinds[k];
-    }
-    m_main.NoKinds = none;
-    if (none)
-        m_main.lviewFiles->clear();
+    filepanel::KindFlags shown{};
+    for (size_t k = 0; k < kindBoxes.size(); ++k)
+        shown[k] = kindBoxes[k]->isChecked();
+    m_host.setShownKinds(shown);
 
     ini.write(o::RGroupOnDoubleClick, RGroupOnDoubleClick->ItemIndex());
     ini.write(o::EditFileManagerText, EditFileManager->text());
@@ -343,8 +337,7 @@ void TForm2::ButOKClick()
 
     showDoubleClickChoice();
 
-    for (size_t k = 0; k < kindSwatches.size(); ++k)
-        m_main.KindColors[k] = kindSwatches[k]->color();
+    m_host.setKindColors(swatchColors());
     for (size_t k = 0; k < kindSwatches.size(); ++k)
         ini.write(o::kindColors[k], kindSwatches[k]->color());
 
@@ -353,9 +346,17 @@ void TForm2::ButOKClick()
     accept();
 }
 
+filepanel::KindColors TForm2::swatchColors() const
+{
+    filepanel::KindColors colors{};
+    for (size_t k = 0; k < kindSwatches.size(); ++k)
+        colors[k] = kindSwatches[k]->color();
+    return colors;
+}
+
 void TForm2::FormClose()
 {
-    IniFile& ini = m_main.settings();
+    IniFile& ini = m_settings;
     namespace f2 = settings::form2;
     ini.write(f2::left, x());
     ini.write(f2::top, y());
@@ -372,14 +373,12 @@ void TForm2::FormClose()
 
 void TForm2::ButBrowseForFolderClick()
 {
-    const auto folder = platform::dialogs().chooseFolder(this, m_main.LabelRoot->text());
+    const auto folder = platform::dialogs().chooseFolder(this, m_host.rootFolder());
     if (!folder)
         return;
     // Takes effect in the main window at once, even if the dialog is then cancelled.
     EditRoot->setText(withTrailingSeparator(*folder));
-    m_main.LabelRoot->setText(*folder);
-    m_main.setWindowTitle(m_main.TitleText + QStringLiteral(" [root: ") + withTrailingSeparator(*folder)
-                          + QStringLiteral("]"));
+    m_host.setRootFolder(*folder);
 }
 
 void TForm2::ButBrowseForFilemanagerClick()

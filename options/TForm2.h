@@ -2,6 +2,7 @@
 // The options dialog. Created once at start-up, second of the four windows. Its controls
 // are the live store of the options: other windows read them as they stand.
 
+#include "options/OptionsHost.h"
 #include "platform/Dialogs.h"
 
 #include <QDialog>
@@ -15,14 +16,15 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class TColorSwatch;
-class TForm1;
+class IniFile;
 class TPBSystemPath;
 class TRadioGroup;
 
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(TForm1& main, QWidget* parent = nullptr);
+    // Reads and writes `settings`; changes what the options stand for through `host`.
+    TForm2(IniFile& settings, OptionsHost& host, QWidget* parent = nullptr);
 
     // Fills every control from the settings file. Appends to lbox: whoever reopens the
     // dialog empties lbox first.
@@ -90,5 +92,8 @@ private:
     void addExcludedFolder(const QString& folder);
     void showDoubleClickChoice();
 
-    TForm1& m_main;
+    filepanel::KindColors swatchColors() const;
+
+    IniFile& m_settings;
+    OptionsHost& m_host;
 };

@@ -1,6 +1,6 @@
 #include "viewer/HelpTopic.h"
 
-#include "app/ProgramFolder.h"
+#include "settings/ProgramFolder.h"
 
 namespace viewer {
 

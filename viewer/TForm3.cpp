@@ -1,15 +1,11 @@
 #include "viewer/TForm3.h"
 
-#include "options/TForm2.h"
-
-#include "app/IniFile.h"
-#include "app/TForm1.h"
 #include "highlight/OOPHighlighter.h"
-#include "options/TForm2.h"
 #include "platform/Colors.h"
 #include "platform/Files.h"
 #include "platform/Help.h"
 #include "platform/TextCodec.h"
+#include "settings/IniFile.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/DeclarationScanner.h"
 #include "viewer/FindDialog.h"
@@ -19,7 +15,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QCheckBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontInfo>
@@ -63,13 +58,14 @@ QFont viewerFont(const QString& family, int pointSize, bool bold)
 
 } // namespace
 
-TForm3::TForm3(TForm1& main, QWidget* parent) : QWidget(parent, Qt::Window), m_main(main)
+TForm3::TForm3(IniFile& settings, ViewerHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_settings(settings), m_host(host)
 {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("檔案檢視器"));
 
     // The options dialog's check box is the live option; it is read at each scan.
-    RemoveParameterList = [this] { return m_main.Form2 && m_main.Form2->CBoxRemoveParameterList->isChecked(); };
+    RemoveParameterList = [this] { return m_host.removeParameterList(); };
 
     styledmemo = new kbl::TStyledMemo(this);
     styledmemo->setObjectName(QStringLiteral("styledmemo"));
@@ -152,7 +148,7 @@ void TForm3::buildMenu()
 
 void TForm3::FormCreate()
 {
-    IniFile& ini = m_main.settings();
+    IniFile& ini = m_settings;
     namespace f3 = settings::form3;
 
     ScanMemo = new kbl::TStyledMemo(this);
@@ -225,7 +221,7 @@ void TForm3::closeEvent(QCloseEvent* event)
 
 void TForm3::FormClose()
 {
-    IniFile& ini = m_main.settings();
+    IniFile& ini = m_settings;
     namespace f3 = settings::form3;
     ini.write(f3::maximized, isMaximized());
     if (!isMaximized() && !isMinimized()) {
@@ -363,7 +359,7 @@ void TForm3::SetProjectFiles(const QStringList& fileNames, int checkedRow)
 
 void TForm3::ProjectFileItemClick(QAction* entry)
 {
-    const QString project = m_main.LabelFuldSti->text();
+    const QString project = m_host.projectFile();
     QString folder = project.left(project.lastIndexOf(u'/') + 1);
     if (folder.isEmpty())
         folder = QStringLiteral("./");
@@ -388,7 +384,7 @@ void TForm3::ScanDeclarations()
     do {
         m_rescan = false;
         const bool removeParams = RemoveParameterList ? RemoveParameterList() : false;
-        TForm4* const jumper = m_main.Form4;
+        TForm4* const jumper = m_jumper;
         if (jumper)
             jumper->clearMethods();
         mnuMethodJumper->setEnabled(false);
@@ -468,7 +464,7 @@ void TForm3::mnuFileFontClick()
             font.setPointSize(chosen->pointSize());
         font.setBold(chosen->bold());
         setViewFont(font, FontColor);
-        IniFile& ini = m_main.settings();
+        IniFile& ini = m_settings;
         namespace f3 = settings::form3;
         ini.write(f3::fontname, font.family());
         ini.write(f3::fontsize, font.pointSize());
@@ -508,14 +504,14 @@ void TForm3::mnuFileBackgroundColorClick()
     if (!chosen)
         return;
     setViewColor(platform::fromQColor(*chosen));
-    m_main.settings().write(settings::form3::memocolor, MemoColor);
+    m_settings.write(settings::form3::memocolor, MemoColor);
 }
 
 // ---- keys and mouse ----
 
 void TForm3::ShowMethodJumper()
 {
-    TForm4* const jumper = m_main.Form4;
+    TForm4* const jumper = m_jumper;
     if (!jumper)
         return;
     jumper->setJumpTarget(m_viewAccess.get());
@@ -531,8 +527,9 @@ void TForm3::FormKeyDown(QKeyEvent* event)
         ShowMethodJumper();
     } else if (event->key() == Qt::Key_F1) {
         event->accept();
-        if (!m_main.HelpFile.isEmpty() && platform::pathExists(m_main.HelpFile))
-            platform::openHelpTopic(m_main.HelpFile, ViewerHelpTopic);
+        const QString help = m_host.helpFile();
+        if (!help.isEmpty() && platform::pathExists(help))
+            platform::openHelpTopic(help, ViewerHelpTopic);
     }
 }
 

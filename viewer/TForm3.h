@@ -10,6 +10,7 @@
 
 #include "platform/Dialogs.h"
 #include "viewer/MemoAccess.h"
+#include "viewer/ViewerHost.h"
 
 #include <QPointer>
 #include <QString>
@@ -25,7 +26,8 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class TForm1;
+class IniFile;
+class TForm4;
 
 namespace kbl {
 class TOOPHighlighter;
@@ -35,7 +37,12 @@ class TStyledMemo;
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm3(TForm1& main, QWidget* parent = nullptr);
+    // Reads and writes `settings`; asks `host` for the project, the help file and the
+    // scan option.
+    TForm3(IniFile& settings, ViewerHost& host, QWidget* parent = nullptr);
+
+    // The method jumper the scan fills and Alt+End shows (created after the viewer).
+    void setMethodJumper(TForm4* jumper) { m_jumper = jumper; }
     ~TForm3() override;
 
     // ---- entry points ----
@@ -120,7 +127,9 @@ private:
     QString familyToKeep(const QFont& chosen, const QFont& current) const;
     void runLoad(std::function<void()> request, const std::function<void()>& steps);
 
-    TForm1& m_main;
+    IniFile& m_settings;
+    ViewerHost& m_host;
+    TForm4* m_jumper = nullptr;
     std::unique_ptr<viewer::MemoAccess> m_viewAccess;
     std::unique_ptr<viewer::MemoAccess> m_scanAccess;
     bool m_highlight = false;

@@ -1,6 +1,5 @@
 #include "viewer/TForm4.h"
 
-#include "app/TForm1.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/SystemMetrics.h"
@@ -8,6 +7,7 @@
 #include "viewer/HelpTopic.h"
 #include "viewer/MethodImages.h"
 #include "viewer/MethodList.h"
+#include "settings/IniFile.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -50,7 +50,7 @@ void processPendingMessages(int times)
 
 } // namespace
 
-TForm4::TForm4(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
+TForm4::TForm4(IniFile& settings, QWidget* parent) : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("方法跳躍器"));
@@ -83,7 +83,7 @@ TForm4::TForm4(TForm1& main, QWidget* parent) : QDialog(parent), m_main(main)
     lview->viewport()->installEventFilter(this);
 
     // FormCreate: bounds and sort state; the list is not sorted here.
-    IniFile& ini = m_main.settings();
+    IniFile& ini = m_settings;
     namespace f4 = settings::form4;
     move(ini.read(f4::left), ini.read(f4::top));
     resize(ini.read(f4::width), ini.read(f4::height));

@@ -12,7 +12,7 @@
 class IniFile;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TForm1;
+class IniFile;
 
 namespace viewer {
 class MemoAccess;
@@ -22,7 +22,8 @@ struct MethodEntry;
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm4(TForm1& main, QWidget* parent = nullptr);
+    // Reads its geometry and sort state from `settings` at creation.
+    explicit TForm4(IniFile& settings, QWidget* parent = nullptr);
 
     // Bounds (only in the normal window state) and the sort state into [form4].
     void writeState(IniFile& ini) const;
@@ -67,6 +68,6 @@ private:
     QTreeWidgetItem* makeRow(const QString& text, int line, int image) const;
     void sortRows(std::vector<QTreeWidgetItem*>& rows, int column) const;
 
-    TForm1& m_main;
+    IniFile& m_settings;
     viewer::MemoAccess* m_target = nullptr;
 };

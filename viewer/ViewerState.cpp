@@ -1,6 +1,6 @@
 #include "viewer/ViewerState.h"
 
-#include "app/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "platform/Files.h"
 #include "platform/TextCodec.h"
 

@@ -6,9 +6,9 @@
 #include "Measure.h"
 #include "Tree.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/KestrabelApplication.h"
-#include "app/ProgramFolder.h"
+#include "settings/ProgramFolder.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"

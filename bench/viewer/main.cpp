@@ -5,7 +5,7 @@
 
 #include "common/PascalCorpus.h"
 
-#include "app/ProgramFolder.h"
+#include "settings/ProgramFolder.h"
 #include "app/ProgramWindows.h"
 #include "highlight/OOPHighlighter.h"
 #include "platform/TextCodec.h"

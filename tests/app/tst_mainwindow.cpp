@@ -1,7 +1,7 @@
 // The real windows, started and closed in a temporary program folder.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/KestrabelApplication.h"
-#include "app/ProgramFolder.h"
+#include "settings/ProgramFolder.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"

@@ -1,7 +1,7 @@
 // The scan through the real main window, on real folder trees.
 #include "SearchLog.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"

@@ -1,11 +1,11 @@
 // The hotlist and the launch commands in the real main window (offscreen).
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "options/RadioGroup.h"
 #include "options/TForm2.h"
-#include "catalogue/ProjectRows.h"
+#include "app/ProjectRows.h"
 #include "platform/ShowDesktop.h"
 #include "support/RecordingProgram.h"
 #include "support/ScriptedDialogs.h"

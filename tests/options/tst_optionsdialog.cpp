@@ -1,7 +1,7 @@
 // The options dialog on the real settings file of a temporary program folder.
 #include "XdgSandbox.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"

@@ -8,7 +8,7 @@
 #include "platform/FileNames.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/TForm3.h"
 #include "viewer/TForm4.h"

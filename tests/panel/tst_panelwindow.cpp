@@ -1,6 +1,6 @@
 // The main window's file panel and interaction, on a real tree of projects under a
 // temporary root and the real windows in a temporary program folder.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"

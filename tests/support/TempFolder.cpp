@@ -1,6 +1,6 @@
 #include "support/TempFolder.h"
 
-#include "app/ProgramFolder.h"
+#include "settings/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // The method jumper's list, sorting, jumping, keys and help box, in the program's windows.
 #include "LineMemo.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "platform/Help.h"
 #include "platform/SystemMetrics.h"

@@ -1,7 +1,7 @@
 // The file viewer window with its real text views, in the program's windows: creation and
 // close, loading and highlighting, the scan over the hidden copy, find, font and colour,
 // the project-files menu, and the ways into the method jumper.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "highlight/OOPHighlighter.h"
 #include "options/TForm2.h"

@@ -1,4 +1,4 @@
-#include "catalogue/ProjectRows.h"
+#include "app/ProjectRows.h"
 
 #include "app/ReportList.h"
 

@@ -1,4 +1,4 @@
-#include "catalogue/HotlistRows.h"
+#include "app/HotlistRows.h"
 
 #include "app/ReportList.h"
 

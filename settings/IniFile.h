@@ -4,7 +4,7 @@
 // Every read and every write goes straight to the file, so windows that share one object
 // (or two copies of the program sharing the folder) always see the latest values.
 
-#include "app/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "platform/LastError.h"
 
 #include <QString>

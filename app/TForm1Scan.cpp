@@ -1,13 +1,13 @@
 // The main window's scan: its button, the three handlers of its folder search and the
 // window changes a scan makes. The work itself is ScanRun's.
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "app/TForm1.h"
 #include "catalogue/Exclusions.h"
 #include "catalogue/FileSearch.h"
-#include "catalogue/ProjectRows.h"
+#include "app/ProjectRows.h"
 #include "catalogue/ScanRun.h"
 #include "options/TForm2.h"
 #include "platform/Dialogs.h"
