@@ -978,8 +978,7 @@ void TStyledMemo::caretUpdate()
         blink.start();
     const qint64 pos = caret->pos();
     const int pi = caret->paraIndex();
-    StyleWalker sw(*doc, pi, doc->StaticFormat(), fonts.fontStyleBits());
-    sw.advanceTo(caret->offset());
+    const StyleWalker sw(*doc, pi, doc->StaticFormat(), fonts.fontStyleBits(), caret->offset());
     const quint8 style = sw.style();
     if (pos != lastCaretPos) {
         lastCaretPos = pos;
@@ -2012,9 +2011,7 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
     // Text goes out in bounded pieces, so a very long line costs only its visible part.
     const int outputChunk = std::max(16, int(16384 / std::max<qreal>(1, fonts.metrics(0).maxWidth())));
 
-    StyleWalker sw(*doc, para, params.staticFormat, fonts.fontStyleBits());
-    if (s > 0)
-        sw.advanceTo(s - 1);
+    StyleWalker sw(*doc, para, params.staticFormat, fonts.fontStyleBits(), s);
     QString run;
     run.reserve(e - s);
 
