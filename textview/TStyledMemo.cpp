@@ -1796,9 +1796,21 @@ void TStyledMemo::wheelEvent(QWheelEvent* e)
         e->ignore();
         return;
     }
-    // MouseWheelFactor lines per 120 units.
-    const qint64 lines = qint64(delta) * MouseWheelFactor / 120;
-    setVerticalOffset(verticalOffset() - lines * lh);
+    // MouseWheelFactor lines per 120 units. High-resolution wheels send a fraction of
+    // that per event: what falls short of a whole line carries over to the next event,
+    // so many small turns scroll as far as one large one.
+    const qint64 step = qint64(delta) * MouseWheelFactor;
+    if (wheelRemainder != 0 && (wheelRemainder > 0) != (step > 0))
+        wheelRemainder = 0; // turned back: the other way starts afresh
+    const qint64 units = wheelRemainder + step;
+    const qint64 lines = units / 120;
+    wheelRemainder = units - lines * 120;
+    if (lines != 0) {
+        const qint64 before = verticalOffset();
+        setVerticalOffset(before - lines * lh);
+        if (verticalOffset() == before)
+            wheelRemainder = 0; // at the end: nothing to carry
+    }
     e->accept();
 }
 

@@ -328,6 +328,7 @@ private:
     int fine = 0; // pixels of the top line scrolled out
     int hOffset = 0;
     bool settingBars = false;
+    qint64 wheelRemainder = 0; // wheel units x MouseWheelFactor short of a whole line
 
     qreal rememberedX = -1;
     int virtualCols = 0; // caret columns beyond the paragraph end (smoKeepColumnPos)

@@ -357,6 +357,55 @@ TEST(MemoMouse, WheelScrollsByTheFactor)
     EXPECT_EQ(m.SelStart(), 0); // the caret does not move
 }
 
+TEST(MemoMouse, SmallWheelStepsAddUpToWhatOneLargeStepScrolls)
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    View v(text);
+    TStyledMemo& m = v.memo;
+    auto wheel = [&m](int delta, int times) {
+        for (int i = 0; i < times; ++i) {
+            QWheelEvent e(QPointF(10, 10), m.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(m.viewport(), &e);
+        }
+    };
+    for (const int factor : {1, 3, 5}) {
+        m.MouseWheelFactor = factor;
+        m.setTopLine(0);
+        wheel(-240, 1);
+        const qint64 big = m.TopLine();
+        EXPECT_EQ(big, 2 * factor);
+        m.setTopLine(0);
+        wheel(-15, 16); // a high-resolution wheel: 16 x 15 units = 240
+        EXPECT_EQ(m.TopLine(), big) << factor;
+        m.setTopLine(0);
+        wheel(-60, 6); // 360 units: three 120-unit notches
+        EXPECT_EQ(m.TopLine(), 3 * factor) << factor;
+        // Back up the same way, to the top again.
+        wheel(60, 6);
+        EXPECT_EQ(m.TopLine(), 0) << factor;
+    }
+    // What is left over does not carry into the other direction: with factor 1, 60
+    // units down and 60 up each leave half a line and scroll nothing.
+    m.MouseWheelFactor = 1;
+    m.setTopLine(10);
+    wheel(-60, 1);
+    wheel(60, 1);
+    wheel(-60, 1);
+    EXPECT_EQ(m.TopLine(), 10);
+    wheel(-60, 1);
+    EXPECT_EQ(m.TopLine(), 11);
+    // Nor past the top: turning up at the first line leaves nothing for later.
+    m.setTopLine(0);
+    wheel(90, 2);
+    EXPECT_EQ(m.TopLine(), 0);
+    m.setTopLine(5);
+    wheel(60, 1);
+    EXPECT_EQ(m.TopLine(), 5);
+}
+
 TEST(MemoScroll, ScrollInViewShowsTheCaretLine)
 {
     QString text;
