@@ -149,6 +149,63 @@ TEST(MemoKeys, CaretMovesAndShiftExtends)
     EXPECT_EQ(m.SelLength(), 14);
 }
 
+TEST(MemoKeys, EndOnAPieceOfACutWordGoesBehindItsLastCharacter)
+{
+    View v(QStringLiteral("ab ") + QString(80, u'x') + QStringLiteral(" cd"), 200, 200);
+    TStyledMemo& m = v.memo;
+    const std::vector<DisplayLine>& lines = m.document().paragraph(0).Lines;
+    ASSERT_GE(lines.size(), 4u); // "ab ", pieces of the long word, the rest
+    ASSERT_EQ(lines[1].Start, 3);
+    const int piece1 = lines[1].Start, piece2 = lines[2].Start, piece3 = lines[3].Start;
+    const int lh = m.lineHeight();
+    const int pieceLength = piece2 - piece1;
+
+    // Behind the first piece's last character and still on its line.
+    m.setSelStart(piece1 + 2);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), piece2);
+    EXPECT_EQ(m.SelLine(), 1);
+    EXPECT_EQ(m.SelCol(), pieceLength);
+    const QRect caret = m.caretRect();
+    EXPECT_EQ(caret.y(), 1 * lh);
+    const qreal pieceWidth = pieceLength * m.fontSet().advance(0, u'x');
+    EXPECT_NEAR(caret.x(), m.LeftMargin() + pieceWidth, 1.0);
+    v.key(Qt::Key_End); // stays
+    EXPECT_EQ(m.SelStart(), piece2);
+    EXPECT_EQ(m.SelLine(), 1);
+    v.key(Qt::Key_Home); // the start of that line, not of the next piece
+    EXPECT_EQ(m.SelStart(), piece1);
+    // Shift+End selects the whole piece.
+    v.key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(m.SelText(), QString(pieceLength, u'x'));
+    EXPECT_EQ(m.SelLine(), 1);
+    // Up and Down go on from the line the caret is shown on.
+    v.key(Qt::Key_End);
+    v.key(Qt::Key_Down);
+    EXPECT_EQ(m.SelLine(), 2);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), piece3);
+    v.key(Qt::Key_Up);
+    EXPECT_EQ(m.SelLine(), 1);
+    // The same position reached otherwise is the start of the next piece.
+    m.setSelStart(piece2);
+    EXPECT_EQ(m.SelLine(), 2);
+    EXPECT_EQ(m.caretRect().y(), 2 * lh);
+    EXPECT_EQ(m.SelCol(), 0);
+
+    // A line that ends with blanks: End stops before the last blank, as before.
+    m.setSelStart(0);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), 2);
+    // The last line of the paragraph: its end.
+    const qint64 parEnd = m.document().paragraph(0).length();
+    m.setSelStart(parEnd - 1);
+    v.key(Qt::Key_Home);
+    EXPECT_EQ(m.SelStart(), lines.back().Start);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), parEnd);
+}
+
 TEST(MemoKeys, PageDownAtTheEndDoesNotScrollPastTheText)
 {
     QString text;
