@@ -284,6 +284,40 @@ TEST_F(JumperTest, LeftReleaseEnterAndSpaceJumpRightReleaseOnlyCloses)
     EXPECT_TRUE(jumper->isHidden());
 }
 
+TEST_F(JumperTest, OpeningMakesTheFirstRowAsShownCurrentAndSelected)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString("text %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    jumper->setJumpTarget(&memo);
+
+    jumper->clearMethods();
+    jumper->show(); // an empty list: nothing to select
+    EXPECT_EQ(jumper->lview->currentItem(), nullptr);
+    jumper->hide();
+
+    fill(); // by line: "gamma" on line 2 first
+    jumper->show();
+    QTreeWidgetItem* first = jumper->lview->topLevelItem(0);
+    EXPECT_EQ(jumper->lview->currentItem(), first);
+    EXPECT_EQ(jumper->lview->selectedItems(), QList<QTreeWidgetItem*>({first}));
+    QTest::keyClick(jumper->lview, Qt::Key_Return);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 2);
+
+    // Another order, another row left current: the next opening takes the first again.
+    clickHeader(0);
+    jumper->lview->setCurrentItem(jumper->lview->topLevelItem(2));
+    ASSERT_EQ(jumper->lview->topLevelItem(0)->text(0), "Alpha");
+    jumper->show();
+    first = jumper->lview->topLevelItem(0);
+    EXPECT_EQ(jumper->lview->currentItem(), first);
+    EXPECT_EQ(jumper->lview->selectedItems(), QList<QTreeWidgetItem*>({first}));
+    QTest::keyClick(jumper->lview, Qt::Key_Space);
+    EXPECT_EQ(memo.par, 100);
+}
+
 TEST_F(JumperTest, F1WithoutHelpFileShowsTheMissingBoxElseOpensTopicSix)
 {
     jumper->show();
