@@ -2,10 +2,20 @@
 
 #include <QFontInfo>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
 namespace kbl {
+
+namespace {
+quint64 walkSteps = 0;
+} // namespace
+
+quint64 styleWalkSteps()
+{
+    return walkSteps;
+}
 
 quint8 effectiveStyle(const FormatRecord& r, quint8 staticStyle, quint8 fontBits)
 {
@@ -79,6 +89,38 @@ StyleWalker::StyleWalker(const StyledDocument& d, int para, bool sf, quint8 fb)
     recompute();
 }
 
+StyleWalker::StyleWalker(const StyledDocument& d, int para, bool sf, quint8 fb, qint32 from)
+    : StyleWalker(d, para, sf, fb)
+{
+    from = std::clamp(from, 0, p.length());
+    next = size_t(d.upperRecordIndex(para, from));
+    if (next > 0) {
+        current = d.formats().expand(p.Formats[next - 1]);
+        rec = &current;
+        ++walkSteps;
+    }
+    if (sf) {
+        // A line table is only as fresh as the layout flag says.
+        qint32 k = 0;
+        if (p.LayoutDone && !p.Lines.empty()) {
+            auto line = std::upper_bound(p.Lines.begin(), p.Lines.end(), from,
+                                         [](qint32 o, const DisplayLine& l) { return o < l.Start; });
+            if (line != p.Lines.begin()) {
+                --line;
+                k = line->Start;
+                staticStyle ^= line->StaticToggles;
+            }
+        }
+        for (; k < from; ++k) {
+            ++walkSteps;
+            if (isStaticCode(p.at(k)))
+                staticStyle = toggleStaticStyle(staticStyle, p.at(k));
+        }
+    }
+    at = from;
+    recompute();
+}
+
 void StyleWalker::recompute()
 {
     effective = effectiveStyle(*rec, staticStyle, fontBits);
@@ -89,6 +131,7 @@ bool StyleWalker::advanceTo(qint32 i)
     bool code = false;
     bool changed = false;
     for (qint32 k = at + 1; k <= i; ++k) {
+        ++walkSteps;
         if (staticFormat && k - 1 >= 0 && k - 1 < p.length() && isStaticCode(p.at(k - 1))) {
             staticStyle = toggleStaticStyle(staticStyle, p.at(k - 1));
             changed = true;
@@ -97,6 +140,7 @@ bool StyleWalker::advanceTo(qint32 i)
             current = doc.formats().expand(p.Formats[next]);
             rec = &current;
             ++next;
+            ++walkSteps;
             changed = true;
         }
         at = k;
@@ -143,18 +187,22 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
 
     std::vector<DisplayLine> lines;
     qint32 lineStart = 0;
+    quint8 lineToggles = 0; // static codes toggled before the line start
+    quint8 toggles = 0;     // static codes toggled before the current character
     qreal x = 0;
     qint32 spaces = 0;
     qint32 wordStart = -1; // first character of the word being measured
     qreal wordX = 0;       // x at the word's start
     qint32 wordSpaces = 0; // spaces on the line before the word
+    quint8 wordToggles = 0;
     qreal prevAdv = 0;     // advance of the previous word character
     qint32 prevIndex = -1;
 
-    auto finishLine = [&](qint32 nextStart, qreal width, qint32 sp) {
-        lines.push_back({lineStart, qint32(std::ceil(width)), sp});
+    auto finishLine = [&](qint32 nextStart, qreal width, qint32 sp, quint8 nextToggles) {
+        lines.push_back({lineStart, qint32(std::ceil(width)), sp, lineToggles});
         out.widest = std::max(out.widest, width);
         lineStart = nextStart;
+        lineToggles = nextToggles;
     };
 
     for (qint32 i = 0; i < n; ++i) {
@@ -165,11 +213,15 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
             var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
         }
         const char16_t c = t[i];
-        if (c < 32 && params.staticFormat && isStaticCode(c)) {
-            // Static codes take no width and switch the style for what follows.
-            staticStyle = toggleStaticStyle(staticStyle, c);
-            var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
-            continue;
+        const quint8 togglesBefore = toggles;
+        if (c < 32 && isStaticCode(c)) {
+            toggles = toggleStaticStyle(toggles, c);
+            if (params.staticFormat) {
+                // Static codes take no width and switch the style for what follows.
+                staticStyle = toggleStaticStyle(staticStyle, c);
+                var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
+                continue;
+            }
         }
         if (c == u' ') {
             wordStart = -1;
@@ -187,12 +239,13 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
             wordStart = i;
             wordX = x;
             wordSpaces = spaces;
+            wordToggles = togglesBefore;
         }
         if (params.wordWrap && x + w > avail) {
             if (wordX > 0) {
                 // The word does not fit behind what the line holds: it starts the next
                 // line, the blanks before it stay behind.
-                finishLine(wordStart, wordX, wordSpaces);
+                finishLine(wordStart, wordX, wordSpaces, wordToggles);
                 x -= wordX;
                 wordX = 0;
                 spaces = 0;
@@ -206,7 +259,10 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
                     cut = i - 1;
                     keep = x - prevAdv;
                 }
-                finishLine(cut, keep, 0);
+                quint8 cutToggles = togglesBefore;
+                if (cut < i && isStaticCode(t[cut]))
+                    cutToggles = toggleStaticStyle(cutToggles, t[cut]); // measured as text
+                finishLine(cut, keep, 0, cutToggles);
                 x -= keep;
                 wordStart = cut;
                 wordX = 0;
@@ -221,7 +277,7 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
         out.widest = x;
         return out;
     }
-    lines.push_back({lineStart, qint32(std::ceil(x)), spaces});
+    lines.push_back({lineStart, qint32(std::ceil(x)), spaces, lineToggles});
     out.widest = std::max(out.widest, x);
     out.lines = std::move(lines);
     return out;
@@ -233,9 +289,7 @@ std::vector<qreal> measureLine(const StyledDocument& doc, int para, qint32 start
     const ParagraphInfo& p = doc.paragraph(para);
     end = std::min(end, p.length());
     std::vector<qreal> xs(size_t(std::max(0, end - start) + 1), 0.0);
-    StyleWalker style(doc, para, params.staticFormat, fonts.fontStyleBits());
-    if (start > 0)
-        style.advanceTo(start - 1);
+    StyleWalker style(doc, para, params.staticFormat, fonts.fontStyleBits(), start);
     const qreal tab = std::max<qreal>(1, params.tabWidth);
     qreal x = 0;
     for (qint32 i = start; i < end; ++i) {

@@ -64,6 +64,10 @@ private:
 class StyleWalker {
 public:
     StyleWalker(const StyledDocument& doc, int para, bool staticFormat, quint8 fontBits);
+    // Starts at offset `from` as if advanced there: the record in force by binary search,
+    // the static style from the laid-out display line holding `from`. The cost is that of
+    // the distance from the line's start, not of the offset.
+    StyleWalker(const StyledDocument& doc, int para, bool staticFormat, quint8 fontBits, qint32 from);
     // Moves to offset i (forward only) and returns whether i is a static code (no width).
     bool advanceTo(qint32 i);
     // Effective style bits at the current offset.
@@ -85,6 +89,10 @@ private:
     quint8 effective = 0;
     qint32 at = -1;
 };
+
+// Characters and records the style walkers have stepped over in this process. Tests read
+// it to check that work on a long paragraph follows the line, not the offset.
+quint64 styleWalkSteps();
 
 // Combines a record and the static style the way painting and measuring see it.
 quint8 effectiveStyle(const FormatRecord& r, quint8 staticStyle, quint8 fontBits);

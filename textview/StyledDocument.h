@@ -33,6 +33,9 @@ struct DisplayLine {
     qint32 Start = 0;  // offset in the paragraph
     qint32 Width = 0;  // pixels
     qint32 Spaces = 0; // for justification
+    // Static codes toggled between the paragraph start and the line start: lets a line
+    // find its style without walking the paragraph from its start.
+    quint8 StaticToggles = 0;
 };
 
 class ParagraphInfo {

@@ -141,6 +141,7 @@ void TStyledMemo::afterLoad()
     fine = 0;
     hOffset = 0;
     rememberedX = -1;
+    lineEndCaret = -1;
     caret->setPos(0);
     anchor->setPos(0);
     layoutWidth = availableWidth();
@@ -402,6 +403,30 @@ int TStyledMemo::subLineOf(int para, qint32 offset)
     return std::max(0, int(it - p.Lines.begin()) - 1);
 }
 
+bool TStyledMemo::cutInsideWord(int para, int sub)
+{
+    const ParagraphInfo& p = doc->paragraph(para);
+    if (sub + 1 >= p.lineCount())
+        return false;
+    const int s = lineStart(para, sub);
+    int k = lineEnd(para, sub) - 1;
+    while (k >= s && doc->StaticFormat() && isStaticCode(p.at(k)))
+        --k;
+    return k >= s && p.at(k) != u' ' && p.at(k) != u'\t';
+}
+
+int TStyledMemo::caretSubLine()
+{
+    const int pi = caret->paraIndex();
+    const qint32 off = caret->offset();
+    const int sub = subLineOf(pi, off);
+    // Where a word was cut, the end of one piece and the start of the next are one
+    // position; after End the caret belongs to the piece before.
+    if (caret->pos() == lineEndCaret && sub > 0 && off == lineStart(pi, sub) && cutInsideWord(pi, sub - 1))
+        return sub - 1;
+    return sub;
+}
+
 qreal TStyledMemo::lineShift(int para, int sub, const std::vector<qreal>& xs, qreal* extraPerSpace)
 {
     *extraPerSpace = 0;
@@ -615,14 +640,14 @@ qint64 TStyledMemo::SelLine()
     while (doc->laidOutUpTo() <= pi && doc->workPending())
         runLayoutSlice();
     doc->ensureLaidOut(pi);
-    return doc->firstLine(pi) + subLineOf(pi, caret->offset());
+    return doc->firstLine(pi) + caretSubLine();
 }
 
 int TStyledMemo::SelParLine()
 {
     const int pi = caret->paraIndex();
     doc->ensureLaidOut(pi);
-    return subLineOf(pi, caret->offset());
+    return caretSubLine();
 }
 
 void TStyledMemo::setSelLine(qint64 line)
@@ -647,7 +672,7 @@ int TStyledMemo::SelCol()
     const int pi = caret->paraIndex();
     doc->ensureLaidOut(pi);
     const qint32 off = caret->offset();
-    const int s = lineStart(pi, subLineOf(pi, off));
+    const int s = lineStart(pi, caretSubLine());
     // Static codes take no column.
     int col = 0;
     const ParagraphInfo& p = doc->paragraph(pi);
@@ -662,7 +687,7 @@ void TStyledMemo::setSelCol(int col)
     const qint64 len = SelLength();
     const int pi = caret->paraIndex();
     doc->ensureLaidOut(pi);
-    const int sub = subLineOf(pi, caret->offset());
+    const int sub = caretSubLine();
     const int s = lineStart(pi, sub);
     const int e = lineEnd(pi, sub);
     const ParagraphInfo& p = doc->paragraph(pi);
@@ -670,6 +695,8 @@ void TStyledMemo::setSelCol(int col)
     for (int c = 0; off < e && c < col; ++off)
         if (!(doc->StaticFormat() && isStaticCode(p.at(off))))
             ++c;
+    if (p.Start + off != caret->pos())
+        lineEndCaret = -1;
     anchor->setPos(caret->pos());
     caret->setPos(p.Start + off);
     anchor->setPos(clampPos(caret->pos() + len));
@@ -788,6 +815,7 @@ void TStyledMemo::applyStep(const UndoStep& step, bool undo)
     }
     stepOpen = wasOpen;
     recountLines();
+    lineEndCaret = -1;
     caret->setPos(clampPos(step.caret));
     anchor->setPos(clampPos(step.anchor));
     blockSel = false;
@@ -884,9 +912,10 @@ void TStyledMemo::SelectAll()
     setSelLength(-doc->textLength());
 }
 
-void TStyledMemo::moveCaret(qint64 pos, bool extend)
+void TStyledMemo::moveCaret(qint64 pos, bool extend, bool atLineEnd)
 {
     virtualCols = 0;
+    lineEndCaret = atLineEnd ? pos : -1;
     const qint64 oc = caret->pos();
     const qint64 oa = anchor->pos();
     caret->setPos(pos);
@@ -932,7 +961,11 @@ QPoint TStyledMemo::positionToPoint(qint64 pos)
     const int pi = doc->paragraphAt(pos);
     doc->ensureLaidOut(pi);
     const qint32 off = qint32(pos - doc->paragraph(pi).Start);
-    const int sub = subLineOf(pi, off);
+    return pointAt(pi, subLineOf(pi, off), off);
+}
+
+QPoint TStyledMemo::pointAt(int pi, int sub, qint32 off)
+{
     const qreal x = xAtOffset(pi, sub, off);
     const qint64 y = (doc->firstLine(pi) + sub) * lh - verticalOffset();
     return QPoint(int(std::lround(x)) + leftMargin - hOffset, int(clamp16(y)));
@@ -951,7 +984,9 @@ qint64 TStyledMemo::pointToPosition(QPoint pt)
 
 QRect TStyledMemo::caretRect()
 {
-    QPoint pt = positionToPoint(caret->pos());
+    const int pi = caret->paraIndex();
+    doc->ensureLaidOut(pi);
+    QPoint pt = pointAt(pi, caretSubLine(), caret->offset());
     pt.rx() += int(std::lround(virtualCols * fonts.spaceWidth()));
     int w = CaretWidth;
     if (Overwrite && hasOption(smoWideOverwriteCaret) && SelLength() == 0) {
@@ -978,8 +1013,7 @@ void TStyledMemo::caretUpdate()
         blink.start();
     const qint64 pos = caret->pos();
     const int pi = caret->paraIndex();
-    StyleWalker sw(*doc, pi, doc->StaticFormat(), fonts.fontStyleBits());
-    sw.advanceTo(caret->offset());
+    const StyleWalker sw(*doc, pi, doc->StaticFormat(), fonts.fontStyleBits(), caret->offset());
     const quint8 style = sw.style();
     if (pos != lastCaretPos) {
         lastCaretPos = pos;
@@ -1095,7 +1129,7 @@ void TStyledMemo::ScrollInView()
             setHorizontalOffset(h);
         }
     }
-    const qint64 line = doc->firstLine(pi) + subLineOf(pi, caret->offset());
+    const qint64 line = doc->firstLine(pi) + caretSubLine();
     const qint64 v = verticalOffset();
     if (line < topLine || (line == topLine && fine > 0)) {
         setVerticalOffset(line * lh);
@@ -1292,6 +1326,7 @@ void TStyledMemo::replaceSelection(const QString& text)
     endStep();
     const qint64 added = doc->textLength() - before;
     recountLines();
+    lineEndCaret = -1;
     caret->setPos(clampPos(a + added));
     anchor->setPos(caret->pos());
     rememberedX = -1;
@@ -1317,6 +1352,7 @@ void TStyledMemo::toggleCode(char16_t code)
     endStep();
     const qint64 grown = doc->textLength() - len0;
     recountLines();
+    lineEndCaret = -1;
     caret->setPos(a);
     anchor->setPos(b + grown);
     scheduleBackground();
@@ -1360,7 +1396,7 @@ qint64 TStyledMemo::verticalMove(qint64 pos, qint64 lines)
     const int pi = doc->paragraphAt(pos);
     doc->ensureLaidOut(pi);
     const qint32 off = qint32(pos - doc->paragraph(pi).Start);
-    const int sub = subLineOf(pi, off);
+    const int sub = pos == caret->pos() ? caretSubLine() : subLineOf(pi, off);
     if (rememberedX < 0)
         rememberedX = xAtOffset(pi, sub, off);
     // Walk line by line so that paragraphs are laid out as they are reached.
@@ -1423,6 +1459,7 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
     qint64 pos = caret->pos();
     bool nav = true;
     bool keepX = false;
+    bool atLineEnd = false;
     switch (key) {
     case Qt::Key_Left:
         if (virtualCols > 0 && !ctrl && !shift) {
@@ -1464,7 +1501,7 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
         else {
             const int pi = caret->paraIndex();
             doc->ensureLaidOut(pi);
-            pos = doc->paragraph(pi).Start + lineStart(pi, subLineOf(pi, caret->offset()));
+            pos = doc->paragraph(pi).Start + lineStart(pi, caretSubLine());
         }
         break;
     case Qt::Key_End:
@@ -1474,10 +1511,12 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
         } else {
             const int pi = caret->paraIndex();
             doc->ensureLaidOut(pi);
-            const int sub = subLineOf(pi, caret->offset());
+            const int sub = caretSubLine();
             int end = lineEnd(pi, sub);
-            if (sub + 1 < doc->paragraph(pi).lineCount())
-                end = std::max(lineStart(pi, sub), end - 1);
+            if (cutInsideWord(pi, sub))
+                atLineEnd = true; // behind the piece's last character, on this line
+            else if (sub + 1 < doc->paragraph(pi).lineCount())
+                end = std::max(lineStart(pi, sub), end - 1); // before the blank ending the line
             pos = doc->paragraph(pi).Start + end;
         }
         break;
@@ -1491,7 +1530,7 @@ void TStyledMemo::keyPressEvent(QKeyEvent* e)
         if (block && !blockSel && SelLength() != 0)
             anchor->setPos(caret->pos());
         setBlockSel(block);
-        moveCaret(clampPos(pos), shift);
+        moveCaret(clampPos(pos), shift, atLineEnd);
         ScrollInView();
         return;
     }
@@ -1773,6 +1812,7 @@ void TStyledMemo::dropSelection(qint64 to, bool copy)
     const qint64 added = doc->textLength() - before;
     endStep();
     recountLines();
+    lineEndCaret = -1;
     caret->setPos(at);
     anchor->setPos(at + added);
     scheduleBackground();
@@ -1797,9 +1837,21 @@ void TStyledMemo::wheelEvent(QWheelEvent* e)
         e->ignore();
         return;
     }
-    // MouseWheelFactor lines per 120 units.
-    const qint64 lines = qint64(delta) * MouseWheelFactor / 120;
-    setVerticalOffset(verticalOffset() - lines * lh);
+    // MouseWheelFactor lines per 120 units. High-resolution wheels send a fraction of
+    // that per event: what falls short of a whole line carries over to the next event,
+    // so many small turns scroll as far as one large one.
+    const qint64 step = qint64(delta) * MouseWheelFactor;
+    if (wheelRemainder != 0 && (wheelRemainder > 0) != (step > 0))
+        wheelRemainder = 0; // turned back: the other way starts afresh
+    const qint64 units = wheelRemainder + step;
+    const qint64 lines = units / 120;
+    wheelRemainder = units - lines * 120;
+    if (lines != 0) {
+        const qint64 before = verticalOffset();
+        setVerticalOffset(before - lines * lh);
+        if (verticalOffset() == before)
+            wheelRemainder = 0; // at the end: nothing to carry
+    }
     e->accept();
 }
 
@@ -2012,9 +2064,7 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
     // Text goes out in bounded pieces, so a very long line costs only its visible part.
     const int outputChunk = std::max(16, int(16384 / std::max<qreal>(1, fonts.metrics(0).maxWidth())));
 
-    StyleWalker sw(*doc, para, params.staticFormat, fonts.fontStyleBits());
-    if (s > 0)
-        sw.advanceTo(s - 1);
+    StyleWalker sw(*doc, para, params.staticFormat, fonts.fontStyleBits(), s);
     QString run;
     run.reserve(e - s);
 

@@ -237,12 +237,18 @@ private:
     int lineStart(int para, int sub);
     int lineEnd(int para, int sub); // exclusive: next line's start or paragraph length
     int subLineOf(int para, qint32 offset);
+    // Whether a wrapped line ends inside a word the wrap cut (not at blanks).
+    bool cutInsideWord(int para, int sub);
+    // The caret's line in its laid-out paragraph, the end of a cut piece included.
+    int caretSubLine();
+    QPoint pointAt(int para, int sub, qint32 offset);
     qreal lineShift(int para, int sub, const std::vector<qreal>& xs, qreal* extraPerSpace);
     qint32 offsetAtX(int para, int sub, qreal x);
     qreal xAtOffset(int para, int sub, qint32 offset);
 
     // Caret and selection.
-    void moveCaret(qint64 pos, bool extend);
+    // atLineEnd: at a word cut by the wrap, the caret stays behind the piece before.
+    void moveCaret(qint64 pos, bool extend, bool atLineEnd = false);
     void caretUpdate();
     void repaintSelectionChange(qint64 a0, qint64 a1, qint64 b0, qint64 b1);
     void repaintPositions(qint64 from, qint64 to);
@@ -328,9 +334,11 @@ private:
     int fine = 0; // pixels of the top line scrolled out
     int hOffset = 0;
     bool settingBars = false;
+    qint64 wheelRemainder = 0; // wheel units x MouseWheelFactor short of a whole line
 
     qreal rememberedX = -1;
     int virtualCols = 0; // caret columns beyond the paragraph end (smoKeepColumnPos)
+    qint64 lineEndCaret = -1; // caret position shown at the end of the line before it
     qint64 lastCaretPos = -1;
     quint8 lastCaretStyle = 0xFF;
     QRect lastCaretRect;

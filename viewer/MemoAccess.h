@@ -32,6 +32,8 @@ public:
     virtual int SelCol() = 0;
     virtual void setSelCol(int column) = 0;
     virtual void setTopLine(qint64 line) = 0;
+    // Display lines the view shows whole, at least 1.
+    virtual qint64 VisibleLineCount() = 0;
     virtual qint64 DisplayLineCount() = 0;
     // DisplayLineCount() > n, answered without laying out more than needed.
     virtual bool DisplayLinesExceed(qint64 n) { return DisplayLineCount() > n; }

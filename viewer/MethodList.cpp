@@ -48,7 +48,9 @@ void jumpToLine(MemoAccess& memo, int line)
 {
     memo.setSelPar(line);
     const qint64 l = memo.SelLine();
-    memo.setTopLine(std::max<qint64>(l - JumpLinesBelowTop, 0));
+    // A short window or a large font: fifteen lines down would be below the page.
+    const qint64 below = std::clamp<qint64>(memo.VisibleLineCount() - 1, 0, JumpLinesBelowTop);
+    memo.setTopLine(std::max<qint64>(l - below, 0));
     memo.setSelPar(line);
     memo.setSelCol(0);
     memo.setSelLength(memo.paragraphText(memo.SelPar()).size());

@@ -14,8 +14,9 @@ int CompareMethodItems(const QTreeWidgetItem& row1, const QTreeWidgetItem& row2,
 // The same order for the scanner's entries, before they become rows.
 int CompareMethodEntries(const MethodEntry& entry1, const MethodEntry& entry2, int column, bool ascending);
 
-// Puts file line `line` fifteen display lines below the top of the view (or the view at
-// its first line when the line is nearer the top) and selects the whole line.
+// Puts file line `line` fifteen display lines below the top of the view, or on the lowest
+// row that shows it whole when the view holds fewer lines (the view at its first line
+// when the line is nearer the top), and selects the whole line.
 void jumpToLine(MemoAccess& memo, int line);
 
 // How far below the top of the view a jump places its line.

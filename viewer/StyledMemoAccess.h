@@ -4,6 +4,8 @@
 #include "textview/TStyledMemo.h"
 #include "viewer/MemoAccess.h"
 
+#include <algorithm>
+
 namespace viewer {
 
 class StyledMemoAccess final : public MemoAccess {
@@ -36,6 +38,7 @@ public:
     int SelCol() override { return m.SelCol(); }
     void setSelCol(int column) override { m.setSelCol(column); }
     void setTopLine(qint64 line) override { m.setTopLine(line); }
+    qint64 VisibleLineCount() override { return std::max(1, m.clientHeight() / std::max(1, m.lineHeight())); }
     qint64 DisplayLineCount() override { return m.DisplayLineCount(); }
     // Each paragraph is at least one display line: a long text needs no layout to tell.
     bool DisplayLinesExceed(qint64 n) override { return paragraphCount() > n || DisplayLineCount() > n; }

@@ -241,6 +241,25 @@ void TForm4::resizeEvent(QResizeEvent* event)
     FormResize();
 }
 
+int TForm4::openingRow() const { return 0; }
+
+void TForm4::selectOpeningRow()
+{
+    QTreeWidgetItem* const row = lview->topLevelItem(openingRow());
+    if (!row)
+        return;
+    lview->setCurrentItem(row);
+    row->setSelected(true);
+    lview->scrollToItem(row);
+}
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    selectOpeningRow();
+    lview->setFocus();
+}
+
 void TForm4::keyPressEvent(QKeyEvent* event)
 {
     event->ignore();

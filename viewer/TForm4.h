@@ -60,10 +60,15 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The row that is current and selected when the jumper opens, so that Enter jumps at
+    // once: the first row as the list shows it.
+    int openingRow() const;
+    void selectOpeningRow();
     void sortMethods(int column);
     QTreeWidgetItem* makeRow(const QString& text, int line, int image) const;
     void sortRows(std::vector<QTreeWidgetItem*>& rows, int column) const;

@@ -1,6 +1,7 @@
 // Line layout without a window: wrapping rules and tab stops, with every expectation
 // computed from the font's own advances.
 #include "textview/LineLayout.h"
+#include "textview/FormatRecord.h"
 
 #include <QFont>
 
@@ -110,4 +111,53 @@ TEST(LineLayout, WithoutWrapAParagraphIsOneLine)
     Wrapper t;
     t.params.wordWrap = false;
     EXPECT_EQ(t.starts(QString(300, u'x') + QStringLiteral(" y"), 50), (std::vector<int>{0}));
+}
+
+TEST(LineLayout, AWalkerStartedAtALineFindsTheStyleOfAWalkFromTheParagraphStart)
+{
+    // Bold codes between words, inside words that the wrap cuts, and at cut points; a
+    // format record over a stretch. A walker started anywhere must agree with one that
+    // walked there from offset 0, and cost no more than its distance from the line start.
+    for (const bool staticFormat : {true, false}) {
+        Wrapper t;
+        t.doc.setStaticFormat(staticFormat);
+        t.params.staticFormat = staticFormat;
+        QString s;
+        for (int i = 0; i < 60; ++i) {
+            s += QStringLiteral("ab") + QChar(2) + QStringLiteral("cd ");
+            if (i % 7 == 0)
+                s += QString(23, u'x') + QChar(1) + QString(17, u'y') + QChar(21) + QStringLiteral(" ");
+        }
+        t.doc.setText(s);
+        FormatRecord red;
+        red.Foreground = 0x0000FF;
+        red.Attribute = 0x02;
+        t.doc.ApplyFormat(100, 260, red, true);
+        t.params.availableWidth = 10.5 * t.fonts.advance(0, u'x');
+        LayoutResult r = layoutParagraph(t.doc, 0, t.fonts, t.params);
+        ASSERT_GT(r.lines.size(), 20u);
+        const std::vector<DisplayLine> lines = r.lines;
+        t.doc.setLineTable(0, std::move(r.lines));
+        t.doc.paragraph(0).LayoutDone = true;
+        const quint8 bits = t.fonts.fontStyleBits();
+        size_t line = 0;
+        for (qint32 o = 0; o <= s.size(); ++o) {
+            while (line + 1 < lines.size() && lines[line + 1].Start <= o)
+                ++line;
+            StyleWalker walked(t.doc, 0, staticFormat, bits);
+            walked.advanceTo(o);
+            const quint64 before = styleWalkSteps();
+            StyleWalker started(t.doc, 0, staticFormat, bits, o);
+            const quint64 cost = styleWalkSteps() - before;
+            ASSERT_EQ(started.style(), walked.style()) << o << staticFormat;
+            ASSERT_EQ(started.record().Foreground, walked.record().Foreground) << o;
+            ASSERT_EQ(started.nextBoundary(), walked.nextBoundary()) << o;
+            ASSERT_LE(cost, quint64(o - lines[line].Start) + 1) << o;
+            // Both go on alike.
+            if (o + 3 <= s.size()) {
+                ASSERT_EQ(started.advanceTo(o + 3), walked.advanceTo(o + 3)) << o;
+                ASSERT_EQ(started.style(), walked.style()) << o;
+            }
+        }
+    }
 }

@@ -149,6 +149,63 @@ TEST(MemoKeys, CaretMovesAndShiftExtends)
     EXPECT_EQ(m.SelLength(), 14);
 }
 
+TEST(MemoKeys, EndOnAPieceOfACutWordGoesBehindItsLastCharacter)
+{
+    View v(QStringLiteral("ab ") + QString(80, u'x') + QStringLiteral(" cd"), 200, 200);
+    TStyledMemo& m = v.memo;
+    const std::vector<DisplayLine>& lines = m.document().paragraph(0).Lines;
+    ASSERT_GE(lines.size(), 4u); // "ab ", pieces of the long word, the rest
+    ASSERT_EQ(lines[1].Start, 3);
+    const int piece1 = lines[1].Start, piece2 = lines[2].Start, piece3 = lines[3].Start;
+    const int lh = m.lineHeight();
+    const int pieceLength = piece2 - piece1;
+
+    // Behind the first piece's last character and still on its line.
+    m.setSelStart(piece1 + 2);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), piece2);
+    EXPECT_EQ(m.SelLine(), 1);
+    EXPECT_EQ(m.SelCol(), pieceLength);
+    const QRect caret = m.caretRect();
+    EXPECT_EQ(caret.y(), 1 * lh);
+    const qreal pieceWidth = pieceLength * m.fontSet().advance(0, u'x');
+    EXPECT_NEAR(caret.x(), m.LeftMargin() + pieceWidth, 1.0);
+    v.key(Qt::Key_End); // stays
+    EXPECT_EQ(m.SelStart(), piece2);
+    EXPECT_EQ(m.SelLine(), 1);
+    v.key(Qt::Key_Home); // the start of that line, not of the next piece
+    EXPECT_EQ(m.SelStart(), piece1);
+    // Shift+End selects the whole piece.
+    v.key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(m.SelText(), QString(pieceLength, u'x'));
+    EXPECT_EQ(m.SelLine(), 1);
+    // Up and Down go on from the line the caret is shown on.
+    v.key(Qt::Key_End);
+    v.key(Qt::Key_Down);
+    EXPECT_EQ(m.SelLine(), 2);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), piece3);
+    v.key(Qt::Key_Up);
+    EXPECT_EQ(m.SelLine(), 1);
+    // The same position reached otherwise is the start of the next piece.
+    m.setSelStart(piece2);
+    EXPECT_EQ(m.SelLine(), 2);
+    EXPECT_EQ(m.caretRect().y(), 2 * lh);
+    EXPECT_EQ(m.SelCol(), 0);
+
+    // A line that ends with blanks: End stops before the last blank, as before.
+    m.setSelStart(0);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), 2);
+    // The last line of the paragraph: its end.
+    const qint64 parEnd = m.document().paragraph(0).length();
+    m.setSelStart(parEnd - 1);
+    v.key(Qt::Key_Home);
+    EXPECT_EQ(m.SelStart(), lines.back().Start);
+    v.key(Qt::Key_End);
+    EXPECT_EQ(m.SelStart(), parEnd);
+}
+
 TEST(MemoKeys, PageDownAtTheEndDoesNotScrollPastTheText)
 {
     QString text;
@@ -355,6 +412,55 @@ TEST(MemoMouse, WheelScrollsByTheFactor)
     EXPECT_EQ(m.TopLine(), 8);
     EXPECT_EQ(scrolled.count(), 2);
     EXPECT_EQ(m.SelStart(), 0); // the caret does not move
+}
+
+TEST(MemoMouse, SmallWheelStepsAddUpToWhatOneLargeStepScrolls)
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    View v(text);
+    TStyledMemo& m = v.memo;
+    auto wheel = [&m](int delta, int times) {
+        for (int i = 0; i < times; ++i) {
+            QWheelEvent e(QPointF(10, 10), m.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(m.viewport(), &e);
+        }
+    };
+    for (const int factor : {1, 3, 5}) {
+        m.MouseWheelFactor = factor;
+        m.setTopLine(0);
+        wheel(-240, 1);
+        const qint64 big = m.TopLine();
+        EXPECT_EQ(big, 2 * factor);
+        m.setTopLine(0);
+        wheel(-15, 16); // a high-resolution wheel: 16 x 15 units = 240
+        EXPECT_EQ(m.TopLine(), big) << factor;
+        m.setTopLine(0);
+        wheel(-60, 6); // 360 units: three 120-unit notches
+        EXPECT_EQ(m.TopLine(), 3 * factor) << factor;
+        // Back up the same way, to the top again.
+        wheel(60, 6);
+        EXPECT_EQ(m.TopLine(), 0) << factor;
+    }
+    // What is left over does not carry into the other direction: with factor 1, 60
+    // units down and 60 up each leave half a line and scroll nothing.
+    m.MouseWheelFactor = 1;
+    m.setTopLine(10);
+    wheel(-60, 1);
+    wheel(60, 1);
+    wheel(-60, 1);
+    EXPECT_EQ(m.TopLine(), 10);
+    wheel(-60, 1);
+    EXPECT_EQ(m.TopLine(), 11);
+    // Nor past the top: turning up at the first line leaves nothing for later.
+    m.setTopLine(0);
+    wheel(90, 2);
+    EXPECT_EQ(m.TopLine(), 0);
+    m.setTopLine(5);
+    wheel(60, 1);
+    EXPECT_EQ(m.TopLine(), 5);
 }
 
 TEST(MemoScroll, ScrollInViewShowsTheCaretLine)

@@ -30,6 +30,7 @@ public:
     int SelCol() override { return col; }
     void setSelCol(int c) override { col = std::clamp(c, 0, int(paras[par].size())); }
     void setTopLine(qint64 line) override { topLine = line; }
+    qint64 VisibleLineCount() override { return visibleLines; }
     qint64 DisplayLineCount() override { return paras.size(); }
 
     QStringList paras;
@@ -38,6 +39,7 @@ public:
     int col = 0;
     qint64 selLength = 0;
     qint64 topLine = -1;
+    qint64 visibleLines = 40;
     int searches = 0;
 };
 

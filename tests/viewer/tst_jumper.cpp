@@ -9,8 +9,10 @@
 #include "support/TempFolder.h"
 #include "viewer/HelpTopic.h"
 #include "viewer/MethodList.h"
+#include "viewer/StyledMemoAccess.h"
 #include "viewer/TForm4.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
@@ -169,6 +171,69 @@ TEST(JumpToLine, NearTheTopTheViewStartsAtTheFirstLine)
     EXPECT_EQ(memo.topLine, 1);
 }
 
+TEST(JumpToLine, AViewWithFewerRowsShowsTheLineOnItsLowestWholeRow)
+{
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QString("line %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    memo.visibleLines = 16; // room for fifteen lines above
+    viewer::jumpToLine(memo, 100);
+    EXPECT_EQ(memo.topLine, 85);
+    memo.visibleLines = 10;
+    viewer::jumpToLine(memo, 100);
+    EXPECT_EQ(memo.topLine, 91);
+    viewer::jumpToLine(memo, 5);
+    EXPECT_EQ(memo.topLine, 0);
+    memo.visibleLines = 1;
+    viewer::jumpToLine(memo, 100);
+    EXPECT_EQ(memo.topLine, 100);
+    EXPECT_EQ(memo.par, 100);
+    EXPECT_EQ(memo.selLength, QString("line 100").size());
+}
+
+TEST_F(JumperTest, AJumpLeavesTheLineOnThePageOfASmallWindowOrWithALargeFont)
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QString("text %1\r\n").arg(i);
+    kbl::TStyledMemo memo;
+    memo.setFrameShape(QFrame::NoFrame);
+    memo.document().UpdateMode = kbl::umImmediate;
+    QFont font = memo.font();
+    font.setPixelSize(14);
+    memo.setFont(font);
+    memo.show();
+    viewer::StyledMemoAccess access(memo);
+    jumper->setJumpTarget(&access);
+    fill(); // row 3 is line 100
+
+    auto jumpIn = [&](int height) {
+        memo.resize(300, height);
+        memo.setText(text);
+        QApplication::processEvents();
+        jumper->show();
+        jumper->lview->setCurrentItem(jumper->lview->topLevelItem(3));
+        QTest::keyClick(jumper->lview, Qt::Key_Return);
+        EXPECT_TRUE(jumper->isHidden());
+        EXPECT_EQ(memo.SelPar(), 100);
+        const int y = memo.positionToPoint(memo.SelStart()).y();
+        EXPECT_GE(y, 0) << height;
+        // Whole on the page, or at its top when not even one line fits.
+        EXPECT_LE(y + memo.lineHeight(), std::max(memo.clientHeight(), memo.lineHeight())) << height;
+        return memo.TopLine();
+    };
+    const int lh = memo.lineHeight();
+    EXPECT_EQ(jumpIn(30 * lh), 85);     // room enough: fifteen lines above
+    EXPECT_EQ(jumpIn(6 * lh + 3), 95);  // six whole rows: the sixth
+    EXPECT_EQ(jumpIn(lh / 2), 100);     // not even one: at the top
+    font.setPixelSize(60);
+    memo.setFont(font);
+    const int big = memo.lineHeight();
+    EXPECT_EQ(jumpIn(4 * big), 97); // a large font in the window that held thirty lines
+    jumper->setJumpTarget(nullptr);
+}
+
 TEST_F(JumperTest, LeftReleaseEnterAndSpaceJumpRightReleaseOnlyCloses)
 {
     QStringList lines;
@@ -217,6 +282,40 @@ TEST_F(JumperTest, LeftReleaseEnterAndSpaceJumpRightReleaseOnlyCloses)
     EXPECT_EQ(memo.par, 0);
     QTest::keyClick(jumper->lview, Qt::Key_Escape);
     EXPECT_TRUE(jumper->isHidden());
+}
+
+TEST_F(JumperTest, OpeningMakesTheFirstRowAsShownCurrentAndSelected)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString("text %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    jumper->setJumpTarget(&memo);
+
+    jumper->clearMethods();
+    jumper->show(); // an empty list: nothing to select
+    EXPECT_EQ(jumper->lview->currentItem(), nullptr);
+    jumper->hide();
+
+    fill(); // by line: "gamma" on line 2 first
+    jumper->show();
+    QTreeWidgetItem* first = jumper->lview->topLevelItem(0);
+    EXPECT_EQ(jumper->lview->currentItem(), first);
+    EXPECT_EQ(jumper->lview->selectedItems(), QList<QTreeWidgetItem*>({first}));
+    QTest::keyClick(jumper->lview, Qt::Key_Return);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 2);
+
+    // Another order, another row left current: the next opening takes the first again.
+    clickHeader(0);
+    jumper->lview->setCurrentItem(jumper->lview->topLevelItem(2));
+    ASSERT_EQ(jumper->lview->topLevelItem(0)->text(0), "Alpha");
+    jumper->show();
+    first = jumper->lview->topLevelItem(0);
+    EXPECT_EQ(jumper->lview->currentItem(), first);
+    EXPECT_EQ(jumper->lview->selectedItems(), QList<QTreeWidgetItem*>({first}));
+    QTest::keyClick(jumper->lview, Qt::Key_Space);
+    EXPECT_EQ(memo.par, 100);
 }
 
 TEST_F(JumperTest, F1WithoutHelpFileShowsTheMissingBoxElseOpensTopicSix)

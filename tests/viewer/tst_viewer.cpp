@@ -603,6 +603,27 @@ TEST_F(ViewerTest, JumpSelectsTheWholeLineFifteenLinesBelowTheTop)
     EXPECT_EQ(memo().TopLine(), 0);
 }
 
+TEST_F(ViewerTest, AltEndThenEnterJumpsToTheFirstRowAtOnce)
+{
+    showViewer();
+    QByteArray text = numberedLines(5, "x") + "implementation\r\n" + numberedLines(99, "x") +
+                      "procedure Far;\r\n" + numberedLines(200, "y");
+    viewer->LoadViewerFile(file("j.pas", text));
+    memo().finishBackgroundWork();
+    ASSERT_EQ(jumperRows().first(), "implementation@5");
+    memo().setSelPar(50);
+
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(&jumperList(), Qt::Key_Return);
+        if (windows->form4->isVisible())
+            windows->form4->done(QDialog::Accepted); // Enter did nothing: do not hang
+    });
+    QTest::keyClick(&memo(), Qt::Key_End, Qt::AltModifier);
+    EXPECT_TRUE(windows->form4->isHidden());
+    EXPECT_EQ(memo().SelPar(), 5);
+    EXPECT_EQ(memo().SelText(), "implementation");
+}
+
 TEST_F(ViewerTest, RightReleaseOpensTheJumperOnlyWhenEnabledAltEndAlways)
 {
     showViewer();
