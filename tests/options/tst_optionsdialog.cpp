@@ -284,3 +284,49 @@ TEST_F(OptionsDialog, TheOptionsButtonReloadsAndShowsTheDialog)
         EXPECT_EQ(entries(*f.lbox), QStringList{"/kept"});
     });
 }
+
+namespace {
+
+// What the dialog tells the window around it, recorded.
+struct RecordingOptionsHost final : OptionsHost {
+    QStringList doubleClick;
+    std::vector<filepanel::KindFlags> shown;
+    std::vector<filepanel::KindColors> colors;
+    QString root = QStringLiteral("/start");
+
+    void showDoubleClickAction(const QString& text) override { doubleClick << text; }
+    void setShownKinds(const filepanel::KindFlags& kinds) override { shown.push_back(kinds); }
+    void setKindColors(const filepanel::KindColors& kindColors) override { colors.push_back(kindColors); }
+    QString rootFolder() const override { return root; }
+    void setRootFolder(const QString& folder) override { root = folder; }
+};
+
+} // namespace
+
+TEST_F(OptionsDialog, TheDialogNeedsOnlyItsSettingsAndAHost)
+{
+    IniFile settings(folder.file("kbl.ini"));
+    settings.write(settings::options::RGroupOnDoubleClick, 1);
+    settings.write(settings::options::stextPAS, platform::rgbColor(1, 2, 3));
+    RecordingOptionsHost host;
+    TForm2 dialog(settings, host);
+    EXPECT_EQ(host.doubleClick, QStringList{"prjct"});
+    ASSERT_EQ(host.colors.size(), 1u);
+    EXPECT_EQ(host.colors[0][1], platform::rgbColor(1, 2, 3));
+
+    kbltest::dialogs().folders.push_back(QString("/home/ana/work"));
+    dialog.ButBrowseForFolder->click();
+    EXPECT_EQ(kbltest::dialogs().lastFolderStart, "/start");
+    EXPECT_EQ(host.root, "/home/ana/work");
+    EXPECT_EQ(dialog.EditRoot->text(), "/home/ana/work/");
+
+    for (QCheckBox* box : dialog.kindBoxes)
+        box->setChecked(false);
+    dialog.RGroupOnDoubleClick->setItemIndex(0);
+    dialog.ButOKClick();
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_EQ(host.shown[0], filepanel::KindFlags{});
+    EXPECT_EQ(host.doubleClick.last(), "exe");
+    EXPECT_EQ(settings.read(settings::options::EditRoot), "/home/ana/work/");
+    EXPECT_FALSE(settings.read(settings::options::cboxDPR));
+}

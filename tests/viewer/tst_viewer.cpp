@@ -720,3 +720,48 @@ TEST_F(ViewerTest, CtrlFAndF3ReachTheSearchFromTheView)
     QTest::keyClick(&memo(), Qt::Key_F3);
     EXPECT_EQ(memo().SelPar(), 2);
 }
+
+namespace {
+
+struct FixedViewerHost final : ViewerHost {
+    QString project;
+    bool removeParameters = false;
+    QString projectFile() const override { return project; }
+    QString helpFile() const override { return QString(); }
+    bool removeParameterList() const override { return removeParameters; }
+};
+
+TEST(ViewerAlone, TheViewerAndTheJumperNeedOnlyTheSettingsAndAHost)
+{
+    kbltest::dialogs().reset();
+    kbltest::ProgramFolder folder;
+    QTemporaryDir project;
+    for (const char* name : {"Main.pas", "Other.pas"}) {
+        QFile f(project.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(UsualUnit);
+    }
+    IniFile settings(folder.file("kbl.ini"));
+    FixedViewerHost host;
+    host.project = project.filePath("Project.dpr");
+    host.removeParameters = true;
+    TForm3 viewer(settings, host);
+    TForm4 jumper(settings);
+    viewer.setMethodJumper(&jumper);
+
+    viewer.ViewFile(project.filePath("Main.pas"), {"Main.pas", "Other.pas"}, 0);
+    EXPECT_EQ(viewer.styledmemo->document().paragraphText(0), "unit Main;");
+    // The host's option reached the scan: no parameter lists.
+    QStringList rows;
+    for (int i = 0; i < jumper.lview->topLevelItemCount(); ++i)
+        rows << jumper.lview->topLevelItem(i)->text(0);
+    EXPECT_TRUE(rows.contains("Twice")) << rows.join('|').toStdString();
+    // The menu reloads from the host's project folder.
+    viewer.mnuProjectFiles->actions()[1]->trigger();
+    EXPECT_EQ(viewer.statusbar->text(), " " + project.filePath("Other.pas"));
+    EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+    viewer.close();
+    EXPECT_EQ(settings.read(settings::form3::width), viewer.width());
+}
+
+} // namespace
