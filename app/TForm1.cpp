@@ -251,11 +251,12 @@ void TForm1::FormCreate()
         platform::setApplicationTitle(TitleText);
         LineBreak = QStringLiteral("\r\n");
 
-        const QString help = program::folder() + QStringLiteral("kbl.hlp");
-        if (platform::pathExists(help))
-            HelpFile = help;
+        Locations = program::locate();
+        HelpFile = Locations.helpFile;
 
-        Settings = std::make_unique<IniFile>(program::folder() + QLatin1String(settings::FileName));
+        // An installed copy makes its XDG folder with this first write.
+        program::makeFolderFor(Locations.settingsFile());
+        Settings = std::make_unique<IniFile>(Locations.settingsFile());
         Settings->write(settings::application::name, QLatin1String(settings::application::ProgramName));
         Settings->write(settings::application::path, program::executablePath());
 
@@ -286,7 +287,7 @@ void TForm1::FormCreate()
         show();
     });
     if (!Settings) // a failure before the file was named still leaves a usable object
-        Settings = std::make_unique<IniFile>(program::folder() + QLatin1String(settings::FileName));
+        Settings = std::make_unique<IniFile>(Locations.settingsFile());
     ExcludedFolders.clear();
 }
 
@@ -316,7 +317,7 @@ void TForm1::restoreLayout()
 
 bool TForm1::loadList(ReportList& list, const QString& fileName, int image)
 {
-    const ListFileContent content = readListFile(program::folder() + fileName, image);
+    const ListFileContent content = readListFile(Locations.listFile(fileName), image);
     if (content.outcome == ListFileContent::Outcome::Malformed)
         return false;
     list.beginBatch();
@@ -332,8 +333,7 @@ void TForm1::loadSavedLists()
 {
     namespace f1 = settings::form1;
     try {
-        const QString folder = program::folder();
-        if (platform::pathExists(folder + QLatin1String(ProjectsFileName))
+        if (platform::pathExists(Locations.listFile(QLatin1String(ProjectsFileName)))
             && !Settings->read(settings::options::CBoxDontLoadList)) {
             if (!loadList(*lview, QLatin1String(ProjectsFileName), 0))
                 return;
@@ -341,7 +341,7 @@ void TForm1::loadSavedLists()
             status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
             lview->setFocus();
         }
-        if (platform::pathExists(folder + QLatin1String(HotlistFileName))) {
+        if (platform::pathExists(Locations.listFile(QLatin1String(HotlistFileName)))) {
             if (!loadList(*lviewHotlist, QLatin1String(HotlistFileName), 1))
                 return;
             lviewHotlistSort = {Settings->read(f1::lviewHotlistLastSortedColumn), Settings->read(f1::lviewHotlistAscending)};
@@ -483,7 +483,11 @@ void TForm1::FormClose()
 
 void TForm1::saveList(ReportList& list, const QString& fileName)
 {
-    if (!writeListFile(program::folder() + fileName, projectEntries(list)))
+    const std::vector<ProjectEntry> entries = projectEntries(list);
+    const QString file = Locations.listFile(fileName);
+    if (!entries.empty())
+        program::makeFolderFor(file);
+    if (!writeListFile(file, entries))
         status->setPanelText(0, platform::lastErrorText());
 }
 

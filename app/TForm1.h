@@ -5,6 +5,7 @@
 #include "catalogue/FilePanel.h"
 #include "options/OptionsHost.h"
 #include "settings/IniFile.h"
+#include "settings/ProgramFolder.h"
 
 #include <QColor>
 #include <QStringList>
@@ -159,6 +160,9 @@ public:
     QString TitleText;
     QString LineBreak;
     QString HelpFile; // empty when kbl.hlp is missing
+    // Where kbl.ini and the two lists live for this run (beside the program, or the
+    // user's XDG folders for an installed copy).
+    program::Locations Locations;
     std::array<bool, 7> ShowKinds{};
     bool NoKinds = false;
     // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.

@@ -173,12 +173,18 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
 void TForm1::WMSysCommand(int code)
 {
     switch (code & 0xFFF0) {
-    case SystemMenuAbout:
+    case SystemMenuAbout: {
+        // Which folders hold the settings and lists: beside the program, or the user's own.
+        QString where = QStringLiteral("Settings: ") + Locations.settingsFile();
+        if (Locations.dataFolder != Locations.settingsFolder)
+            where += LineBreak + QStringLiteral("Lists: ") + Locations.dataFolder;
         platform::dialogs().box(this,
                                 QStringLiteral("Kestrabel v1.2") + LineBreak
-                                    + QStringLiteral("Delphi projects under one folder: list, launch, view."),
+                                    + QStringLiteral("Delphi projects under one folder: list, launch, view.") + LineBreak
+                                    + LineBreak + where,
                                 QStringLiteral(" About") + TitleText, platform::BoxIcon::Question);
         break;
+    }
     case SystemMenuHelp: showHelpContents(*this); break;
     default: break;
     }

@@ -152,6 +152,41 @@ std::optional<std::vector<FolderEntry>> listFolder(const QString& folder)
     return entries;
 }
 
+bool canCreateFilesIn(const QString& folder)
+{
+    QByteArray probe = fileNameToBytes(folder);
+    if (probe.isEmpty())
+        return false;
+    if (!probe.endsWith('/'))
+        probe += '/';
+    probe += ".kestrabel-probe.XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
+}
+
+bool makeFolders(const QString& folder)
+{
+    QByteArray path = fileNameToBytes(folder);
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    if (path.isEmpty())
+        return false;
+    for (qsizetype at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && path[at] != '/')
+            continue;
+        const QByteArray part = path.left(at);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
+            recordError(errno);
+            return false;
+        }
+    }
+    return isFolder(folder);
+}
+
 QString resolvedPath(const QString& path)
 {
     char* resolved = ::realpath(fileNameToBytes(path).constData(), nullptr);

@@ -65,6 +65,14 @@ struct FolderEntry {
 // out); nullopt when it cannot be listed.
 std::optional<std::vector<FolderEntry>> listFolder(const QString& folder);
 
+// True when a new file can be made in `folder`: tried, not guessed from permission bits,
+// which say nothing for root or a read-only mount.
+bool canCreateFilesIn(const QString& folder);
+
+// Creates `folder` and the folders above it that are missing (mode 0700 for new ones,
+// as the XDG folders want); true when it exists afterwards.
+bool makeFolders(const QString& folder);
+
 // The canonical path with every link resolved; empty when it does not exist.
 QString resolvedPath(const QString& path);
 

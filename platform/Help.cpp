@@ -1,5 +1,6 @@
 #include "platform/Help.h"
 
+#include "platform/DesktopAssociation.h"
 #include "platform/Files.h"
 
 #include <QDesktopServices>
@@ -15,10 +16,26 @@ HelpViewer& replacement()
     return viewer;
 }
 
+// The program's help file is a web page; a desktop takes ".hlp" for Windows help and has
+// nothing to show it with, so a page is opened with the desktop's web browser.
+bool isWebPage(const QString& file)
+{
+    const FileRead read = readFile(file);
+    const QByteArray start = read.bytes.left(512).trimmed().toLower();
+    return read && (start.startsWith("<!doctype html") || start.startsWith("<html"));
+}
+
 bool show(const QString& file, int topic)
 {
     if (replacement())
         return replacement()(file, topic);
+    if (isWebPage(file)) {
+        if (const auto browser = defaultApplication({QStringLiteral("text/html")}, XdgFolders::fromEnvironment())) {
+            if (const auto command = execCommandLine(browser->exec, file, browser->filePath))
+                if (startDetached(*command))
+                    return true;
+        }
+    }
     return QDesktopServices::openUrl(fileUrl(file));
 }
 

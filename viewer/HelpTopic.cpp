@@ -6,10 +6,9 @@ namespace viewer {
 
 QString helpFilePath()
 {
-    QString folder = program::folder();
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder + QStringLiteral("kbl.hlp");
+    // Beside the program, or where an installation keeps it.
+    const QString installed = program::helpFile();
+    return installed.isEmpty() ? program::folder() + QStringLiteral("kbl.hlp") : installed;
 }
 
 } // namespace viewer

@@ -5,7 +5,8 @@
 
 namespace viewer {
 
-// The help file beside the executable, whether or not it exists.
+// The help file beside the executable or in its installation's share/kestrabel/ folder;
+// the one beside the executable when neither exists.
 QString helpFilePath();
 
 } // namespace viewer

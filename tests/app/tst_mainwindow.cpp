@@ -10,7 +10,9 @@
 #include "platform/LastError.h"
 #include "platform/SystemMetrics.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempDesktop.h"
 #include "support/TempFolder.h"
+#include "platform/Files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -246,23 +248,60 @@ TEST_F(MainWindowTest, UnreadableCountsShowTheErrorAndKeepWhatWasRead)
     });
 }
 
-TEST_F(MainWindowTest, AnUnwritableFolderStopsStartUpButLeavesAUsableWindow)
+// A program folder where nobody may create files: a folder without write permission, or,
+// for root, /proc/self, which no permission opens.
+QString unwritableFolder(const kbltest::ProgramFolder& folder)
 {
-    // Root ignores permissions; a folder that is a regular file refuses every write.
-    QString programFolder = folder.file("readonly");
+    const QString readOnly = folder.file("readonly");
     QDir(folder.path()).mkdir("readonly");
-    ::chmod(QFile::encodeName(programFolder).constData(), 0555);
-    if (QFile probe(programFolder + "/probe"); probe.open(QIODevice::WriteOnly)) {
-        probe.remove();
-        programFolder = folder.file("plainfile");
-        folder.write("plainfile", "x");
-    }
-    program::setFolderOverride(programFolder);
+    ::chmod(QFile::encodeName(readOnly).constData(), 0555);
+    return platform::canCreateFilesIn(readOnly) ? QStringLiteral("/proc/self") : readOnly;
+}
+
+TEST_F(MainWindowTest, AnInstalledCopyKeepsItsFilesInTheUsersFolders)
+{
+    kbltest::TempDesktop desktop;
+    const QString config = desktop.root() + "/fresh-config"; // empty: not even created yet
+    const QString data = desktop.root() + "/fresh-data";
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    program::setFolderOverride(unwritableFolder(folder));
+    run([](ProgramWindows& w) {
+        TForm1& f = *w.form1;
+        EXPECT_FALSE(f.Locations.portable);
+        EXPECT_EQ(f.status->panelText(0), "");
+        f.lview->addRow({"A", "A.exe", "/a.dpr"}, 0);
+        f.lviewHotlist->addRow({"B", "", "/b.dpr"}, 1);
+        // The About box names the folders in use.
+        f.WMSysCommand(TForm1::SystemMenuAbout);
+        ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+        EXPECT_TRUE(kbltest::dialogs().boxes[0].text.contains("kestrabel/kbl.ini"));
+    });
+    EXPECT_TRUE(QFile::exists(config + "/kestrabel/kbl.ini"));
+    EXPECT_TRUE(QFile::exists(data + "/kestrabel/projects.dat"));
+    EXPECT_TRUE(QFile::exists(data + "/kestrabel/hotlist.dat"));
+    run([](ProgramWindows& w) {
+        EXPECT_EQ(w.form1->lview->rowCount(), 1);
+        EXPECT_EQ(w.form1->lviewHotlist->rowCount(), 1);
+        EXPECT_EQ(w.form1->status->panelText(0), " /a.dpr");
+    });
+    // A kbl.ini beside the program makes it portable again, whatever the folder allows.
+    ::chmod(QFile::encodeName(folder.file("readonly")).constData(), 0755);
+    program::setFolderOverride(folder.path());
+}
+
+TEST_F(MainWindowTest, AnUnwritableSettingsFolderStopsStartUpButLeavesAUsableWindow)
+{
+    kbltest::TempDesktop desktop;
+    // The settings folder cannot be made: its parent is a plain file.
+    folder.write("not-a-folder", "x");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.file("not-a-folder")));
+    program::setFolderOverride(unwritableFolder(folder));
     {
         ProgramWindows w = createProgramWindows();
         TForm1& f = *w.form1;
         EXPECT_FALSE(f.status->panelText(0).isEmpty());
-        EXPECT_EQ(f.status->panelText(0), platform::lastErrorText());
+        EXPECT_NE(f.status->panelText(0), QString::fromLocal8Bit(std::strerror(0)));
         EXPECT_EQ(f.windowTitle(), " Kestrabel v1.2");
         EXPECT_TRUE(f.ExcludedFolders.isEmpty());
         EXPECT_TRUE(f.isVisible());
