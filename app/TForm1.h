@@ -84,7 +84,9 @@ public:
     void SButOptionsClick(); // TForm1Interaction.cpp
     // The scan (TForm1Scan.cpp). The three search handlers run on the
     // search's worker thread; what they change in the window is done on this thread.
+    // During a scan the same button stops it (SButScanStopClick).
     void SButScanClick();
+    void SButScanStopClick();
     void FileSearch1Progress(QObject* Sender, const QString& SearchDir, const QString& SearchMask);
     void FileSearch1MatchFound(QObject* Sender, qint32 Time, qint32 Size, qint32 Attr, const QString& FileName);
     void FileSearch1Complete(QObject* Sender);
@@ -235,6 +237,7 @@ private:
     void connectInteraction();
     void connectFilePanel();
     void createFileSearch();
+    void setToolBarScanning(bool scanning);
     // Ends a running search for good: no handler runs afterwards.
     void stopFileSearch();
     void buildProjectMenus();
@@ -252,4 +255,5 @@ private:
     std::unique_ptr<ScanView> m_scanView;
     std::unique_ptr<ScanRun> m_scan;
     bool m_scanning = false;
+    bool m_scanStopped = false; // the user stopped the running scan
 };

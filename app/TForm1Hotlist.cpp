@@ -228,11 +228,12 @@ void TForm1::updateRow(ReportList& list)
     applyProjectUpdate(list, row, update);
 }
 
-void TForm1::lviewKeyDown(int key, Qt::KeyboardModifiers shift)
+void TForm1::lviewKeyDown(int key, Qt::KeyboardModifiers)
 {
     if (isEnter(key))
         lviewDblClick();
-    else if (key == Qt::Key_Plus && shift.testFlag(Qt::KeypadModifier))
+    else if (key == Qt::Key_Plus)
+        // The keypad's plus, Shift+= on a US layout, the plus key of other layouts.
         mnuPopupAddToHotlistClick();
 }
 

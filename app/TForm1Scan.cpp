@@ -70,8 +70,20 @@ void TForm1::stopFileSearch()
         finishScan(m_scan->excludedCount());
 }
 
+void TForm1::setToolBarScanning(bool scanning)
+{
+    // During a scan every tool button but the scan button is off; that one stops it.
+    for (QToolButton* button : PanelTop->findChildren<QToolButton*>())
+        button->setEnabled(!scanning || button == SButScan);
+    SButScan->setText(scanning ? QStringLiteral("停止") : QStringLiteral("掃描"));
+}
+
 void TForm1::SButScanClick()
 {
+    if (m_scanning) {
+        SButScanStopClick();
+        return;
+    }
     const bool applyExclusions = !(Form2 && Form2->CBoxDisableExcludedFolders->isChecked());
     if (!FileSearch1)
         return; // the window is closing
@@ -81,7 +93,8 @@ void TForm1::SButScanClick()
         SButSetRootClick();
         return;
     }
-    PanelTop->setEnabled(false);
+    setToolBarScanning(true);
+    m_scanStopped = false;
     FileSearch1->setInitialDir(root);
     FileSearch1->setFileMask(QStringLiteral("*.dpr"));
     FileSearch1->setSearchSubDirectories(true);
@@ -89,7 +102,8 @@ void TForm1::SButScanClick()
     lview->clear();
     QCoreApplication::processEvents();
     lview->beginBatch();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Busy, not waiting: the scan button still takes a click.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     m_scanning = true;
     status->setPanelText(1, QString());
     status->setPanelText(2, QString());
@@ -120,10 +134,20 @@ void TForm1::finishScan(int excludedCount)
         return;
     m_scanning = false;
     lview->endBatch();
-    status->setPanelText(0, ScanRun::completedText(excludedCount));
+    status->setPanelText(0, m_scanStopped ? ScanRun::stoppedText(lview->rowCount())
+                                          : ScanRun::completedText(excludedCount));
     QApplication::restoreOverrideCursor();
-    PanelTop->setEnabled(true);
+    setToolBarScanning(false);
     status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
+}
+
+void TForm1::SButScanStopClick()
+{
+    // The rows found so far stay; the search reports its end as usual.
+    if (!m_scanning || !FileSearch1)
+        return;
+    m_scanStopped = true;
+    FileSearch1->Stop();
 }
 
 int TForm1::ExcludedCount() const { return m_scan->excludedCount(); }

@@ -84,10 +84,18 @@ bool TFileSearchThread::wake()
     if (terminate_ || initialDir_.isEmpty() || fileMask_.isEmpty())
         return false;
     if (!searching_) {
+        stop_ = false; // a stop belongs to the search it was given for
         startPending_ = true;
         wakeUp_.notify_one();
     }
     return true;
+}
+
+void TFileSearchThread::stop()
+{
+    std::lock_guard lock(mutex_);
+    if (searching_ || startPending_)
+        stop_ = true;
 }
 
 void TFileSearchThread::terminateAndWait()
@@ -157,7 +165,7 @@ void TFileSearchThread::SearchFolder(Walk& walk)
     walk.lister.begin(folder);
     platform::FolderLister::Entry entry;
     const qsizetype base = walk.path.size();
-    while (!terminate_ && walk.lister.next(entry)) {
+    while (!cancelled() && walk.lister.next(entry)) {
         if (!walk.match.matches(entry.name))
             continue;
         const auto info = folder.info(entry.name.data());
@@ -188,7 +196,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
         const qsizetype base = walk.path.size();
         walk.lister.begin(folder);
         platform::FolderLister::Entry entry;
-        while (!terminate_ && walk.lister.next(entry)) {
+        while (!cancelled() && walk.lister.next(entry)) {
             if (report && walk.match.matches(entry.name)) {
                 if (const auto info = folder.info(entry.name.data())) {
                     appendName(walk.path, entry.name);
@@ -212,7 +220,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
             walk.subFolders[depth].push_back('\0');
         }
 
-        for (std::size_t at = 0; !terminate_ && at < walk.subFolders[depth].size();) {
+        for (std::size_t at = 0; !cancelled() && at < walk.subFolders[depth].size();) {
             const std::string& names = walk.subFolders[depth];
             const char* name = names.c_str() + at;
             const std::size_t length = std::strlen(name);
@@ -227,7 +235,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
 
             appendName(walk.path, QByteArrayView(name, qsizetype(length)));
             emit owner_.OnProgress(this, platform::fileNameFromBytes(walk.path), walk.mask);
-            if (child.isValid() && !terminate_) {
+            if (child.isValid() && !cancelled()) {
                 if (id)
                     walk.onPath.push_back(*id);
                 self(self, child, depth + 1, true);

@@ -40,6 +40,8 @@ public:
     // False when refused: an empty folder or mask, or the component is going away.
     // A search that is already running is neither restarted nor queued again.
     bool wake();
+    // Ends the running search early; its completion is still raised.
+    void stop();
     // Stops raising events, ends the running search early and lets the thread end.
     void terminateAndWait();
 
@@ -58,6 +60,8 @@ private:
     bool startPending_ = false; // remembers a Start that came before the worker parked
     bool searching_ = false;
     std::atomic<bool> terminate_{false};
+    std::atomic<bool> stop_{false};
+    bool cancelled() const { return terminate_ || stop_; }
     std::thread thread_;
 };
 
@@ -79,6 +83,10 @@ public:
     // Runs one search with the current properties. Set the properties only while no
     // search runs. Refused (false) when InitialDir or FileMask is empty.
     bool Start() { return worker_->wake(); }
+
+    // Ends the running search early, as a user's stop: the walk ends at the next entry and
+    // OnComplete is raised as usual. Nothing happens when no search runs.
+    void Stop() { worker_->stop(); }
 
 signals:
     // Sender is the worker. SearchDir has no trailing separator.

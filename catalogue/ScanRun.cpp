@@ -28,6 +28,11 @@ QString ScanRun::completedText(int excludedCount)
            + QStringLiteral(" projects excluded - see options)");
 }
 
+QString ScanRun::stoppedText(int projectCount)
+{
+    return QStringLiteral(" Scanning stopped (") + QString::number(projectCount) + QStringLiteral(" projects found)");
+}
+
 void ScanRun::begin(const QString& root, ScanExclusions exclusions)
 {
     m_root = root;

@@ -61,6 +61,8 @@ public:
     const ScanExclusions& exclusions() const { return m_exclusions; }
 
     static QString completedText(int excludedCount);
+    // Panel 0 after the user stopped a scan that had found `projectCount` projects.
+    static QString stoppedText(int projectCount);
 
 private:
     struct Change {

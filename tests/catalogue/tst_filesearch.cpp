@@ -54,6 +54,24 @@ TEST(FileSearch, WalkIsPreOrderAndLeavesOutTheRootsOwnFiles)
     EXPECT_EQ(f.run(), (QStringList{"P:/x", "M:/x/a.dpr", "P:/x/y", "M:/x/y/b.dpr", "P:/x/y/z", "M:/x/y/z/c.dpr", "C"}));
 }
 
+TEST(FileSearch, StopEndsTheRunningSearchWhichStillCompletesAndTheNextRunsWhole)
+{
+    Fixture f;
+    for (const char* name : {"a", "b", "c", "d"})
+        writeFile(f.root, QString("%1/p.dpr").arg(name));
+    // Stopped from inside the walk as it enters its first folder: nothing more comes but
+    // the end.
+    f.log.onProgress = [&](const QString&) { f.search->Stop(); };
+    QStringList lines = f.run();
+    ASSERT_EQ(lines.size(), 2) << lines.join(' ').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("P:"));
+    EXPECT_EQ(lines[1], "C");
+    // A stop given while no search runs is forgotten: the next search is whole.
+    f.log.onProgress = nullptr;
+    f.search->Stop();
+    EXPECT_EQ(f.run().mid(2).size(), 4 + 4 + 1); // the log keeps the first run's two lines
+}
+
 TEST(FileSearch, SiblingSubtreesAreWalkedWhole)
 {
     Fixture f;

@@ -5,11 +5,14 @@
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
+#include "catalogue/FileSearch.h"
 #include "catalogue/ListFile.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -18,6 +21,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using kbltest::writeFile;
 
@@ -47,6 +52,15 @@ protected:
         return !form.isScanning();
     }
 
+    // Every tool button takes a click: no scan is running.
+    static bool toolBarReady(const TForm1& form)
+    {
+        for (const QToolButton* button : form.PanelTop->findChildren<QToolButton*>())
+            if (!button->isEnabled())
+                return false;
+        return form.SButScan->text() == "掃描";
+    }
+
     static QStringList paths(const ReportList& list)
     {
         QStringList out;
@@ -74,7 +88,7 @@ TEST_F(MainWindowScan, ExclusionsLeaveOutPrefixedFoldersAndTheTotalsShow)
     EXPECT_EQ(f.status->panelText(2), "1 prjcts");
     EXPECT_EQ(f.ExcludedCount(), 2);
     EXPECT_EQ(f.ExcludedFolders, QStringList{root + "/old"});
-    EXPECT_TRUE(f.PanelTop->isEnabled());
+    EXPECT_TRUE(toolBarReady(f));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // The dialog's check box, as it stands, switches the exclusions off.
@@ -118,7 +132,10 @@ TEST_F(MainWindowScan, DuringTheScanTheToolBarIsOffAndAtTheEndTheListIsOrdered)
     f.status->setPanelText(1, "one");
     f.status->setPanelText(2, "two");
     f.SButScanClick();
-    EXPECT_FALSE(f.PanelTop->isEnabled());
+    // Only the scan button takes a click now: it stops the scan.
+    for (const QToolButton* button : f.PanelTop->findChildren<QToolButton*>())
+        EXPECT_EQ(button->isEnabled(), button == f.SButScan) << button->text().toStdString();
+    EXPECT_EQ(f.SButScan->text(), "停止");
     EXPECT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(f.lview->inBatch());
     EXPECT_EQ(f.status->panelText(1), "");
@@ -155,7 +172,7 @@ TEST_F(MainWindowScan, WithoutARootTheScanAsksForOne)
     // A folder was chosen, but no scan starts.
     EXPECT_EQ(w.form1->LabelRoot->text(), root);
     EXPECT_FALSE(w.form1->isScanning());
-    EXPECT_TRUE(w.form1->PanelTop->isEnabled());
+    EXPECT_TRUE(toolBarReady(*w.form1));
     w.form1->close();
 }
 
@@ -179,6 +196,54 @@ TEST_F(MainWindowScan, DamagedExcludeCountsNeitherHangNorGrow)
     w.form1->close();
 }
 
+TEST_F(MainWindowScan, TheScanButtonStopsARunningScanAndTheRowsFoundStay)
+{
+    for (int i = 0; i < 1500; ++i)
+        writeFile(root, QString("f%1/P%1.dpr").arg(i), "program P;\r\n");
+    settings();
+    folder.write("projects.dat", "3\r\n0\r\nOld\r\n\r\n/old.dpr\r\n");
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    // The walk pauses after its tenth project until the stop has been pressed, so the
+    // stop always meets a running scan with rows on screen.
+    QSemaphore gate;
+    std::atomic<int> matches{0};
+    QObject::connect(f.FileSearch1.get(), &TFileSearch::OnMatchFound, f.FileSearch1.get(), [&] {
+        if (++matches == 10)
+            gate.acquire();
+    }, Qt::DirectConnection);
+    const auto release = qScopeGuard([&] { gate.release(); });
+    f.SButScan->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (f.lview->rowCount() < 10 && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(f.isScanning());
+    f.SButScan->click();
+    gate.release();
+    clock.restart();
+    while (f.isScanning() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(f.isScanning());
+    const int found = f.lview->rowCount();
+    EXPECT_GT(found, 0);
+    EXPECT_LT(found, 1500);
+    EXPECT_EQ(f.status->panelText(0), QString(" Scanning stopped (%1 projects found)").arg(found));
+    EXPECT_EQ(f.status->panelText(2), QString("%1 prjcts").arg(found));
+    EXPECT_TRUE(toolBarReady(f));
+    EXPECT_FALSE(f.lview->inBatch());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The saved list is replaced only when the window closes.
+    EXPECT_EQ(folder.read("projects.dat"), "3\r\n0\r\nOld\r\n\r\n/old.dpr\r\n");
+
+    // The next scan runs to its end.
+    ASSERT_TRUE(scan(f));
+    EXPECT_EQ(f.lview->rowCount(), 1500);
+    EXPECT_EQ(f.status->panelText(0), " Scanning completed (0 projects excluded - see options)");
+    f.close();
+    EXPECT_TRUE(folder.read("projects.dat").startsWith("3\r\n1499\r\n"));
+}
+
 TEST_F(MainWindowScan, ClosingMidScanStopsItAndSavesAnOrderedList)
 {
     for (int i = 0; i < 150; ++i)
@@ -192,7 +257,7 @@ TEST_F(MainWindowScan, ClosingMidScanStopsItAndSavesAnOrderedList)
             QCoreApplication::processEvents();
         f.close();
         EXPECT_FALSE(f.isScanning());
-        EXPECT_TRUE(f.PanelTop->isEnabled());
+        EXPECT_TRUE(toolBarReady(f));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_FALSE(f.lview->inBatch());
     }

@@ -170,12 +170,18 @@ TEST_F(HotlistWindow, MenuAndKeysAddCopiesOfTheCurrentRowInNameOrder)
     QTest::keyClick(f.lview, Qt::Key_Equal);
     EXPECT_EQ(names(*f.lviewHotlist), (QStringList{"Clock", "Clock", "Editor", "Sorter"}));
     EXPECT_EQ(f.lview->rowCount(), 2);
+    // "+" as Shift+= types it on a US layout, and as the plus key of other layouts: one row each.
+    QTest::keyClick(f.lview, Qt::Key_Plus, Qt::ShiftModifier);
+    EXPECT_EQ(f.lviewHotlist->rowCount(), 5);
+    QTest::keyClick(f.lview, Qt::Key_Plus);
+    EXPECT_EQ(f.lviewHotlist->rowCount(), 6);
 
     // Those keys belong to the main list: pressed in the hotlist they add nothing.
     focus(f.lviewHotlist);
     QTest::keyClick(f.lviewHotlist, Qt::Key_Equal);
     QTest::keyClick(f.lviewHotlist, Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(f.lviewHotlist->rowCount(), 4);
+    QTest::keyClick(f.lviewHotlist, Qt::Key_Plus, Qt::ShiftModifier);
+    EXPECT_EQ(f.lviewHotlist->rowCount(), 6);
 }
 
 TEST_F(HotlistWindow, NothingIsAddedWithoutASelectedRowAndTheMenusSaySo)
