@@ -4,7 +4,6 @@
 #include "textview/TextSearch.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -12,7 +11,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -27,9 +25,6 @@ namespace kbl {
 namespace {
 // Continues the background layout and highlighting (the view's private message 1025).
 const QEvent::Type BackgroundEvent = QEvent::Type(QEvent::User + 1025);
-
-constexpr qint32 clHighlightSys = qint32(0x8000000D);
-constexpr qint32 clHighlightTextSys = qint32(0x8000000E);
 
 qint64 clamp16(qint64 v) { return std::clamp<qint64>(v, -32768, 32767); }
 
@@ -71,8 +66,8 @@ TStyledMemo::TStyledMemo(QWidget* parent)
 {
     caret = std::make_unique<TStyledNavigator>(doc.get());
     anchor = std::make_unique<TStyledNavigator>(doc.get());
-    SelBackColor = clHighlightSys;
-    SelTextColor = clHighlightTextSys;
+    SelBackColor = platform::clHighlight;
+    SelTextColor = platform::clHighlightText;
     HighlightColor = platform::clRed;
     HighlightBackgnd = platform::clWindow;
     EndOfTextMark.Color = platform::clRed;
@@ -2004,9 +1999,9 @@ QColor TStyledMemo::colorOf(qint32 c) const
         return palette().color(QPalette::Base);
     if (c == platform::clWindowText)
         return palette().color(QPalette::Text);
-    if (c == clHighlightSys)
+    if (c == platform::clHighlight)
         return palette().color(QPalette::Highlight);
-    if (c == clHighlightTextSys)
+    if (c == platform::clHighlightText)
         return palette().color(QPalette::HighlightedText);
     return platform::toQColor(c);
 }
@@ -2057,8 +2052,8 @@ void TStyledMemo::paintLine(QPainter& g, int para, int sub, int y)
         selA = selB = -1; // no paragraph-break block in a column selection
     }
     const bool useSelColors = SelBackColor != -1 && SelTextColor != -1;
-    const QColor selBack = colorOf(hasOption(smoWindowsSelColors) ? clHighlightSys : SelBackColor);
-    const QColor selText = colorOf(hasOption(smoWindowsSelColors) ? clHighlightTextSys : SelTextColor);
+    const QColor selBack = colorOf(hasOption(smoWindowsSelColors) ? platform::clHighlight : SelBackColor);
+    const QColor selText = colorOf(hasOption(smoWindowsSelColors) ? platform::clHighlightText : SelTextColor);
     const QColor fontColor = palette().color(QPalette::Text);
     const int baseline = y + textOffset;
     // Text goes out in bounded pieces, so a very long line costs only its visible part.
