@@ -62,7 +62,7 @@ public:
     StyledDocument& document() { return *doc; }
     const StyledDocument& document() const { return *doc; }
 
-    // ---- text ----
+    // ---- text and background work (TStyledMemo.cpp) ----
     // With umBackground the text is read in steps after the first screen.
     void setText(const QString& text);
     void setText(QStringView text) { setText(text.toString()); }
@@ -73,8 +73,12 @@ public:
     void ReapplyKeywords();
     void setHighlighter(TStyledHighlighter* h);
     CharSet& Separators() { return doc->Separators; }
+    // Whether background layout and highlighting still has work to do.
+    bool backgroundWorkPending() const { return doc->workPending(); }
+    // Runs the background work to the end (for tests and tools).
+    void finishBackgroundWork();
 
-    // ---- caret and selection ----
+    // ---- caret and selection (MemoCaret.cpp) ----
     qint64 SelStart() const;
     void setSelStart(qint64 pos);
     qint64 SelLength() const;
@@ -97,16 +101,24 @@ public:
     bool blockRange(int para, qint32* from, qint32* to);
     bool PassOverCodes = true;
     void SelectAll();
-    qint64 DisplayLineCount();
+    // Caret rectangle in viewport coordinates (after layout).
+    QRect caretRect();
+
+    // ---- scrolling and search (MemoCaret.cpp) ----
     qint64 TopLine() const { return topLine; }
     void setTopLine(qint64 line);
     void ScrollInView();
+    // Horizontal and vertical scroll offsets in pixels.
+    int horizontalOffset() const { return hOffset; }
+    qint64 verticalOffset();
     bool SearchText(const QString& text, bool forward, bool matchCase, bool wholeWord);
 
-    // ---- clipboard and editing ----
+    // ---- clipboard (MemoCaret.cpp) ----
     void CopyToClipboard();
     void CutToClipboard();
     void PasteFromClipboard();
+
+    // ---- editing and undo (TStyledMemo.cpp) ----
     // Replaces the selection (or inserts at the caret) unless ReadOnly.
     void InsertText(const QString& text);
     void Undo();
@@ -123,7 +135,7 @@ public:
     void ToggleHighlight() { toggleCode(3); }
     void ToggleAltFont() { toggleCode(4); }
 
-    // ---- look ----
+    // ---- look (properties, TStyledMemo.cpp) ----
     QFont AltFont() const { return altFont; }
     void setAltFont(const QFont& f);
     qint32 Color() const { return color; }
@@ -165,7 +177,7 @@ public:
     bool Overwrite = false;
     QPointer<QMenu> PopupMenu;
 
-    // ---- derived metrics ----
+    // ---- derived metrics, line layout and painting (MemoPaint.cpp) ----
     int lineHeight() const { return lh; }
     int linesPerPage() const;
     qreal spaceWidth() const { return fonts.spaceWidth(); }
@@ -174,21 +186,13 @@ public:
     int availableWidth() const;
     int clientWidth() const;
     int clientHeight() const;
-    // Caret rectangle in viewport coordinates (after layout).
-    QRect caretRect();
+    qint64 DisplayLineCount();
     // Pixel x of a position from the viewport's left edge, and the y of its line's top.
     QPoint positionToPoint(qint64 pos);
     // The position nearest a viewport point.
     qint64 pointToPosition(QPoint pt);
-    // Horizontal and vertical scroll offsets in pixels.
-    int horizontalOffset() const { return hOffset; }
-    qint64 verticalOffset();
     // Paints one display line into an image of client width x line height.
     QImage renderLine(qint64 line);
-    // Whether background layout and highlighting still has work to do.
-    bool backgroundWorkPending() const { return doc->workPending(); }
-    // Runs the background work to the end (for tests and tools).
-    void finishBackgroundWork();
 
 signals:
     void OnSelMove();
@@ -199,10 +203,15 @@ signals:
     void OnProgress(int percent);
 
 protected:
+    // TStyledMemo.cpp
     bool event(QEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    // MemoCaret.cpp
+    void scrollContentsBy(int dx, int dy) override;
+    // MemoPaint.cpp
+    void paintEvent(QPaintEvent* e) override;
+    // MemoInput.cpp
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -211,7 +220,6 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
-    void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -220,18 +228,19 @@ private:
         int sub = 0; // line within the paragraph
     };
 
-    void layoutParagraphHook(int para, ParagraphInfo& p);
-    LayoutParams layoutParams() const;
-    void fontChanged();
-    void relayoutAll();
+    // Loading and background work (TStyledMemo.cpp).
     void afterLoad();
     void scheduleBackground();
     void runBackgroundSlice();
     void runLayoutSlice(); // one slice of background work, run synchronously
     bool doWork(std::chrono::milliseconds budget); // true while work remains
-    void recountLines();
 
-    // Line geometry.
+    // Line layout and geometry (MemoPaint.cpp).
+    void layoutParagraphHook(int para, ParagraphInfo& p);
+    LayoutParams layoutParams() const;
+    void fontChanged();
+    void relayoutAll();
+    void recountLines();
     LinePos locateLine(qint64 line);
     qint64 globalLine(LinePos lp);
     int lineStart(int para, int sub);
@@ -239,14 +248,18 @@ private:
     int subLineOf(int para, qint32 offset);
     // Whether a wrapped line ends inside a word the wrap cut (not at blanks).
     bool cutInsideWord(int para, int sub);
-    // The caret's line in its laid-out paragraph, the end of a cut piece included.
-    int caretSubLine();
     QPoint pointAt(int para, int sub, qint32 offset);
     qreal lineShift(int para, int sub, const std::vector<qreal>& xs, qreal* extraPerSpace);
     qint32 offsetAtX(int para, int sub, qreal x);
     qreal xAtOffset(int para, int sub, qint32 offset);
 
-    // Caret and selection.
+    // Painting (MemoPaint.cpp).
+    void paintLine(QPainter& p, int para, int sub, int y);
+    QColor colorOf(qint32 c) const;
+
+    // Caret and selection (MemoCaret.cpp).
+    // The caret's line in its laid-out paragraph, the end of a cut piece included.
+    int caretSubLine();
     // atLineEnd: at a word cut by the wrap, the caret stays behind the piece before.
     void moveCaret(qint64 pos, bool extend, bool atLineEnd = false);
     void caretUpdate();
@@ -254,24 +267,30 @@ private:
     void repaintPositions(qint64 from, qint64 to);
     qint64 clampPos(qint64 pos) const;
     char16_t charAt(qint64 pos) const; // CR / LF inside a break, 0 at the text end
-    bool isWordBreak(char16_t c) const;
     qint64 stepLeft(qint64 pos) const;
     qint64 stepRight(qint64 pos) const;
-    qint64 wordLeft(qint64 pos) const;
-    qint64 wordRight(qint64 pos) const;
-    qint64 verticalMove(qint64 pos, qint64 lines);
-    void selectWordAt(qint64 pos);
-    void selectLinesTo(qint64 line);
+    void setBlockSel(bool on);
+    QString blockText();
 
-    // Scrolling.
+    // Scrolling (MemoCaret.cpp).
     void setVerticalOffset(qint64 v);
     void setHorizontalOffset(int h);
     void updateScrollBars();
     qint64 maxVerticalOffset();
 
-    // Editing.
+    // Keyboard and mouse (MemoInput.cpp).
+    bool isWordBreak(char16_t c) const;
+    qint64 wordLeft(qint64 pos) const;
+    qint64 wordRight(qint64 pos) const;
+    qint64 verticalMove(qint64 pos, qint64 lines);
+    void selectWordAt(qint64 pos);
+    void selectLinesTo(qint64 line);
+    void showDefaultMenu(QPoint globalPos);
+    void dropSelection(qint64 to, bool copy);
+    void contextClick(QPoint pt, bool right);
+
+    // Editing and undo (TStyledMemo.cpp).
     void replaceSelection(const QString& text);
-    QString blockText();
     struct UndoEdit {
         qint64 pos;
         QString removed;
@@ -290,16 +309,9 @@ private:
     void trimUndo();
     qint64 insertedLength(const UndoEdit& e) const;
     static qint64 insertedLengthOf(const QString& s);
-    void setBlockSel(bool on);
     void toggleCode(char16_t code);
     void deleteBackward();
     void deleteForward();
-    void showDefaultMenu(QPoint globalPos);
-    void dropSelection(qint64 to, bool copy);
-    void contextClick(QPoint pt, bool right);
-
-    void paintLine(QPainter& p, int para, int sub, int y);
-    QColor colorOf(qint32 c) const;
 
     std::unique_ptr<StyledDocument> doc;
     std::unique_ptr<TStyledNavigator> caret;
