@@ -132,14 +132,24 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         return (e.Options & MatchCase) || !upper ? raw : upper;
     };
 
+    // Word boundaries are those of the paragraph: a word cut by either end of the
+    // stretch is not a whole word.
+    const qint32 len = doc.paragraph(para).length();
+    auto startsWord = [&](qint32 q) { return q == 0 || seps.contains(raw[q - 1]); };
+    auto endsWord = [&](qint32 q) { return q == len || seps.contains(raw[q]); };
+
     // Whole words, looked up by their folded hash.
-    for (qint32 i = stretchBegin; i < stretchEnd;) {
+    qint32 wordsFrom = stretchBegin;
+    if (!startsWord(wordsFrom))
+        while (wordsFrom < stretchEnd && !seps.contains(raw[wordsFrom]))
+            ++wordsFrom;
+    for (qint32 i = wordsFrom; i < stretchEnd;) {
         while (i < stretchEnd && seps.contains(raw[i]))
             ++i;
         qint32 j = i;
         while (j < stretchEnd && !seps.contains(raw[j]))
             ++j;
-        if (j > i) {
+        if (j > i && endsWord(j)) {
             if (const auto* cands = index.lookup((upper ? upper : raw) + i, j - i)) {
                 for (int k : *cands) {
                     const auto& e = list.entry(k);
@@ -165,9 +175,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         const qint32 hi = std::min(stretchEnd, toOff + kl);
         for (qint32 q = lo; q + kl <= hi;) {
             if (t[q] == key[0] && keyAt(t, q, key)) {
-                const bool counts = !(e.Options & WholeWord)
-                    || ((q == stretchBegin || seps.contains(raw[q - 1]))
-                        && (q + kl == stretchEnd || seps.contains(raw[q + kl])));
+                const bool counts = !(e.Options & WholeWord) || (startsWord(q) && endsWord(q + kl));
                 if (counts) {
                     hits.push_back({k, q, kl});
                     q += kl;
@@ -344,7 +352,15 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     if (list.isEmpty())
         return false;
     const CharSet& seps = *rules.separators;
-    const auto [pi, para, len, raw, fromOff, toOff] = searchStretch(doc, from, to, list, seps);
+    const SearchStretch st = searchStretch(doc, from, to, list, seps);
+    // Named copies, not a structured binding: clang before 16 cannot capture bindings
+    // in a lambda (upperText below).
+    const int pi = st.pi;
+    const ParagraphInfo& para = st.para;
+    const qint32 len = st.len;
+    const char16_t* raw = st.raw;
+    const qint32 fromOff = st.fromOff;
+    const qint32 toOff = st.toOff;
     const qint32 maxStart = list.MaxStartLen();
     const qint32 B = std::min(fromOff, maxStart + 1);
     const qint32 A = std::min(maxStart + 1, len - toOff);
@@ -470,12 +486,7 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         return false;
     const TExtStartStopInfo& e = list.item(k);
     const qint32 sl = e.StopKeyLen;
-    bool beforeTest = e.StopNeedsSepBefore;
-    qint32 winStart = fromOff - sl;
-    if (winStart < 0) {
-        winStart = 0;
-        beforeTest = false; // From is nearer the paragraph start than the key is long
-    }
+    qint32 winStart = std::max(0, fromOff - sl);
     // Never look for the stop key inside the region's own start key.
     if (curIdx >= 0 && cur.Offset + cur.StartKeyLen >= fromOff)
         winStart = std::max(winStart, std::min(len, cur.Offset + qint32(cur.StartKeyLen)));
@@ -497,7 +508,9 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         for (qint32 q = winStart; q + sl <= limit; ++q) {
             if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
                 continue;
-            if (beforeTest && q > winStart && !seps.contains(raw[q - 1]))
+            // Only the paragraph start is a boundary of its own; anywhere else the
+            // character before the key decides, however near the window starts.
+            if (e.StopNeedsSepBefore && q > 0 && !seps.contains(raw[q - 1]))
                 continue;
             if (e.StopNeedsSepAfter && q + sl < len && !seps.contains(raw[q + sl]))
                 continue;

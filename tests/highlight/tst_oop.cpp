@@ -97,6 +97,25 @@ TEST_F(Pascal, AsmBlocks)
     EXPECT_EQ(show("basm x"), "basm x");
 }
 
+TEST_F(Pascal, AsmLabelsDoNotEndTheBlock)
+{
+    // "@end" and "xend" near a paragraph start are not the whole word "end": only the
+    // paragraph start itself counts as a word boundary.
+    EXPECT_EQ(show("asm\n  jz @end\n  mov eax, 1\n@end:\nend;"),
+              "[KeywordsASM:asm]\n"
+              "[ASMHighlight:  ][KeywordsASM:jz][ASMHighlight: @end]\n"
+              "[ASMHighlight:  ][KeywordsASM:mov][ASMHighlight: eax, ][Numbers:1]\n"
+              "[ASMHighlight:@end:]\n"
+              "[KeywordsASM:end];");
+    EXPECT_EQ(classAt(4, 0), "KeywordsASM");
+    EXPECT_EQ(doc.recordInForce(4, 3).level(), -1); // closed by the last "end" only
+    EXPECT_EQ(show("asm\nxend\n.end\nend"),
+              "[KeywordsASM:asm]\n[ASMHighlight:xend]\n[ASMHighlight:.][KeywordsASM:end]\n"
+              "[KeywordsOOP:end]");
+    // A start key needs the real character before it as well.
+    EXPECT_EQ(show("x:=1;basm mov\nbegin"), "x:=[Numbers:1];basm mov\n[KeywordsOOP:begin]");
+}
+
 TEST_F(Pascal, CommentsDirectivesAndStrings)
 {
     EXPECT_EQ(show("{$R+} { note } (* x *) // rest { not"),
