@@ -116,6 +116,19 @@ TEST_F(Pascal, AsmLabelsDoNotEndTheBlock)
     EXPECT_EQ(show("x:=1;basm mov\nbegin"), "x:=[Numbers:1];basm mov\n[KeywordsOOP:begin]");
 }
 
+TEST_F(Pascal, NumbersDirectlyBehindCommentsAndDirectives)
+{
+    EXPECT_EQ(show("x := {c}0;"), "x := [CommentBrace:{c}][Numbers:0];");
+    EXPECT_EQ(show("{$ifdef A}3{$else}2{$endif}"),
+              "[Directives:{$ifdef A}][Numbers:3][Directives:{$else}][Numbers:2][Directives:{$endif}]");
+    EXPECT_EQ(show("(*a*)$1F 'b'7 //c"),
+              "[CommentParAst:(*a*)][Numbers:$1F] [Strings:'b'][Numbers:7] [CommentSingleLine://c]");
+    // Inside asm blocks too, and still only whole words.
+    EXPECT_EQ(show("asm {c}4 {d}4x end"),
+              "[KeywordsASM:asm][ASMHighlight: ][CommentBrace:{c}][Numbers:4][ASMHighlight: ]"
+              "[CommentBrace:{d}][ASMHighlight:4x ][KeywordsASM:end]");
+}
+
 TEST_F(Pascal, CommentsDirectivesAndStrings)
 {
     EXPECT_EQ(show("{$R+} { note } (* x *) // rest { not"),
