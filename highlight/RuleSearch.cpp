@@ -565,32 +565,7 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         next.Foreground = c.Foreground;
     } else {
         // The state before the region opened: the nearest earlier record of lower level.
-        bool got = false;
-        int p = pi;
-        int r = curIdx - 1;
-        while (!got) {
-            const ParagraphInfo& q = doc.paragraph(p);
-            for (; r >= 0; --r) {
-                const FormatRecord& x = doc.formats().at(q.Formats[size_t(r)].style);
-                if (x.level() < level) {
-                    next = doc.formats().expand(q.Formats[size_t(r)]);
-                    got = true;
-                    break;
-                }
-            }
-            if (got)
-                break;
-            const FormatRecord& s = doc.formats().at(q.StartFormat);
-            if (s.level() < level) {
-                next = s;
-                break;
-            }
-            if (--p < 0) {
-                next = FormatRecord{};
-                break;
-            }
-            r = int(doc.paragraph(p).Formats.size()) - 1;
-        }
+        next = doc.recordBelowLevel(pi, curIdx - 1, level);
     }
     next.StartKeyLen = 0;
     next.Offset = foundEnd;
