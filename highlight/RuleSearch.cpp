@@ -344,6 +344,79 @@ SearchStretch searchStretch(StyledDocument& doc, TStyledNavigator& from, TStyled
     return {pi, para, para.length(), para.text(), fromOff, toOff};
 }
 
+// What one stop-key search learnt about a paragraph: no position in [from, to) is a
+// stop, and whether `to` itself is one. Whether a position is a stop depends only on the
+// text and the key's form, so a later search for the same key that starts inside that
+// stretch goes on from where the last one ended. Without this the stop key of an
+// enclosing region (an asm block's "end") would be looked for again over the rest of
+// the paragraph behind every region nested in it.
+struct StopScan {
+    quint64 table = 0;
+    quint64 text = 0;
+    int para = -1;
+    bool bySeparator = false;
+    std::u16string key;
+    quint8 matchCase = 0;
+    bool sepBefore = false;
+    bool sepAfter = false;
+    CharSet seps;
+    qint32 from = 0;
+    qint32 to = 0;
+    bool stopAtTo = false;
+
+    // The first stop in [lo, hi), -1 when there is none.
+    template <typename IsStop>
+    qint32 first(qint32 lo, qint32 hi, IsStop&& isStop)
+    {
+        qint32 q = lo;
+        if (from <= lo && lo <= to) {
+            if (stopAtTo)
+                return to < hi ? to : -1;
+            q = to;
+        } else {
+            from = to = lo;
+            stopAtTo = false;
+        }
+        for (; q < hi; ++q)
+            if (isStop(q)) {
+                to = q;
+                stopAtTo = true;
+                return q;
+            }
+        to = std::max(to, hi);
+        return -1;
+    }
+};
+
+// One memo per nesting level: the searches of nested regions do not evict the enclosing
+// region's. Keyed by the table's serial, unique for the life of the process.
+StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const TExtStartStopInfo& e,
+                      const CharSet& seps, bool bySeparator)
+{
+    thread_local std::array<StopScan, MaxNestingLevel + 1> memos;
+    StopScan& m = memos[size_t(std::clamp(level, 0, MaxNestingLevel))];
+    const quint8 matchCase = e.Options & MatchCase;
+    const bool same = m.table == doc.formats().serial() && m.text == doc.textRevision()
+        && m.para == pi && m.bySeparator == bySeparator && m.seps == seps
+        && (bySeparator
+            || (m.key == e.StopKey && m.matchCase == matchCase
+                && m.sepBefore == e.StopNeedsSepBefore && m.sepAfter == e.StopNeedsSepAfter));
+    if (!same) {
+        m.table = doc.formats().serial();
+        m.text = doc.textRevision();
+        m.para = pi;
+        m.bySeparator = bySeparator;
+        m.seps = seps;
+        m.key = bySeparator ? std::u16string() : e.StopKey;
+        m.matchCase = matchCase;
+        m.sepBefore = e.StopNeedsSepBefore;
+        m.sepAfter = e.StopNeedsSepAfter;
+        m.from = m.to = -1;
+        m.stopAtTo = false;
+    }
+    return m;
+}
+
 } // namespace
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
@@ -498,30 +571,35 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         t = doc.UpperCopy(pi, 0, len);
 
     qint32 found = -1, foundEnd = -1;
-    if (!rules.ownRules && e.Scope == 0x7FFF) {
-        for (qint32 q = std::max(winStart, fromOff); q < std::min(len, toOff + 1); ++q)
-            if (seps.contains(raw[q])) {
-                found = foundEnd = q;
-                break;
-            }
+    const bool bySeparator = !rules.ownRules && e.Scope == 0x7FFF;
+    const bool hooked = rules.onStopMatch && *rules.onStopMatch;
+    auto accepted = [&](qint32 q) {
+        if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+            return false;
+        // Only the paragraph start is a boundary of its own; anywhere else the
+        // character before the key decides, however near the window starts.
+        if (e.StopNeedsSepBefore && q > 0 && !seps.contains(raw[q - 1]))
+            return false;
+        return !(e.StopNeedsSepAfter && q + sl < len && !seps.contains(raw[q + sl]));
+    };
+    if (bySeparator) {
+        StopScan& memo = stopScanFor(doc, pi, level, e, seps, true);
+        found = foundEnd = memo.first(std::max(winStart, fromOff), std::min(len, toOff + 1),
+                                      [&](qint32 q) { return seps.contains(raw[q]); });
+    } else if (sl > 0 && !hooked) {
+        StopScan& memo = stopScanFor(doc, pi, level, e, seps, false);
+        found = memo.first(winStart, limit - sl + 1, accepted);
+        foundEnd = found < 0 ? -1 : found + sl;
     } else if (sl > 0) {
         for (qint32 q = winStart; q + sl <= limit; ++q) {
-            if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+            if (!accepted(q))
                 continue;
-            // Only the paragraph start is a boundary of its own; anywhere else the
-            // character before the key decides, however near the window starts.
-            if (e.StopNeedsSepBefore && q > 0 && !seps.contains(raw[q - 1]))
+            bool accept = true;
+            TStyledNavigator stopEnd(&doc);
+            stopEnd.setParaOffset(pi, q + sl);
+            (*rules.onStopMatch)(from, &stopEnd, k, accept);
+            if (!accept)
                 continue;
-            if (e.StopNeedsSepAfter && q + sl < len && !seps.contains(raw[q + sl]))
-                continue;
-            if (rules.onStopMatch && *rules.onStopMatch) {
-                bool accept = true;
-                TStyledNavigator stopEnd(&doc);
-                stopEnd.setParaOffset(pi, q + sl);
-                (*rules.onStopMatch)(from, &stopEnd, k, accept);
-                if (!accept)
-                    continue;
-            }
             found = q;
             foundEnd = q + sl;
             break;

@@ -318,6 +318,22 @@ TEST_F(LongParagraphs, TwoMegabytesOfQuotesOrOfEmptyComments)
     EXPECT_EQ(style(0, 2'000'000), "Numbers");
 }
 
+TEST_F(LongParagraphs, ManyRegionsNestedInOneAsmBlock)
+{
+    // Every comment and string closes back to the block; the block's own "end" is not
+    // looked for again over the rest of the paragraph behind each of them.
+    doc.setText(QStringLiteral("asm ") + QStringLiteral("{}(**)''").repeated(250'000) + QStringLiteral(" end 7"));
+    doc.ensureParsed(0);
+    EXPECT_EQ(style(0, 4), "CommentBrace");
+    EXPECT_EQ(style(0, 6), "CommentParAst");
+    EXPECT_EQ(style(0, 2'000'002), "Strings");
+    EXPECT_EQ(style(0, 2'000'004), "ASMHighlight");
+    EXPECT_EQ(style(0, 2'000'005), "KeywordsASM");
+    EXPECT_EQ(doc.recordInForce(0, 2'000'008).level(), -1);
+    doc.ensureParsed(0);
+    EXPECT_EQ(style(0, 2'000'009), "Numbers");
+}
+
 TEST_F(LongParagraphs, RegionsReopenedOnEveryParagraphCloseInFewSteps)
 {
     // "}{" closes a comment and opens the next one in its place: the walk back to the
