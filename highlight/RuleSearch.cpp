@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 namespace kbl {
 
@@ -417,6 +418,35 @@ StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const TExtStartSto
     return m;
 }
 
+// For each distance d, the entries (bit i = entry i, first 64) whose start key, with one
+// character more for a separator after it, is longer than d: at a position d characters
+// before From only these can end after From, so the look-back tries no others. (The
+// separator is counted for every key: the flag is derived apart from the list's version,
+// and the exact test follows anyway.)
+struct StartReach {
+    const TStartStopKeyList* list = nullptr;
+    quint64 version = 0;
+    std::vector<quint64> over; // by distance
+    quint64 beyond(qint32 d) const { return size_t(d) < over.size() ? over[size_t(d)] : 0; }
+};
+
+const StartReach& startReach(const TStartStopKeyList& list)
+{
+    thread_local StartReach r;
+    if (r.list == &list && r.version == list.version() && !r.over.empty())
+        return r;
+    r.list = &list;
+    r.version = list.version();
+    r.over.assign(size_t(list.MaxStartLen()) + 3, 0);
+    for (int i = 0; i < std::min(64, list.count()); ++i) {
+        const TExtStartStopInfo& e = list.item(i);
+        const int reach = e.StartKeyLen + 1;
+        for (int d = 0; d < reach && size_t(d) < r.over.size(); ++d)
+            r.over[size_t(d)] |= 1ull << i;
+    }
+    return r;
+}
+
 } // namespace
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
@@ -449,45 +479,48 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     int ri = doc.upperRecordIndex(pi, scanBegin);
     const auto& formats = para.Formats;
     const FormatRecord* cur = &doc.formats().at(ri > 0 ? formats[size_t(ri - 1)].style : para.StartFormat);
-    int prio = currentPriority(*cur, list, baseIndex);
-    int ctx = cur->context();
+    // Priority and context of the record in force, worked out when a key first needs them.
+    bool stale = true;
+    int prio = 0;
+    int ctx = 0;
     const int count = list.count();
+    const StartReach& reach = startReach(list);
 
     for (qint32 p = scanBegin; p <= toOff && p < len; ++p) {
-        bool changed = false;
         while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
             cur = &doc.formats().at(formats[size_t(ri)].style);
             ++ri;
-            changed = true;
-        }
-        if (changed) {
-            prio = currentPriority(*cur, list, baseIndex);
-            ctx = cur->context();
+            stale = true;
         }
         quint64 cand = list.startCandidates(raw[p]);
+        if (p < fromOff && count <= 64)
+            cand &= reach.beyond(fromOff - p); // keys that end after From
         if (!cand)
             continue;
         int winner = -1;
         for (int i = 0; i < count && cand; ++i) {
             if (count <= 64) {
-                if (!(cand & (1ull << i)))
-                    continue;
-                cand &= ~(1ull << i);
+                i = std::countr_zero(cand); // the next candidate: lower bits are cleared
+                cand &= cand - 1;
             }
             const TExtStartStopInfo& e = list.item(i);
             const qint32 kl = e.StartKeyLen;
-            if (kl == 0)
+            const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
+            if (kl == 0 || p + kl + sa <= fromOff || p + kl > scanEnd)
                 continue;
             if (rules.ownRules) {
                 if (cur->level() >= 0 && isRegionId(cur->topRule()))
                     continue;
-            } else if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio)
-                         || (e.Scope == ctx && (e.Scope != 0 || !cur->isDynamic())))) {
-                continue;
+            } else {
+                if (stale) {
+                    prio = currentPriority(*cur, list, baseIndex);
+                    ctx = cur->context();
+                    stale = false;
+                }
+                if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio)
+                      || (e.Scope == ctx && (e.Scope != 0 || !cur->isDynamic()))))
+                    continue;
             }
-            const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
-            if (p + kl + sa <= fromOff || p + kl > scanEnd)
-                continue;
             const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
             if (!keyAt(t, p, e.StartKey))
                 continue;
@@ -518,7 +551,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
         const qint32 kl = e.StartKeyLen;
         // The enclosing region's record gives up its closing-key extent.
         int idx = doc.upperRecordIndex(pi, p);
-        if (level >= 0) {
+        if (level >= 0 && inForce.StopKeyLen != 0) { // unchanged records are not stored again
             FormatRecord enclosing = inForce;
             enclosing.StopKeyLen = 0;
             if (idx > 0)
@@ -619,7 +652,9 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     }
     FormatRecord region = cur;
     region.StopKeyLen = quint8(std::min(255, sl + (e.StopNeedsSepBefore ? 1 : 0)));
-    if (curIdx >= 0)
+    if (region.StopKeyLen == cur.StopKeyLen)
+        ; // unchanged: not stored again
+    else if (curIdx >= 0)
         doc.replaceRecord(pi, curIdx, region);
     else
         doc.setStartFormat(pi, region);
