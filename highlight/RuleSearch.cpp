@@ -584,7 +584,12 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
                    TStartStopKeyList& list, const RuleSet& rules, int baseIndex, int k)
 {
     const CharSet& seps = *rules.separators;
-    const auto [pi, para, len, raw, fromOff, toOff] = searchStretch(doc, from, to, list, seps);
+    const SearchStretch st = searchStretch(doc, from, to, list, seps);
+    const int pi = st.pi; // named copies for the lambdas below, as in findStartKeyIn
+    const qint32 len = st.len;
+    const char16_t* raw = st.raw;
+    const qint32 fromOff = st.fromOff;
+    const qint32 toOff = st.toOff;
     const int curIdx = doc.upperRecordIndex(pi, fromOff) - 1; // -1: the start format
     const FormatRecord cur = doc.recordInForce(pi, fromOff);
     const int level = cur.level();
