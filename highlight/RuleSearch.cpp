@@ -150,7 +150,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         qint32 j = i;
         while (j < stretchEnd && !seps.contains(raw[j]))
             ++j;
-        if (j > i && endsWord(j)) {
+        if (j > i && (j < stretchEnd || endsWord(j))) { // before the end j is a separator
             if (const auto* cands = index.lookup((upper ? upper : raw) + i, j - i)) {
                 for (int k : *cands) {
                     const auto& e = list.entry(k);
