@@ -657,12 +657,12 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     }
     FormatRecord region = cur;
     region.StopKeyLen = quint8(std::min(255, sl + (e.StopNeedsSepBefore ? 1 : 0)));
-    if (region.StopKeyLen == cur.StopKeyLen)
-        ; // unchanged: not stored again
-    else if (curIdx >= 0)
-        doc.replaceRecord(pi, curIdx, region);
-    else
-        doc.setStartFormat(pi, region);
+    if (region.StopKeyLen != cur.StopKeyLen) { // an unchanged record is not stored again
+        if (curIdx >= 0)
+            doc.replaceRecord(pi, curIdx, region);
+        else
+            doc.setStartFormat(pi, region);
+    }
 
     FormatRecord next;
     int chained = -1;
