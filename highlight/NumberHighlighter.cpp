@@ -121,8 +121,11 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
             }
             k = nextOffset();
             advanceRecord();
-            while (k < N && !separators.contains(T[k]))
-                ++k;
+            // Scanning resumes at the record: a number may follow a comment or directive
+            // directly. Only the rest of a word that began before the record is no number.
+            if (!separators.contains(T[k - 1]))
+                while (k < N && !separators.contains(T[k]))
+                    ++k;
             while (k < N && separators.contains(T[k]))
                 ++k;
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 namespace kbl {
 
@@ -132,14 +133,24 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         return (e.Options & MatchCase) || !upper ? raw : upper;
     };
 
+    // Word boundaries are those of the paragraph: a word cut by either end of the
+    // stretch is not a whole word.
+    const qint32 len = doc.paragraph(para).length();
+    auto startsWord = [&](qint32 q) { return q == 0 || seps.contains(raw[q - 1]); };
+    auto endsWord = [&](qint32 q) { return q == len || seps.contains(raw[q]); };
+
     // Whole words, looked up by their folded hash.
-    for (qint32 i = stretchBegin; i < stretchEnd;) {
+    qint32 wordsFrom = stretchBegin;
+    if (!startsWord(wordsFrom))
+        while (wordsFrom < stretchEnd && !seps.contains(raw[wordsFrom]))
+            ++wordsFrom;
+    for (qint32 i = wordsFrom; i < stretchEnd;) {
         while (i < stretchEnd && seps.contains(raw[i]))
             ++i;
         qint32 j = i;
         while (j < stretchEnd && !seps.contains(raw[j]))
             ++j;
-        if (j > i) {
+        if (j > i && (j < stretchEnd || endsWord(j))) { // before the end j is a separator
             if (const auto* cands = index.lookup((upper ? upper : raw) + i, j - i)) {
                 for (int k : *cands) {
                     const auto& e = list.entry(k);
@@ -165,9 +176,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         const qint32 hi = std::min(stretchEnd, toOff + kl);
         for (qint32 q = lo; q + kl <= hi;) {
             if (t[q] == key[0] && keyAt(t, q, key)) {
-                const bool counts = !(e.Options & WholeWord)
-                    || ((q == stretchBegin || seps.contains(raw[q - 1]))
-                        && (q + kl == stretchEnd || seps.contains(raw[q + kl])));
+                const bool counts = !(e.Options & WholeWord) || (startsWord(q) && endsWord(q + kl));
                 if (counts) {
                     hits.push_back({k, q, kl});
                     q += kl;
@@ -336,6 +345,108 @@ SearchStretch searchStretch(StyledDocument& doc, TStyledNavigator& from, TStyled
     return {pi, para, para.length(), para.text(), fromOff, toOff};
 }
 
+// What one stop-key search learnt about a paragraph: no position in [from, to) is a
+// stop, and whether `to` itself is one. Whether a position is a stop depends only on the
+// text and the key's form, so a later search for the same key that starts inside that
+// stretch goes on from where the last one ended. Without this the stop key of an
+// enclosing region (an asm block's "end") would be looked for again over the rest of
+// the paragraph behind every region nested in it.
+struct StopScan {
+    quint64 table = 0;
+    quint64 text = 0;
+    int para = -1;
+    bool bySeparator = false;
+    std::u16string key;
+    quint8 matchCase = 0;
+    bool sepBefore = false;
+    bool sepAfter = false;
+    CharSet seps;
+    qint32 from = 0;
+    qint32 to = 0;
+    bool stopAtTo = false;
+
+    // The first stop in [lo, hi), -1 when there is none.
+    template <typename IsStop>
+    qint32 first(qint32 lo, qint32 hi, IsStop&& isStop)
+    {
+        qint32 q = lo;
+        if (from <= lo && lo <= to) {
+            if (stopAtTo)
+                return to < hi ? to : -1;
+            q = to;
+        } else {
+            from = to = lo;
+            stopAtTo = false;
+        }
+        for (; q < hi; ++q)
+            if (isStop(q)) {
+                to = q;
+                stopAtTo = true;
+                return q;
+            }
+        to = std::max(to, hi);
+        return -1;
+    }
+};
+
+// One memo per nesting level: the searches of nested regions do not evict the enclosing
+// region's. Keyed by the table's serial, unique for the life of the process.
+StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const TExtStartStopInfo& e,
+                      const CharSet& seps, bool bySeparator)
+{
+    thread_local std::array<StopScan, MaxNestingLevel + 1> memos;
+    StopScan& m = memos[size_t(std::clamp(level, 0, MaxNestingLevel))];
+    const quint8 matchCase = e.Options & MatchCase;
+    const bool same = m.table == doc.formats().serial() && m.text == doc.textRevision()
+        && m.para == pi && m.bySeparator == bySeparator && m.seps == seps
+        && (bySeparator
+            || (m.key == e.StopKey && m.matchCase == matchCase
+                && m.sepBefore == e.StopNeedsSepBefore && m.sepAfter == e.StopNeedsSepAfter));
+    if (!same) {
+        m.table = doc.formats().serial();
+        m.text = doc.textRevision();
+        m.para = pi;
+        m.bySeparator = bySeparator;
+        m.seps = seps;
+        m.key = bySeparator ? std::u16string() : e.StopKey;
+        m.matchCase = matchCase;
+        m.sepBefore = e.StopNeedsSepBefore;
+        m.sepAfter = e.StopNeedsSepAfter;
+        m.from = m.to = -1;
+        m.stopAtTo = false;
+    }
+    return m;
+}
+
+// For each distance d, the entries (bit i = entry i, first 64) whose start key, with one
+// character more for a separator after it, is longer than d: at a position d characters
+// before From only these can end after From, so the look-back tries no others. (The
+// separator is counted for every key: the flag is derived apart from the list's version,
+// and the exact test follows anyway.)
+struct StartReach {
+    const TStartStopKeyList* list = nullptr;
+    quint64 version = 0;
+    std::vector<quint64> over; // by distance
+    quint64 beyond(qint32 d) const { return size_t(d) < over.size() ? over[size_t(d)] : 0; }
+};
+
+const StartReach& startReach(const TStartStopKeyList& list)
+{
+    thread_local StartReach r;
+    if (r.list == &list && r.version == list.version() && !r.over.empty())
+        return r;
+    r.list = &list;
+    r.version = list.version();
+    r.over.assign(size_t(list.MaxStartLen()) + 3, 0);
+    for (int i = 0; i < std::min(64, list.count()); ++i) {
+        const TExtStartStopInfo& e = list.item(i);
+        const int reach = e.StartKeyLen + 1;
+        for (int d = 0; d < reach && size_t(d) < r.over.size(); ++d)
+            r.over[size_t(d)] |= 1ull << i;
+    }
+    return r;
+}
+
 } // namespace
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
@@ -344,7 +455,15 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     if (list.isEmpty())
         return false;
     const CharSet& seps = *rules.separators;
-    const auto [pi, para, len, raw, fromOff, toOff] = searchStretch(doc, from, to, list, seps);
+    const SearchStretch st = searchStretch(doc, from, to, list, seps);
+    // Named copies, not a structured binding: clang before 16 cannot capture bindings
+    // in a lambda (upperText below).
+    const int pi = st.pi;
+    const ParagraphInfo& para = st.para;
+    const qint32 len = st.len;
+    const char16_t* raw = st.raw;
+    const qint32 fromOff = st.fromOff;
+    const qint32 toOff = st.toOff;
     const qint32 maxStart = list.MaxStartLen();
     const qint32 B = std::min(fromOff, maxStart + 1);
     const qint32 A = std::min(maxStart + 1, len - toOff);
@@ -360,45 +479,48 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     int ri = doc.upperRecordIndex(pi, scanBegin);
     const auto& formats = para.Formats;
     const FormatRecord* cur = &doc.formats().at(ri > 0 ? formats[size_t(ri - 1)].style : para.StartFormat);
-    int prio = currentPriority(*cur, list, baseIndex);
-    int ctx = cur->context();
+    // Priority and context of the record in force, worked out when a key first needs them.
+    bool stale = true;
+    int prio = 0;
+    int ctx = 0;
     const int count = list.count();
+    const StartReach& reach = startReach(list);
 
     for (qint32 p = scanBegin; p <= toOff && p < len; ++p) {
-        bool changed = false;
         while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
             cur = &doc.formats().at(formats[size_t(ri)].style);
             ++ri;
-            changed = true;
-        }
-        if (changed) {
-            prio = currentPriority(*cur, list, baseIndex);
-            ctx = cur->context();
+            stale = true;
         }
         quint64 cand = list.startCandidates(raw[p]);
+        if (p < fromOff && count <= 64)
+            cand &= reach.beyond(fromOff - p); // keys that end after From
         if (!cand)
             continue;
         int winner = -1;
         for (int i = 0; i < count && cand; ++i) {
             if (count <= 64) {
-                if (!(cand & (1ull << i)))
-                    continue;
-                cand &= ~(1ull << i);
+                i = std::countr_zero(cand); // the next candidate: lower bits are cleared
+                cand &= cand - 1;
             }
             const TExtStartStopInfo& e = list.item(i);
             const qint32 kl = e.StartKeyLen;
-            if (kl == 0)
+            const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
+            if (kl == 0 || p + kl + sa <= fromOff || p + kl > scanEnd)
                 continue;
             if (rules.ownRules) {
                 if (cur->level() >= 0 && isRegionId(cur->topRule()))
                     continue;
-            } else if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio)
-                         || (e.Scope == ctx && (e.Scope != 0 || !cur->isDynamic())))) {
-                continue;
+            } else {
+                if (stale) {
+                    prio = currentPriority(*cur, list, baseIndex);
+                    ctx = cur->context();
+                    stale = false;
+                }
+                if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio)
+                      || (e.Scope == ctx && (e.Scope != 0 || !cur->isDynamic()))))
+                    continue;
             }
-            const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
-            if (p + kl + sa <= fromOff || p + kl > scanEnd)
-                continue;
             const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
             if (!keyAt(t, p, e.StartKey))
                 continue;
@@ -429,7 +551,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
         const qint32 kl = e.StartKeyLen;
         // The enclosing region's record gives up its closing-key extent.
         int idx = doc.upperRecordIndex(pi, p);
-        if (level >= 0) {
+        if (level >= 0 && inForce.StopKeyLen != 0) { // unchanged records are not stored again
             FormatRecord enclosing = inForce;
             enclosing.StopKeyLen = 0;
             if (idx > 0)
@@ -462,7 +584,12 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
                    TStartStopKeyList& list, const RuleSet& rules, int baseIndex, int k)
 {
     const CharSet& seps = *rules.separators;
-    const auto [pi, para, len, raw, fromOff, toOff] = searchStretch(doc, from, to, list, seps);
+    const SearchStretch st = searchStretch(doc, from, to, list, seps);
+    const int pi = st.pi; // named copies for the lambdas below, as in findStartKeyIn
+    const qint32 len = st.len;
+    const char16_t* raw = st.raw;
+    const qint32 fromOff = st.fromOff;
+    const qint32 toOff = st.toOff;
     const int curIdx = doc.upperRecordIndex(pi, fromOff) - 1; // -1: the start format
     const FormatRecord cur = doc.recordInForce(pi, fromOff);
     const int level = cur.level();
@@ -470,12 +597,7 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         return false;
     const TExtStartStopInfo& e = list.item(k);
     const qint32 sl = e.StopKeyLen;
-    bool beforeTest = e.StopNeedsSepBefore;
-    qint32 winStart = fromOff - sl;
-    if (winStart < 0) {
-        winStart = 0;
-        beforeTest = false; // From is nearer the paragraph start than the key is long
-    }
+    qint32 winStart = std::max(0, fromOff - sl);
     // Never look for the stop key inside the region's own start key.
     if (curIdx >= 0 && cur.Offset + cur.StartKeyLen >= fromOff)
         winStart = std::max(winStart, std::min(len, cur.Offset + qint32(cur.StartKeyLen)));
@@ -487,28 +609,35 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         t = doc.UpperCopy(pi, 0, len);
 
     qint32 found = -1, foundEnd = -1;
-    if (!rules.ownRules && e.Scope == 0x7FFF) {
-        for (qint32 q = std::max(winStart, fromOff); q < std::min(len, toOff + 1); ++q)
-            if (seps.contains(raw[q])) {
-                found = foundEnd = q;
-                break;
-            }
+    const bool bySeparator = !rules.ownRules && e.Scope == 0x7FFF;
+    const bool hooked = rules.onStopMatch && *rules.onStopMatch;
+    auto accepted = [&](qint32 q) {
+        if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+            return false;
+        // Only the paragraph start is a boundary of its own; anywhere else the
+        // character before the key decides, however near the window starts.
+        if (e.StopNeedsSepBefore && q > 0 && !seps.contains(raw[q - 1]))
+            return false;
+        return !(e.StopNeedsSepAfter && q + sl < len && !seps.contains(raw[q + sl]));
+    };
+    if (bySeparator) {
+        StopScan& memo = stopScanFor(doc, pi, level, e, seps, true);
+        found = foundEnd = memo.first(std::max(winStart, fromOff), std::min(len, toOff + 1),
+                                      [&](qint32 q) { return seps.contains(raw[q]); });
+    } else if (sl > 0 && !hooked) {
+        StopScan& memo = stopScanFor(doc, pi, level, e, seps, false);
+        found = memo.first(winStart, limit - sl + 1, accepted);
+        foundEnd = found < 0 ? -1 : found + sl;
     } else if (sl > 0) {
         for (qint32 q = winStart; q + sl <= limit; ++q) {
-            if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+            if (!accepted(q))
                 continue;
-            if (beforeTest && q > winStart && !seps.contains(raw[q - 1]))
+            bool accept = true;
+            TStyledNavigator stopEnd(&doc);
+            stopEnd.setParaOffset(pi, q + sl);
+            (*rules.onStopMatch)(from, &stopEnd, k, accept);
+            if (!accept)
                 continue;
-            if (e.StopNeedsSepAfter && q + sl < len && !seps.contains(raw[q + sl]))
-                continue;
-            if (rules.onStopMatch && *rules.onStopMatch) {
-                bool accept = true;
-                TStyledNavigator stopEnd(&doc);
-                stopEnd.setParaOffset(pi, q + sl);
-                (*rules.onStopMatch)(from, &stopEnd, k, accept);
-                if (!accept)
-                    continue;
-            }
             found = q;
             foundEnd = q + sl;
             break;
@@ -528,10 +657,12 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     }
     FormatRecord region = cur;
     region.StopKeyLen = quint8(std::min(255, sl + (e.StopNeedsSepBefore ? 1 : 0)));
-    if (curIdx >= 0)
-        doc.replaceRecord(pi, curIdx, region);
-    else
-        doc.setStartFormat(pi, region);
+    if (region.StopKeyLen != cur.StopKeyLen) { // an unchanged record is not stored again
+        if (curIdx >= 0)
+            doc.replaceRecord(pi, curIdx, region);
+        else
+            doc.setStartFormat(pi, region);
+    }
 
     FormatRecord next;
     int chained = -1;
@@ -552,32 +683,7 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         next.Foreground = c.Foreground;
     } else {
         // The state before the region opened: the nearest earlier record of lower level.
-        bool got = false;
-        int p = pi;
-        int r = curIdx - 1;
-        while (!got) {
-            const ParagraphInfo& q = doc.paragraph(p);
-            for (; r >= 0; --r) {
-                const FormatRecord& x = doc.formats().at(q.Formats[size_t(r)].style);
-                if (x.level() < level) {
-                    next = doc.formats().expand(q.Formats[size_t(r)]);
-                    got = true;
-                    break;
-                }
-            }
-            if (got)
-                break;
-            const FormatRecord& s = doc.formats().at(q.StartFormat);
-            if (s.level() < level) {
-                next = s;
-                break;
-            }
-            if (--p < 0) {
-                next = FormatRecord{};
-                break;
-            }
-            r = int(doc.paragraph(p).Formats.size()) - 1;
-        }
+        next = doc.recordBelowLevel(pi, curIdx - 1, level);
     }
     next.StartKeyLen = 0;
     next.Offset = foundEnd;

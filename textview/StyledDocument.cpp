@@ -270,6 +270,7 @@ void StyledDocument::load(QStringView input)
 void StyledDocument::loadReset()
 {
     ++textVersion;
+    paragraphsReplaced(0);
     for (TStyledNavigator* nav : navigators) {
         nav->position = std::clamp<qint64>(nav->position, 0, textLen);
         nav->forget();
@@ -386,7 +387,11 @@ QString StyledDocument::text() const
 
 void StyledDocument::setStartFormat(int para, const FormatRecord& r)
 {
-    paragraph(para).StartFormat = table.intern(r);
+    ParagraphInfo& p = paragraph(para);
+    const int before = table.at(p.StartFormat).level();
+    p.StartFormat = table.intern(r);
+    if (table.at(p.StartFormat).level() != before)
+        recordsChanged(para, std::numeric_limits<int>::max());
 }
 
 FormatRecord StyledDocument::record(int para, int i) const
@@ -397,20 +402,39 @@ FormatRecord StyledDocument::record(int para, int i) const
     return table.expand(f[size_t(i)]);
 }
 
+namespace {
+// The passes mostly ask near the last records of a paragraph (the region pass appends as
+// it goes): the search gallops back from the end before it halves, which costs a few
+// steps there and at most twice a plain binary search elsewhere. `before(r)` holds for
+// the records before the index sought.
+template <typename Before>
+int searchFromEnd(const std::vector<StoredRecord>& f, Before before)
+{
+    const int n = int(f.size());
+    if (n == 0 || before(f[size_t(n - 1)]))
+        return n;
+    int hi = n - 1; // f[hi] is not before
+    for (int step = 1;; step *= 2) {
+        if (hi == 0)
+            return 0;
+        const int lo = std::max(0, hi - step);
+        if (before(f[size_t(lo)])) // the index lies in (lo, hi]
+            return int(std::partition_point(f.begin() + lo + 1, f.begin() + hi, before) - f.begin());
+        hi = lo;
+    }
+}
+} // namespace
+
 int StyledDocument::lowerRecordIndex(int para, qint32 offset) const
 {
-    const auto& f = paras[size_t(para)].Formats;
-    return int(std::lower_bound(f.begin(), f.end(), offset,
-                                [](const StoredRecord& r, qint32 o) { return r.offset < o; })
-               - f.begin());
+    return searchFromEnd(paras[size_t(para)].Formats,
+                         [offset](const StoredRecord& r) { return r.offset < offset; });
 }
 
 int StyledDocument::upperRecordIndex(int para, qint32 offset) const
 {
-    const auto& f = paras[size_t(para)].Formats;
-    return int(std::upper_bound(f.begin(), f.end(), offset,
-                                [](qint32 o, const StoredRecord& r) { return o < r.offset; })
-               - f.begin());
+    return searchFromEnd(paras[size_t(para)].Formats,
+                         [offset](const StoredRecord& r) { return r.offset <= offset; });
 }
 
 const FormatRecord& StyledDocument::styleInForce(int para, qint32 offset) const
@@ -429,6 +453,106 @@ FormatRecord StyledDocument::recordInForce(int para, qint32 offset) const
     return table.at(p.StartFormat);
 }
 
+int StyledDocument::lowerInParagraph(int pi, int index, int level)
+{
+    const auto& f = paras[size_t(pi)].Formats;
+    index = std::min(index, int(f.size()) - 1);
+    if (index < 0)
+        return -1;
+    LowerLinks& l = lowerLinks;
+    if (l.para != pi) {
+        l.para = pi;
+        l.valid = 0;
+        if (l.link.capacity() > 65536 && l.link.capacity() > 4 * f.size())
+            std::vector<int>().swap(l.link); // do not keep a huge paragraph's links
+    }
+    if (l.link.size() < f.size())
+        l.link.resize(f.size());
+    for (int r = l.valid; r <= index; ++r) {
+        const int own = levelOf(f[size_t(r)]);
+        int j = r - 1;
+        while (j >= 0 && levelOf(f[size_t(j)]) >= own)
+            j = l.link[size_t(j)];
+        l.link[size_t(r)] = j;
+    }
+    l.valid = std::max(l.valid, index + 1);
+    int j = index;
+    while (j >= 0 && levelOf(f[size_t(j)]) >= level)
+        j = l.link[size_t(j)];
+    return j;
+}
+
+StyledDocument::Landing StyledDocument::landingAtEnd(int q, int level)
+{
+    level = std::clamp(level, 0, MaxNestingLevel + 1); // every record is below 16
+    if (q < 0)
+        return {};
+    if (endLandings.para == q)
+        return endLandings.at[size_t(level)];
+    // One walk back settles every level: a record settles the levels above its own that
+    // no later record settled. The landings of an earlier paragraph, when known, finish it.
+    EndLandings e;
+    e.para = q;
+    int open = MaxNestingLevel + 1; // levels 0..open are not settled yet
+    auto settle = [&](int own, int p, int index) {
+        for (int l = std::max(0, own + 1); l <= open; ++l)
+            e.at[size_t(l)] = {p, index};
+        open = own;
+    };
+    for (int p = q; p >= 0 && open >= 0; --p) {
+        if (p < q && endLandings.para == p) {
+            for (int l = 0; l <= open; ++l)
+                e.at[size_t(l)] = endLandings.at[size_t(l)];
+            break;
+        }
+        const auto& f = paras[size_t(p)].Formats;
+        for (int r = int(f.size()) - 1; r >= 0 && open >= 0; --r) {
+            const int own = levelOf(f[size_t(r)]);
+            if (own < open)
+                settle(own, p, r);
+        }
+        const int own = table.at(paras[size_t(p)].StartFormat).level();
+        if (open >= 0 && own < open)
+            settle(own, p, -1);
+    }
+    endLandings = e;
+    return e.at[size_t(level)];
+}
+
+FormatRecord StyledDocument::recordBelowLevel(int pi, int index, int level)
+{
+    if (level < 0)
+        return FormatRecord{};
+    const ParagraphInfo& p = paragraph(pi);
+    const int r = lowerInParagraph(pi, index, level);
+    if (r >= 0)
+        return table.expand(p.Formats[size_t(r)]);
+    const FormatRecord& start = table.at(p.StartFormat);
+    if (start.level() < level)
+        return start;
+    const Landing at = landingAtEnd(pi - 1, level);
+    if (at.para < 0)
+        return FormatRecord{};
+    const ParagraphInfo& q = paras[size_t(at.para)];
+    return at.index < 0 ? table.at(q.StartFormat) : table.expand(q.Formats[size_t(at.index)]);
+}
+
+void StyledDocument::recordsChanged(int pi, int index)
+{
+    if (pi == lowerLinks.para)
+        lowerLinks.valid = std::min(lowerLinks.valid, std::max(0, index));
+    if (pi <= endLandings.para)
+        endLandings.para = -1;
+}
+
+void StyledDocument::paragraphsReplaced(int fromPara)
+{
+    if (lowerLinks.para >= fromPara)
+        lowerLinks.para = -1;
+    if (endLandings.para >= fromPara)
+        endLandings.para = -1;
+}
+
 void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
 {
     auto& f = paragraph(para).Formats;
@@ -439,6 +563,7 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
     if (f.size() == f.capacity())
         f.reserve(f.size() + f.size() / 8 + 4);
     f.insert(f.begin() + index, table.store(r));
+    recordsChanged(para, index);
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
             n->recIndex = TStyledNavigator::Unknown;
@@ -449,7 +574,11 @@ void StyledDocument::replaceRecord(int para, int index, const FormatRecord& r)
     auto& f = paragraph(para).Formats;
     if (index < 0 || index >= int(f.size()))
         throwListIndexOutOfBounds();
-    f[size_t(index)] = table.store(r);
+    const StoredRecord stored = table.store(r);
+    // The links follow levels only: a record that keeps its level keeps them valid.
+    if (levelOf(f[size_t(index)]) != levelOf(stored))
+        recordsChanged(para, index);
+    f[size_t(index)] = stored;
 }
 
 void StyledDocument::deleteRecord(int para, int index)
@@ -458,6 +587,7 @@ void StyledDocument::deleteRecord(int para, int index)
     if (index < 0 || index >= int(f.size()))
         throwListIndexOutOfBounds();
     f.erase(f.begin() + index);
+    recordsChanged(para, index);
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
             n->recIndex = TStyledNavigator::Unknown;
@@ -545,6 +675,8 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
             rememberedPos = paras[size_t(p)].Start + f[size_t(b - 1)].offset;
             f.erase(f.begin() + a, f.begin() + b);
         }
+        if (b > a || p > p0)
+            recordsChanged(p, a);
         if (p > p0) {
             paras[size_t(p)].StartFormat = table.intern(rec);
             paras[size_t(p)].LayoutDone = false;
@@ -631,6 +763,7 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
         if (para.Formats.capacity() < out.size())
             para.Formats.reserve(out.size() + 4);
         para.Formats.assign(out.begin(), out.end());
+        recordsChanged(pi, 0);
         for (TStyledNavigator* n : navigators)
             if (n->para == pi)
                 n->markStale();
@@ -655,6 +788,7 @@ void StyledDocument::ReapplyKeywords()
         start.Attribute = p.StaticStyle;
         p.StartFormat = table.intern(start);
     }
+    paragraphsReplaced(0);
     markNavigatorsStale(0, paragraphCount() - 1, -1);
     parseMark = layoutMark = 0;
     if (repaintHook)
@@ -675,6 +809,7 @@ void StyledDocument::regionPass(int pi)
         const FormatRecord& f = table.at(r.style);
         return !(f.isDynamic() && !f.isLevelRecord());
     });
+    recordsChanged(pi, 0);
     for (TStyledNavigator* n : navigators)
         if (n->para == pi)
             n->markStale();
@@ -739,6 +874,7 @@ void StyledDocument::regionPass(int pi)
                                            return !(x.isDynamic() && !x.isLevelRecord());
                                        }),
                         f.end());
+                recordsChanged(pi, a);
                 stuck = np > pos ? 0 : stuck + 1;
                 pos = std::max(pos, np);
             } else if (stopFound) {
@@ -772,6 +908,7 @@ void StyledDocument::propagate(int pi)
         end.Attribute = quint8((end.Attribute & 0xC0) | next.StaticStyle);
     end.StartKeyLen = 0;
     next.StartFormat = table.intern(end);
+    recordsChanged(pi + 1, std::numeric_limits<int>::max());
     next.RegionDone = next.KeywordsDone = next.LayoutDone = false;
     resetWork(pi + 1);
 }
@@ -1051,6 +1188,7 @@ void StyledDocument::insertText(qint64 pos, QStringView text)
     updateStarts(pi);
     recomputeStaticStyles(pi);
     ++textVersion;
+    paragraphsReplaced(pi);
     lineMark = std::min(lineMark, pi + 1);
     qint64 delta = 2 * qint64(pieces.size() - 1);
     for (const auto& piece : pieces)
@@ -1111,6 +1249,7 @@ void StyledDocument::deleteText(qint64 pos, qint64 length)
     updateStarts(p0);
     recomputeStaticStyles(p0);
     ++textVersion;
+    paragraphsReplaced(p0);
     lineMark = std::min(lineMark, p0 + 1);
     for (TStyledNavigator* nav : navigators) {
         if (nav->position >= end)

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <limits>
@@ -158,6 +159,15 @@ public:
     // Index of the first record of the paragraph whose offset >= offset.
     int lowerRecordIndex(int para, qint32 offset) const;
     int upperRecordIndex(int para, qint32 offset) const;
+    // The state a region of `level` closes back to: the nearest record at or before
+    // record `index` of the paragraph (-1: before its first) whose level is below
+    // `level`, else the paragraph's start format when its level is below, else the same
+    // from the end of the paragraph before; a plain record when none is left. Takes a
+    // few steps however many records lie between.
+    FormatRecord recordBelowLevel(int para, int index, int level);
+    // Changes with every change of the text (and of the upper-casing), so that searches
+    // can tell whether what they learnt about a paragraph's text still holds.
+    quint64 textRevision() const { return textVersion; }
 
     // The stretch upper-cased by UpperCaseType; valid until the next call.
     const char16_t* UpperCopy(int para, qint32 start, qint32 length);
@@ -231,6 +241,33 @@ private:
     bool ownStopSearch(TStyledNavigator& from, TStyledNavigator& to, int k);
     bool ownStartSearch(TStyledNavigator& from, TStyledNavigator& to);
     void propagate(int para);
+    // What makes recordBelowLevel quick. For the records of one paragraph: the index of
+    // the nearest earlier record of lower level (-1: none), known for the first `valid`
+    // records; each step along these links lowers the level, so a search takes at most
+    // 17 steps. For the end of one paragraph: where the search lands for each level.
+    // Every change of records or start formats shortens or drops what it affects.
+    struct LowerLinks {
+        int para = -1;
+        int valid = 0;
+        std::vector<int> link;
+    };
+    struct Landing {
+        int para = -1;  // -1: nothing below the level
+        int index = -1; // -1: the paragraph's start format
+    };
+    struct EndLandings {
+        int para = -1;
+        std::array<Landing, MaxNestingLevel + 2> at; // by level 0..16
+    };
+    int levelOf(const StoredRecord& r) const { return table.at(r.style).level(); }
+    int lowerInParagraph(int para, int index, int level);
+    Landing landingAtEnd(int para, int level);
+    // Records of `para` from `index` on changed (past its end: only its start format).
+    void recordsChanged(int para, int index);
+    // Paragraphs from `fromPara` on were replaced, moved or edited.
+    void paragraphsReplaced(int fromPara);
+    LowerLinks lowerLinks;
+    EndLandings endLandings;
     void reparseAfterEdit(int firstPara, int lastPara);
     void resetWork(int fromPara);
     void updateStarts(int fromPara);

@@ -38,6 +38,36 @@ TEST_F(Engine, KeywordsNeedAContextAndWholeWords)
     EXPECT_EQ(run("if a then IF;ifx,xyz"), "[c1:if] a then [c1:IF];ifx,[c2:xy]z\n");
 }
 
+TEST_F(Engine, WholeWordsAreThoseOfTheParagraph)
+{
+    // Stop keys: only the paragraph start stands for a separator before the key.
+    h.StartStopKeys().Add("begin", "end", WholeWord, 0, 2, 0, -1, -1, false, 0, 0);
+    h.StartStopKeys().Add("{", "}", 0, 0, 3, 0, -1, -1, false, 0, 1);
+    EXPECT_EQ(run("begin\nxend {x}end end"), "[c2:begin]\n[c2:xend ][c3:{x}][c2:end end]\n");
+    EXPECT_EQ(run("begin\nend"), "[c2:begin]\n[c2:end]\n");
+
+    // Keywords over a stretch that ends inside a word: the word is still the paragraph's
+    // word, for the word lookup ("abcde") and the plain search ("a.cde") alike.
+    TCustomExtHighlighter words;
+    words.Keywords().AddKeyword("abcde", WholeWord, fsBold, 1, 0, -1, -1);
+    words.Keywords().AddKeyword("a.cde", WholeWord, fsBold, 4, 0, -1, -1);
+    StyledDocument d;
+    d.UpdateMode = umOnNeed;
+    d.setText(u"abcdex a.cdez zzzzzzabcde a.cde");
+    d.parseAll();
+    TStyledNavigator from(&d), to(&d);
+    for (qint64 at : {0, 7, 25}) {
+        from.setPos(at);
+        to.setPos(at);
+        words.ApplyKeywords(d, from, to, 0);
+        EXPECT_EQ(contexts(d, 0), "abcdex a.cdez zzzzzzabcde a.cde") << at;
+    }
+    from.setPos(0);
+    to.setPos(d.textLength());
+    words.ApplyKeywords(d, from, to, 0);
+    EXPECT_EQ(contexts(d, 0), "abcdex a.cdez zzzzzzabcde [c4:a.cde]");
+}
+
 TEST_F(Engine, SeventeenHitsInOneParagraphAreAllApplied)
 {
     h.Keywords().AddKeyword("k", WholeWord, fsBold, 1, 0, -1, -1);

@@ -97,6 +97,38 @@ TEST_F(Pascal, AsmBlocks)
     EXPECT_EQ(show("basm x"), "basm x");
 }
 
+TEST_F(Pascal, AsmLabelsDoNotEndTheBlock)
+{
+    // "@end" and "xend" near a paragraph start are not the whole word "end": only the
+    // paragraph start itself counts as a word boundary.
+    EXPECT_EQ(show("asm\n  jz @end\n  mov eax, 1\n@end:\nend;"),
+              "[KeywordsASM:asm]\n"
+              "[ASMHighlight:  ][KeywordsASM:jz][ASMHighlight: @end]\n"
+              "[ASMHighlight:  ][KeywordsASM:mov][ASMHighlight: eax, ][Numbers:1]\n"
+              "[ASMHighlight:@end:]\n"
+              "[KeywordsASM:end];");
+    EXPECT_EQ(classAt(4, 0), "KeywordsASM");
+    EXPECT_EQ(doc.recordInForce(4, 3).level(), -1); // closed by the last "end" only
+    EXPECT_EQ(show("asm\nxend\n.end\nend"),
+              "[KeywordsASM:asm]\n[ASMHighlight:xend]\n[ASMHighlight:.][KeywordsASM:end]\n"
+              "[KeywordsOOP:end]");
+    // A start key needs the real character before it as well.
+    EXPECT_EQ(show("x:=1;basm mov\nbegin"), "x:=[Numbers:1];basm mov\n[KeywordsOOP:begin]");
+}
+
+TEST_F(Pascal, NumbersDirectlyBehindCommentsAndDirectives)
+{
+    EXPECT_EQ(show("x := {c}0;"), "x := [CommentBrace:{c}][Numbers:0];");
+    EXPECT_EQ(show("{$ifdef A}3{$else}2{$endif}"),
+              "[Directives:{$ifdef A}][Numbers:3][Directives:{$else}][Numbers:2][Directives:{$endif}]");
+    EXPECT_EQ(show("(*a*)$1F 'b'7 //c"),
+              "[CommentParAst:(*a*)][Numbers:$1F] [Strings:'b'][Numbers:7] [CommentSingleLine://c]");
+    // Inside asm blocks too, and still only whole words.
+    EXPECT_EQ(show("asm {c}4 {d}4x end"),
+              "[KeywordsASM:asm][ASMHighlight: ][CommentBrace:{c}][Numbers:4][ASMHighlight: ]"
+              "[CommentBrace:{d}][ASMHighlight:4x ][KeywordsASM:end]");
+}
+
 TEST_F(Pascal, CommentsDirectivesAndStrings)
 {
     EXPECT_EQ(show("{$R+} { note } (* x *) // rest { not"),
