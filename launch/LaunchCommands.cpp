@@ -1,5 +1,8 @@
 #include "launch/LaunchCommands.h"
 
+#include "platform/DesktopAssociation.h"
+#include "platform/Files.h"
+
 namespace launch {
 
 QString rootWithoutFinalSeparator(const QString& root)
@@ -33,7 +36,24 @@ QString executablePath(const QString& labelRoot, const QString& projectPath, con
 
 platform::CommandLine ideCommand(const QString& idePath, const QString& projectFile)
 {
-    return {idePath, {projectFile}};
+    return {idePath, {projectFile}, folderOf(projectFile)};
+}
+
+std::optional<platform::CommandLine> ideCommandFor(const QString& ideText, const QString& projectFile)
+{
+    if (ideText.trimmed().isEmpty())
+        return std::nullopt;
+    if (platform::isExecutableFile(ideText))
+        return ideCommand(ideText, projectFile);
+    auto command = platform::execCommandLine(ideText, projectFile);
+    if (!command)
+        return std::nullopt;
+    const QString program = platform::findProgram(command->program);
+    if (program.isEmpty())
+        return std::nullopt;
+    command->program = program;
+    command->workingFolder = folderOf(projectFile);
+    return command;
 }
 
 std::optional<platform::CommandLine> fileManagerCommand(const QString& fileManager, const QString& optionText,

@@ -33,8 +33,15 @@ QString projectFolder(const QString& labelRoot, const QString& projectPath);
 QString executablePath(const QString& labelRoot, const QString& projectPath, const QString& exeName);
 
 // The IDE with the project file as its one argument, however many blanks, quotes or
-// other shell characters the path holds.
+// other shell characters the path holds; it starts in the project's folder.
 platform::CommandLine ideCommand(const QString& idePath, const QString& projectFile);
+
+// The command an IDE text (a stored or typed one) opens `projectFile` with: a path to a
+// program as it stands, blanks and all; else a command line in the quoting of a desktop
+// entry's Exec line ("flatpak run org.lazarus.Lazarus %f", "env GDK_BACKEND=x11 lazarus"),
+// the project as one argument (appended when the line has no field code for it). It starts
+// in the project's folder. nullopt when no program can be started from it.
+std::optional<platform::CommandLine> ideCommandFor(const QString& ideText, const QString& projectFile);
 
 // The file manager showing `folder`: the option text split into arguments, then the
 // folder as one argument of its own. nullopt when the option text leaves a quote open.

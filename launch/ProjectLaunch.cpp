@@ -1,6 +1,7 @@
 #include "launch/ProjectLaunch.h"
 
 #include "launch/AssociatedExe.h"
+#include "platform/DesktopAssociation.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/ShowDesktop.h"
@@ -14,9 +15,6 @@ namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
 
-// An IDE candidate counts only when it is a program we can start: a folder, a missing
-// file or a file without the execute bit would make the launch fail without a word.
-bool usableIde(const QString& path) { return platform::isExecutableFile(path); }
 
 void reportUnbalancedOption(QWidget* owner, const QString& optionText)
 {
@@ -40,44 +38,49 @@ void showProjectFolder(QWidget* owner, const ProjectRow& row, const QString& pro
 
 } // namespace
 
-QString findIde(QWidget* owner, IdePathSetting& setting)
+std::optional<platform::CommandLine> findIde(QWidget* owner, IdePathSetting& setting, const QString& projectFile)
 {
-    if (const QString associated = GetAssociatedExe(QStringLiteral("dpr")); usableIde(associated))
+    // A candidate counts only when a program can be started from it: a folder, a missing
+    // file or a file without the execute bit would make the launch fail without a word.
+    if (auto associated = platform::associatedCommandLine(projectFile)) {
+        associated->workingFolder = folderOf(projectFile);
         return associated;
-    if (const QString stored = setting.read(); usableIde(stored))
+    }
+    if (auto stored = ideCommandFor(setting.read(), projectFile))
         return stored;
     const QString typed = platform::dialogs()
                               .input(owner, QStringLiteral("Enter path to delphi32.exe"),
                                      QStringLiteral("Can't find the Delphi executable. Please enter path:"), QString())
                               .value_or(QString());
-    if (!usableIde(typed)) {
+    auto command = ideCommandFor(typed, projectFile);
+    if (!command) {
         platform::dialogs().box(owner, QStringLiteral("Please try again."), QStringLiteral("Wrong path"),
                                 platform::BoxIcon::Warning);
-        return QString();
+        return std::nullopt;
     }
     setting.write(typed);
-    return typed;
+    return command;
 }
 
 void runProject(QWidget* owner, const ProjectRow& row, const LaunchOptions& options, IdePathSetting& setting)
 {
-    const QString ide = findIde(owner, setting);
-    if (ide.isEmpty())
-        return;
     const QString projectFile = projectFilePath(row.list, row.editRoot, row.labelRoot, row.projectPath);
+    const auto ide = findIde(owner, setting, projectFile);
+    if (!ide)
+        return;
     if (!platform::isExistingFile(projectFile)) {
         platform::dialogs().message(owner, QStringLiteral("Can't find ") + projectFile);
         return;
     }
     if (options.minProject)
         minimizeApplication();
-    if (options.showProjFolderInFM && platform::isExistingFile(options.fileManager))
+    if (options.showProjFolderInFM && !platform::findProgram(options.fileManager).isEmpty())
         showProjectFolder(owner, row, projectFile, options);
     QCoreApplication::processEvents();
     if (options.minimizeAllWhenRunProject)
         MinimizeAllWindows();
     QCoreApplication::processEvents();
-    platform::startDetached(ideCommand(ide, projectFile)); // a failure shows nothing
+    platform::startDetached(*ide); // a failure shows nothing
 }
 
 void runExe(QWidget* owner, const ProjectRow& row, const LaunchOptions& options)
@@ -89,9 +92,11 @@ void runExe(QWidget* owner, const ProjectRow& row, const LaunchOptions& options)
         platform::dialogs().message(owner, QStringLiteral("Can't find ") + path);
         return;
     }
+    // A program starts in its own folder, where it finds the files it ships with.
+    const QString folder = folderOf(path);
     const platform::StartResult result = platform::isExecutableFile(path)
-                                             ? platform::startDetached({path, {}}, platform::ShowState::Normal)
-                                             : platform::openDocument(path);
+                                             ? platform::startDetached({path, {}, folder}, platform::ShowState::Normal)
+                                             : platform::openDocument(path, folder);
     if (!result)
         platform::dialogs().box(owner, result.errorText, QStringLiteral("Unsuccessful"), platform::BoxIcon::Warning);
     if (options.minExe)
@@ -106,7 +111,7 @@ void openFolder(QWidget* owner, const ProjectRow& row, const LaunchOptions& opti
                                 QStringLiteral("Folder not found"), platform::BoxIcon::Warning);
         return;
     }
-    if (!platform::isExecutableFile(options.fileManager)) {
+    if (platform::findProgram(options.fileManager).isEmpty()) {
         platform::dialogs().message(owner, QStringLiteral("Can't find filemanager:") + LineBreak + options.fileManager);
         return;
     }

@@ -53,17 +53,19 @@ struct ProjectRow {
     QString exeName;
 };
 
-// The IDE: the program associated with project files, else the stored path, else the
-// path the user types (stored when it names a program). Empty when all of them fail,
-// after the user has been told.
-QString findIde(QWidget* owner, IdePathSetting& setting);
+// How the IDE opens `projectFile`: the program the desktop associates with such project
+// files (its command line, arguments and all), else the stored IDE, else what the user
+// types (stored when a program can be started from it). A stored or typed text is a path
+// or a command line (ideCommandFor). nullopt when all of them fail, after the user has
+// been told. The project file itself is not looked at.
+std::optional<platform::CommandLine> findIde(QWidget* owner, IdePathSetting& setting, const QString& projectFile);
 
 // Opens the row's project in the IDE, first showing its folder in the file manager and
 // minimising as the options say.
 void runProject(QWidget* owner, const ProjectRow& row, const LaunchOptions& options, IdePathSetting& setting);
 
-// Runs the row's executable; a file without the execute bit is opened with the
-// desktop's application for it.
+// Runs the row's executable in its own folder; a file without the execute bit is opened
+// with the desktop's application for it.
 void runExe(QWidget* owner, const ProjectRow& row, const LaunchOptions& options);
 
 // Opens the row's folder in the file manager.

@@ -5,6 +5,7 @@
 #include "options/RadioGroup.h"
 #include "options/SystemPath.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "settings/IniFile.h"
 
 #include <QCheckBox>
@@ -92,7 +93,8 @@ void TForm2::buildControls()
     CBoxShowProjFolderInFM = checkBox(QStringLiteral("顯示專案資料夾在檔案管理當執行專案"), "CBoxShowProjFolderInFM", GBoxFileManager);
     EditFileManager = new QLineEdit(GBoxFileManager);
     EditFileManager->setObjectName(QStringLiteral("EditFileManager"));
-    EditFileManager->setReadOnly(true);
+    // A program's path, or the name of one on PATH ("dolphin").
+    EditFileManager->setPlaceholderText(QStringLiteral("dolphin"));
     ButBrowseForFilemanager = button(QStringLiteral("..."), "ButBrowseForFilemanager", GBoxFileManager, QStringLiteral(" 瀏覽檔案管理"));
     ButBrowseForFilemanager->setFixedWidth(28);
     LabelFMComLineOption = new QLabel(QStringLiteral("命令直線行選項："), GBoxFileManager);
@@ -324,7 +326,7 @@ void TForm2::ButOKClick()
     m_host.setShownKinds(shown);
 
     ini.write(o::RGroupOnDoubleClick, RGroupOnDoubleClick->ItemIndex());
-    ini.write(o::EditFileManagerText, EditFileManager->text());
+    ini.write(o::EditFileManagerText, EditFileManager->text().trimmed());
     ini.write(o::EEditFMCommandLineOptionText, EditFMCommandLineOption->text());
 
     namespace ex = settings::exclude;
@@ -389,10 +391,17 @@ void TForm2::ButBrowseForFilemanagerClick()
         if (QFileInfo(folder).isDir())
             start = folder;
     }
+    // All files first: Linux programs have no ".exe".
     const auto file = platform::dialogs().openFile(this, QStringLiteral("選擇檔案管理"), start,
-                                                   QStringLiteral("Exe 檔案(*.exe);;全部檔案(*)"));
-    if (file)
-        EditFileManager->setText(QFileInfo(*file).absoluteFilePath());
+                                                   QStringLiteral("全部檔案(*);;Exe 檔案(*.exe)"));
+    if (!file)
+        return;
+    const QString chosen = QFileInfo(*file).absoluteFilePath();
+    if (!platform::isExecutableFile(chosen)) {
+        platform::dialogs().message(this, QStringLiteral("Not a program (it may not be executed):\r\n") + chosen);
+        return;
+    }
+    EditFileManager->setText(chosen);
 }
 
 void TForm2::ButAddFolderClick()

@@ -264,7 +264,14 @@ QStringList associationTypesForExtension(const QString& extension)
         types << type.name() << type.aliases();
     // The shared MIME database gives Pascal source only *.pas and *.p; Delphi project
     // files are Pascal source too, and that is where an IDE registers itself.
-    if (extension.compare(QLatin1String("dpr"), Qt::CaseInsensitive) == 0
+    // A Lazarus project is opened by the program registered for Lazarus projects, else by
+    // one for Pascal source.
+    if (extension.compare(QLatin1String("lpi"), Qt::CaseInsensitive) == 0) {
+        if (!types.contains(QLatin1String("application/x-lazarus-project")))
+            types.prepend(QStringLiteral("application/x-lazarus-project"));
+    }
+    if ((extension.compare(QLatin1String("dpr"), Qt::CaseInsensitive) == 0
+         || extension.compare(QLatin1String("lpi"), Qt::CaseInsensitive) == 0)
         && !types.contains(QLatin1String("text/x-pascal")))
         types << QStringLiteral("text/x-pascal");
     return types;
@@ -361,6 +368,24 @@ std::optional<CommandLine> execCommandLine(const QString& exec, const QString& f
     CommandLine command;
     command.program = args.takeFirst();
     command.arguments = args;
+    return command;
+}
+
+std::optional<CommandLine> associatedCommandLine(const QString& file, const XdgFolders& folders)
+{
+    const QString name = file.mid(file.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const auto app = defaultApplication(associationTypesForExtension(dot >= 0 ? name.mid(dot + 1) : QString()), folders);
+    if (!app)
+        return std::nullopt;
+    auto command = execCommandLine(app->exec, file, app->filePath);
+    if (!command)
+        return std::nullopt;
+    // An association whose program is gone counts as none.
+    const QString program = findProgram(command->program);
+    if (program.isEmpty())
+        return std::nullopt;
+    command->program = program;
     return command;
 }
 

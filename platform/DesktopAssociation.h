@@ -60,6 +60,13 @@ std::optional<QString> associatedCommand(const QString& extension,
 std::optional<CommandLine> execCommandLine(const QString& exec, const QString& file,
                                            const QString& desktopFile = QString());
 
+// The command that opens `file` with the default application for its extension: the
+// application's Exec line with its field codes, quoting and arguments, the file as one
+// argument, and the program found (on PATH for a bare name). nullopt when no application
+// is associated or its program cannot be started.
+std::optional<CommandLine> associatedCommandLine(const QString& file,
+                                                 const XdgFolders& folders = XdgFolders::fromEnvironment());
+
 // The program that shows folders, as an existing executable path: the program of the
 // default application for inode/directory, else the first of the common file managers
 // found on PATH; empty when there is none.

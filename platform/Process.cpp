@@ -50,6 +50,19 @@ QByteArray programPath(const QString& program)
     return found.isEmpty() ? QByteArray() : fileNameToBytes(found);
 }
 
+} // namespace
+
+QString findProgram(const QString& program)
+{
+    if (program.isEmpty())
+        return QString();
+    if (program.contains(u'/'))
+        return isExecutableFile(program) ? program : QString();
+    return QStandardPaths::findExecutable(program);
+}
+
+namespace {
+
 // What the two forked processes tell the caller through the pipe.
 struct SpawnMessage {
     enum Kind : int { Started, Failed } kind;
@@ -181,7 +194,7 @@ StartResult startDetached(const CommandLine& command, ShowState)
     return {true, QString()};
 }
 
-StartResult openDocument(const QString& path)
+StartResult openDocument(const QString& path, const QString& workingFolder)
 {
     if (!pathExists(path))
         return {false, QStringLiteral("The file %1 does not exist.").arg(displayName(path))};
@@ -194,9 +207,10 @@ StartResult openDocument(const QString& path)
         types << type.name() << type.aliases() << type.allAncestors();
     }
     if (const auto app = defaultApplication(types, XdgFolders::fromEnvironment())) {
-        const auto command = execCommandLine(app->exec, path, app->filePath);
+        auto command = execCommandLine(app->exec, path, app->filePath);
         if (!command)
             return {false, QStringLiteral("The desktop entry %1 has no usable command.").arg(displayName(app->filePath))};
+        command->workingFolder = workingFolder;
         return startDetached(*command);
     }
     // A desktop may keep its associations elsewhere; its own opener knows them.

@@ -46,9 +46,13 @@ std::optional<QStringList> splitArguments(const QString& text);
 // program without a "/" is looked up on PATH.
 StartResult startDetached(const CommandLine& command, ShowState show = ShowState::Normal);
 
+// The executable a program name stands for: a path (with a "/") when it is an executable
+// file, a bare name looked up on PATH; empty when there is none.
+QString findProgram(const QString& program);
+
 // Opens a file with the desktop's default application for its type, as a file manager
 // would on a double click.
-StartResult openDocument(const QString& path);
+StartResult openDocument(const QString& path, const QString& workingFolder = QString());
 
 // Starts the command and blocks until it ends or `timeoutMs` has passed, whichever comes
 // first. The process keeps running after the timeout. A failure to start is ignored.

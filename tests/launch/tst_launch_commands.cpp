@@ -4,6 +4,8 @@
 #include "support/RecordingProgram.h"
 #include "support/TempDesktop.h"
 
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
 
 using namespace launch;
@@ -91,10 +93,34 @@ TEST(ProjectPaths, FolderAndExecutableKeepTheFinalSeparator)
               QStringLiteral("/w/Toys/Clock.scr"));
 }
 
-TEST(IdeCommand, PassesTheProjectFileAsOneUnquotedArgument)
+TEST(IdeCommand, PassesTheProjectFileAsOneUnquotedArgumentInTheProjectsFolder)
 {
     const QString project = QStringLiteral("/w/My \"Tools\"/$(x); y\nz.dpr");
-    EXPECT_EQ(ideCommand(QStringLiteral("/opt/ide"), project), (CommandLine{"/opt/ide", {project}}));
+    EXPECT_EQ(ideCommand(QStringLiteral("/opt/ide"), project),
+              (CommandLine{"/opt/ide", {project}, QStringLiteral("/w/My \"Tools\"/")}));
+}
+
+TEST(IdeCommand, AStoredOrTypedIdeMayBeACommandLineWithArguments)
+{
+    kbltest::TempDesktop desktop;
+    kbltest::RecordingProgram ide(desktop.root(), QStringLiteral("my ide"));
+    kbltest::RecordingProgram lazarus(desktop.root(), QStringLiteral("lazarus"));
+    const QString project = QStringLiteral("/w/a b/P.lpi");
+    const QString folder = QStringLiteral("/w/a b/");
+    // A program's path is taken as it stands, blanks and all.
+    EXPECT_EQ(ideCommandFor(ide.path(), project), (CommandLine{ide.path(), {project}, folder}));
+    // Otherwise the text is an Exec line: quoting, arguments and field codes.
+    EXPECT_EQ(ideCommandFor('"' + ide.path() + "\" --pcp=/x %f", project),
+              (CommandLine{ide.path(), {"--pcp=/x", project}, folder}));
+    EXPECT_EQ(ideCommandFor("env GDK_BACKEND=x11 \"" + lazarus.path() + "\" %F --quiet", project),
+              (CommandLine{QStandardPaths::findExecutable("env"), {"GDK_BACKEND=x11", lazarus.path(), project, "--quiet"}, folder}));
+    // Without a field code the project is appended; the URL code gives its file: URL.
+    EXPECT_EQ(ideCommandFor('"' + lazarus.path() + "\" --pcp=/x", project)->arguments, (QStringList{"--pcp=/x", project}));
+    EXPECT_EQ(ideCommandFor('"' + lazarus.path() + "\" %u", project)->arguments, QStringList{"file:///w/a%20b/P.lpi"});
+    // Nothing that could be started.
+    for (const QString& text : {QString(), QString("   "), QString("/nonexistent/ide %f"), QString("no-such-program-here %f"),
+                                QString("\"" + ide.path() + " %f"), QString("%f"), desktop.root()})
+        EXPECT_FALSE(ideCommandFor(text, project)) << text.toStdString();
 }
 
 TEST(FileManagerCommands, ShowingTheFolderWhileOpeningAProject)

@@ -110,7 +110,8 @@ TEST_F(Launch, TheAssociatedIdeIsUsedAndNeverStored)
     const auto record = ide.waitForRecord();
     ASSERT_TRUE(record);
     EXPECT_EQ(record->arguments, QStringList{labelRoot + projectPath});
-    EXPECT_EQ(record->workingFolder, QDir::currentPath());
+    // The IDE starts in the project's folder.
+    EXPECT_EQ(record->workingFolder, QFileInfo(labelRoot + projectPath).path());
     EXPECT_EQ(setting.writes, 0);
     EXPECT_EQ(kbltest::dialogs().inputCalls, 0);
     EXPECT_TRUE(kbltest::dialogs().boxes.empty());
@@ -259,12 +260,13 @@ TEST_F(Launch, RunExeStartsTheExecutableOrSaysWhy)
               QStringLiteral("Can't find ") + QFileInfo(labelRoot + projectPath).path() + QStringLiteral("/Project 1.exe"));
     EXPECT_FALSE(window.isMinimized());
 
-    // A program: started with no arguments, then minimised.
+    // A program: started with no arguments in its own folder, then minimised.
     RecordingProgram exe(QFileInfo(labelRoot + projectPath).path(), QStringLiteral("Project 1.exe"));
     runExe(&window, exeRow, options);
     const auto record = exe.waitForRecord();
     ASSERT_TRUE(record);
     EXPECT_TRUE(record->arguments.isEmpty());
+    EXPECT_EQ(record->workingFolder, QFileInfo(labelRoot + projectPath).path());
     EXPECT_EQ(kbltest::dialogs().boxes.size(), 1u);
     EXPECT_TRUE(window.isMinimized());
 }
@@ -332,5 +334,80 @@ TEST_F(Launch, OpenFolderChecksTheFolderThenTheFileManager)
     const auto record = fm.waitForRecord();
     ASSERT_TRUE(record);
     EXPECT_EQ(record->arguments, (QStringList{"-n", QFileInfo(labelRoot + projectPath).path() + u'/'}));
+    EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+}
+
+TEST_F(Launch, AnAssociationWithArgumentsRunsThroughItsExecLine)
+{
+    // The Exec line of a wrapped IDE: a program with arguments before the field code.
+    desktop.writeApplication(desktop.dataDir(), QStringLiteral("wrapped.desktop"),
+                             QStringLiteral("env GDK_BACKEND=x11 \"") + ide.path() + QStringLiteral("\" --pcp=/x %f"));
+    desktop.writeMimeapps(desktop.configHome() + QStringLiteral("/mimeapps.list"),
+                          QStringLiteral("[Default Applications]\ntext/x-pascal=wrapped.desktop\n"));
+    runProject(&window, row(ListKind::Main), quietOptions(), setting);
+    const auto record = ide.waitForRecord();
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->arguments, (QStringList{"--pcp=/x", labelRoot + projectPath}));
+    EXPECT_EQ(record->workingFolder, QFileInfo(labelRoot + projectPath).path());
+    EXPECT_EQ(setting.writes, 0);
+    EXPECT_TRUE(kbltest::dialogs().boxes.empty());
+}
+
+TEST_F(Launch, ALazarusProjectOpensWithTheLazarusAssociationElsePascalSource)
+{
+    RecordingProgram lazarus{desktop.root(), QStringLiteral("lazarus")};
+    const QString project = QStringLiteral("/Laz/My App.lpi");
+    touch(labelRoot + project);
+    ProjectRow lpi = row(ListKind::Hotlist);
+    lpi.projectPath = project;
+    associateIde(); // text/x-pascal
+    runProject(&window, lpi, quietOptions(), setting);
+    ASSERT_TRUE(ide.waitForRecord());
+    EXPECT_EQ(ide.waitForRecord()->arguments, QStringList{labelRoot + project});
+
+    desktop.writeApplication(desktop.dataDir(), QStringLiteral("lazarus.desktop"), lazarus.path() + QStringLiteral(" %f"));
+    desktop.writeMimeapps(desktop.configHome() + QStringLiteral("/mimeapps.list"),
+                          QStringLiteral("[Default Applications]\ntext/x-pascal=ide.desktop\n"
+                                         "application/x-lazarus-project=lazarus.desktop\n"));
+    runProject(&window, lpi, quietOptions(), setting);
+    const auto record = lazarus.waitForRecord();
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->arguments, QStringList{labelRoot + project});
+}
+
+TEST_F(Launch, AStoredOrTypedIdeMayCarryArguments)
+{
+    setting.value = u'"' + ide.path() + QStringLiteral("\" --pcp=/stored");
+    runProject(&window, row(ListKind::Main), quietOptions(), setting);
+    auto record = ide.waitForRecord();
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->arguments, (QStringList{"--pcp=/stored", labelRoot + projectPath}));
+    EXPECT_EQ(kbltest::dialogs().inputCalls, 0);
+
+    // Typed, it is stored as typed.
+    RecordingProgram typedIde{desktop.root(), QStringLiteral("typed ide")};
+    setting.value.clear();
+    const QString typed = u'"' + typedIde.path() + QStringLiteral("\" %f --quiet");
+    kbltest::dialogs().inputs.push_back(typed);
+    runProject(&window, row(ListKind::Main), quietOptions(), setting);
+    record = typedIde.waitForRecord();
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->arguments, (QStringList{labelRoot + projectPath, "--quiet"}));
+    EXPECT_EQ(setting.value, typed);
+}
+
+TEST_F(Launch, AFileManagerNamedByItsProgramOnPathOpensTheFolder)
+{
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(desktop.root()) + ':' + path);
+    LaunchOptions options;
+    options.fileManager = QStringLiteral("fm");
+    openFolder(&window, row(ListKind::Main), options);
+    const auto record = fm.waitForRecord();
+    qputenv("PATH", path);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->arguments, QStringList{QFileInfo(labelRoot + projectPath).path() + u'/'});
+    // The file manager starts where Kestrabel runs, as before.
+    EXPECT_EQ(record->workingFolder, QDir::currentPath());
     EXPECT_TRUE(kbltest::dialogs().boxes.empty());
 }

@@ -62,7 +62,7 @@ TEST_F(OptionsDialog, FirstRunShowsTheDefaultsAndProposesAFileManager)
         EXPECT_EQ(f.geometry(), QRect(50, 30, 525, 474));
         EXPECT_TRUE(f.EditRoot->text().isEmpty());
         EXPECT_TRUE(f.EditRoot->isReadOnly());
-        EXPECT_TRUE(f.EditFileManager->isReadOnly());
+        EXPECT_FALSE(f.EditFileManager->isReadOnly()); // a program on PATH may be typed
         std::array<bool, 7> shown{};
         for (size_t k = 0; k < 7; ++k)
             shown[k] = f.kindBoxes[k]->isChecked();
@@ -110,7 +110,7 @@ TEST_F(OptionsDialog, OkWritesEveryControlAndLoadOptionsReadsItBack)
         f.cboxDPR->setChecked(false);
         f.cboxTXT->setChecked(true);
         f.RGroupOnDoubleClick->setItemIndex(1);
-        f.EditFileManager->setText("/usr/bin/my fm");
+        f.EditFileManager->setText("/usr/bin/my fm ");
         f.EditFMCommandLineOption->setText("--new-window \"x y\"");
         f.stextDFM->setColor(platform::rgbColor(1, 2, 3));
         f.CBoxRemoveParameterList->setChecked(true);
@@ -259,9 +259,19 @@ TEST_F(OptionsDialog, ClosingWritesTheBoundsAndTheFileManagerBrowserStartsBeside
     run([&](TForm1&, TForm2& f) {
         f.setGeometry(70, 80, 600, 500);
         f.EditFileManager->setText("/usr/bin/none-such");
-        kbltest::dialogs().files = {QString("/opt/fm/bin/fm")};
+        // Linux programs have no ".exe": the browser opens on all files.
+        const QString fm = xdg.program("fm");
+        kbltest::dialogs().files = {fm};
         f.ButBrowseForFilemanagerClick();
-        EXPECT_EQ(f.EditFileManager->text(), "/opt/fm/bin/fm");
+        EXPECT_EQ(f.EditFileManager->text(), fm);
+        EXPECT_TRUE(kbltest::dialogs().lastFileFilter.startsWith("全部檔案(*)"));
+        // A file that may not be executed is refused here, not at the first launch.
+        xdg.write("bin/notes", "text");
+        kbltest::dialogs().files = {xdg.path("bin") + "/notes"};
+        f.ButBrowseForFilemanagerClick();
+        ASSERT_EQ(kbltest::dialogs().boxes.size(), 1u);
+        EXPECT_EQ(kbltest::dialogs().boxes[0].text, "Not a program (it may not be executed):\r\n" + xdg.path("bin") + "/notes");
+        EXPECT_EQ(f.EditFileManager->text(), fm);
         f.reject();
     });
     EXPECT_EQ(ini().readInteger("form2", "left", 0), 70);

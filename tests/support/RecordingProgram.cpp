@@ -34,7 +34,7 @@ RecordingProgram::RecordingProgram(const QString& folder, const QString& name, b
     , finishedMark_(path_ + QStringLiteral(".finished"))
 {
     QString script = QStringLiteral("#!/bin/sh\n"
-                                    "{ pwd; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } > %1.tmp && mv %1.tmp %1\n")
+                                    "{ printf '%s\\0' \"$(pwd -P)\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } > %1.tmp && mv %1.tmp %1\n")
                          .arg(shellQuoted(record_));
     if (holdUntilReleased) {
         script += QStringLiteral("n=0\n"
@@ -58,10 +58,11 @@ std::optional<ProgramRecord> RecordingProgram::waitForRecord(int timeoutMs) cons
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
-    const qsizetype eol = bytes.indexOf('\n');
+    // The working folder and each argument end with a NUL: any of them may hold a line break.
+    const qsizetype end = bytes.indexOf('\0');
     ProgramRecord record;
-    record.workingFolder = QString::fromUtf8(bytes.left(eol));
-    QByteArray rest = bytes.mid(eol + 1);
+    record.workingFolder = QString::fromUtf8(bytes.left(end));
+    QByteArray rest = bytes.mid(end + 1);
     while (!rest.isEmpty()) {
         const qsizetype nul = rest.indexOf('\0');
         record.arguments << QString::fromUtf8(rest.left(nul));

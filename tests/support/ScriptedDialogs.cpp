@@ -56,9 +56,10 @@ std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const QString& st
     return takeNext(folders, std::optional<QString>());
 }
 
-std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString&, const QString&, const QString&)
+std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString&, const QString&, const QString& filter)
 {
     ++fileCalls;
+    lastFileFilter = filter;
     return takeNext(files, std::optional<QString>());
 }
 

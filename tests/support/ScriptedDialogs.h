@@ -32,7 +32,7 @@ public:
     std::function<void(const ShownBox&)> onBox;
 
     int inputCalls = 0, folderCalls = 0, fileCalls = 0, colorCalls = 0, fontCalls = 0;
-    QString lastInputCaption, lastInputPrompt, lastFolderStart;
+    QString lastInputCaption, lastInputPrompt, lastFolderStart, lastFileFilter;
 
     void message(QWidget* owner, const QString& text) override;
     void box(QWidget* owner, const QString& text, const QString& caption, platform::BoxIcon icon) override;
