@@ -2,8 +2,12 @@
 
 #include "platform/Files.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCollator>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <vector>
@@ -17,6 +21,34 @@ QString ReportListDelegate::displayText(const QVariant& value, const QLocale& lo
     if (value.typeId() == QMetaType::QString)
         return platform::displayName(value.toString());
     return QStyledItemDelegate::displayText(value, locale);
+}
+
+bool ReportListDelegate::isCutOff(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QStyle* style = cell.widget ? cell.widget->style() : QApplication::style();
+    const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget);
+    // The style keeps a margin on both sides of the text.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+    return cell.fontMetrics.horizontalAdvance(cell.text) > room.width() - 2 * margin;
+}
+
+bool ReportListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (!index.data(Qt::ToolTipRole).isValid() && isCutOff(option, index)) {
+        QToolTip::showText(event->globalPos(), displayText(index.data(Qt::DisplayRole), QLocale()), view,
+                           view->visualRect(index));
+        return true;
+    }
+    if (!index.data(Qt::ToolTipRole).isValid()) {
+        QToolTip::hideText();
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
@@ -109,8 +141,15 @@ void ReportList::endBatch()
     setUpdatesEnabled(true);
 }
 
+void ReportList::showSortOrder(int column, bool ascending)
+{
+    header()->setSortIndicatorShown(column >= 0 && column < columnCount());
+    header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
 void ReportList::applyAutomaticOrder()
 {
+    showSortOrder(0, true);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseSensitive);
     sortRows([&collator](const QTreeWidgetItem& a, const QTreeWidgetItem& b) {

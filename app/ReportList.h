@@ -11,12 +11,17 @@
 #include <utility>
 
 // Draws a list's texts; names that are not UTF-8 are shown readable (the rows keep
-// their bytes).
+// their bytes). A cell cut off by its column shows its whole text as a tool tip.
 class ReportListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QString displayText(const QVariant& value, const QLocale& locale) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+
+    // Whether the cell's text is wider than the room its column leaves it.
+    bool isCutOff(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 };
 
 class ReportList : public QTreeWidget {
@@ -53,6 +58,8 @@ public:
 
     // Sorts the rows once with `compare` (stable: equal rows keep their order).
     void sortRows(const RowCompare& compare);
+    // The header shows which column the rows are sorted by, and in which direction.
+    void showSortOrder(int column, bool ascending);
 
     // Selects and makes current the row (nullptr clears the selection).
     void selectRow(QTreeWidgetItem* row);

@@ -15,6 +15,9 @@ public:
 
     RowColorDelegate(ColorOf colorOf, QObject* parent);
 
+    // Dark text on a light row, light text on a dark one.
+    static QColor textColorOn(const QColor& background);
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 

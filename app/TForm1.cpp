@@ -373,6 +373,7 @@ void TForm1::SortProjectList(ReportList& list, const SortState& state)
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const int column = state.column;
     const int sign = state.ascending ? 1 : -1;
+    list.showSortOrder(column, state.ascending);
     list.sortRows([&](const QTreeWidgetItem& a, const QTreeWidgetItem& b) {
         if (column < 0 || column > 2)
             return 0;

@@ -61,6 +61,7 @@ void TForm1::SortFileList()
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const int column = lviewFilesSort.column;
     const int sign = lviewFilesSort.ascending ? 1 : -1;
+    lviewFiles->showSortOrder(column, lviewFilesSort.ascending);
     lviewFiles->sortRows([&](const QTreeWidgetItem& a, const QTreeWidgetItem& b) {
         switch (column) {
         case 0: return sign * collator.compare(a.text(0), b.text(0));

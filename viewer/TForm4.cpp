@@ -145,6 +145,9 @@ void TForm4::resortMethods() { sortMethods(lviewMJLastSortedColumn); }
 
 void TForm4::sortMethods(int column)
 {
+    // The header shows the column and direction of the sort.
+    lview->header()->setSortIndicatorShown(column == 0 || column == 1);
+    lview->header()->setSortIndicator(column, lviewMJAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
     if (methodCount() < 2)
         return;
     QTreeWidgetItem* const selected = lview->currentItem();

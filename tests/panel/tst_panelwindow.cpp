@@ -3,6 +3,7 @@
 #include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
 #include "app/ReportList.h"
+#include "app/RowColorDelegate.h"
 #include "app/StatusBar.h"
 #include "catalogue/FilePanel.h"
 #include "platform/Colors.h"
@@ -19,6 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QImage>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -539,3 +543,79 @@ TEST_F(PanelWindowTest, TheOptionsDialogsKindsAndColoursReachThePanel)
 }
 
 } // namespace
+
+namespace {
+
+// The darkest and the lightest pixel inside a rectangle of a picture.
+std::pair<double, double> lightnessRange(const QImage& image, const QRect& rect)
+{
+    double darkest = 1, lightest = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const double l = QColor(image.pixel(x, y)).lightnessF();
+            darkest = std::min(darkest, l);
+            lightest = std::max(lightest, l);
+        }
+    return {darkest, lightest};
+}
+
+} // namespace
+
+TEST_F(PanelWindowTest, KindRowsStayReadableOnADarkTheme)
+{
+    const QPalette saved = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Base, QColor(0x18, 0x18, 0x18));
+    dark.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+    QApplication::setPalette(dark);
+    run([&](TForm1& f, ProgramWindows&) {
+        f.lview->selectRow(f.lview->row(1)); // Sorter
+        f.lviewClick();
+        f.lviewFiles->selectRow(nullptr);
+        f.lviewFiles->setCurrentItem(nullptr);
+        ASSERT_GT(f.lviewFiles->rowCount(), 0);
+        const QImage picture = f.lviewFiles->viewport()->grab().toImage();
+        for (int row = 0; row < f.lviewFiles->rowCount(); ++row) {
+            const QRect rect = f.lviewFiles->visualItemRect(f.lviewFiles->row(row)).intersected(picture.rect());
+            const auto [darkest, lightest] = lightnessRange(picture, rect.adjusted(0, 1, 0, -1));
+            // A light kind colour behind dark text: the palette's light text would vanish.
+            EXPECT_GT(lightest, 0.7) << f.lviewFiles->text(row, 0).toStdString();
+            EXPECT_LT(darkest, 0.3) << f.lviewFiles->text(row, 0).toStdString();
+        }
+    });
+    QApplication::setPalette(saved);
+    EXPECT_EQ(RowColorDelegate::textColorOn(QColor(254, 198, 194)).lightnessF() < 0.3, true);
+    EXPECT_EQ(RowColorDelegate::textColorOn(QColor(20, 20, 60)).lightnessF() > 0.7, true);
+}
+
+TEST_F(PanelWindowTest, CutOffCellsShowTheirWholeTextAndHeadersTheSortDirection)
+{
+    run([&](TForm1& f, ProgramWindows&) {
+        ReportList& list = *f.lview;
+        list.setColumnWidth(2, 40);
+        const QModelIndex cut = list.model()->index(0, 2);
+        const QRect cell = list.visualRect(cut);
+        QHelpEvent tip(QEvent::ToolTip, cell.center(), list.viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(list.viewport(), &tip);
+        EXPECT_EQ(QToolTip::text(), list.text(0, 2));
+        // A cell that fits shows no tip.
+        list.setColumnWidth(0, 400);
+        const QRect whole = list.visualRect(list.model()->index(0, 0));
+        QHelpEvent none(QEvent::ToolTip, whole.center(), list.viewport()->mapToGlobal(whole.center()));
+        QApplication::sendEvent(list.viewport(), &none);
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));
+
+        // The sorted column shows its direction.
+        EXPECT_TRUE(list.header()->isSortIndicatorShown());
+        EXPECT_EQ(list.header()->sortIndicatorSection(), 0);
+        f.lviewColumnClick(2);
+        EXPECT_EQ(list.header()->sortIndicatorSection(), 2);
+        const Qt::SortOrder first = list.header()->sortIndicatorOrder();
+        f.lviewColumnClick(2);
+        EXPECT_NE(list.header()->sortIndicatorOrder(), first);
+        f.lviewFilesColumnClick(1);
+        EXPECT_EQ(f.lviewFiles->header()->sortIndicatorSection(), 1);
+    });
+}

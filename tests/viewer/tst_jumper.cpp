@@ -86,6 +86,8 @@ TEST_F(JumperTest, FirstRunSortsByLineAscendingAndHeaderClicksToggleTheDirection
     EXPECT_EQ(jumper->lviewMJLastSortedColumn, 0);
     EXPECT_FALSE(jumper->lviewMJAscending);
     EXPECT_EQ(column(0), QStringList({"uses (1)", "gamma", "beta", "Alpha"}));
+    EXPECT_EQ(jumper->lview->header()->sortIndicatorSection(), 0);
+    EXPECT_EQ(jumper->lview->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     // A rescan keeps the column and the direction.
     fill();
     EXPECT_EQ(column(0), QStringList({"uses (1)", "gamma", "beta", "Alpha"}));
