@@ -165,7 +165,7 @@ public:
     // Where kbl.ini and the two lists live for this run (beside the program, or the
     // user's XDG folders for an installed copy).
     program::Locations Locations;
-    std::array<bool, 7> ShowKinds{};
+    filepanel::KindFlags ShowKinds{};
     bool NoKinds = false;
     // Row colours of the seven file kinds (0x00BBGGRR), in kind order; set by the options dialog.
     filepanel::KindColors KindColors = filepanel::defaultKindColors();

@@ -85,6 +85,8 @@ void TForm1::SButScanClick()
         return;
     }
     const bool applyExclusions = !(Form2 && Form2->CBoxDisableExcludedFolders->isChecked());
+    // The options dialog's check box as it stands; off, the scan is one of Delphi projects alone.
+    const bool lazarus = Form2 ? Form2->CBoxLazarusProjects->isChecked() : Settings->read(settings::options::CBoxLazarusProjects);
     if (!FileSearch1)
         return; // the window is closing
     const QString root = LabelRoot->text();
@@ -96,7 +98,7 @@ void TForm1::SButScanClick()
     setToolBarScanning(true);
     m_scanStopped = false;
     FileSearch1->setInitialDir(root);
-    FileSearch1->setFileMask(QStringLiteral("*.dpr"));
+    FileSearch1->setFileMask(lazarus ? QStringLiteral("*.dpr;*.lpi") : QStringLiteral("*.dpr"));
     FileSearch1->setSearchSubDirectories(true);
 
     lview->clear();

@@ -12,7 +12,8 @@ namespace filepanel {
 
 namespace {
 
-constexpr const char* Extensions[KindCount] = {".dpr", ".pas", ".dfm", ".dsk", ".dof", ".cfg", ".txt"};
+constexpr const char* Extensions[KindCount] = {".dpr", ".pas", ".dfm", ".dsk", ".dof", ".cfg",
+                                               ".txt", ".lpi", ".lpr", ".lfm", ".inc"};
 constexpr int DprKind = 0;
 
 // The digits of a size text without leading zeros.

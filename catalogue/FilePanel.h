@@ -3,6 +3,8 @@
 // project file, with their sizes as the panel shows them, the row colours by extension
 // and the size comparison of a header click.
 
+#include "settings/SettingsKeys.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -13,8 +15,9 @@
 
 namespace filepanel {
 
-// The kinds in the order the panel is filled: dpr, pas, dfm, dsk, dof, cfg, txt.
-inline constexpr int KindCount = 7;
+// The kinds in the order the panel is filled: dpr, pas, dfm, dsk, dof, cfg, txt, and the
+// Lazarus kinds lpi, lpr, lfm, inc.
+inline constexpr int KindCount = settings::options::KindCount;
 using KindFlags = std::array<bool, KindCount>;
 using KindColors = std::array<qint32, KindCount>;
 

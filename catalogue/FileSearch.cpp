@@ -18,7 +18,12 @@ using platform::EntryType;
 struct TFileSearchThread::Walk {
     QByteArray path;                     // the folder being listed, no trailing separator
     QString mask;
-    platform::WildcardMask match;
+    std::vector<platform::WildcardMask> masks; // the mask's ";"-separated parts
+
+    bool matches(QByteArrayView name) const
+    {
+        return std::any_of(masks.begin(), masks.end(), [&](const platform::WildcardMask& m) { return m.matches(name); });
+    }
     platform::FolderLister lister;
     std::deque<std::string> subFolders;  // per depth: names, each ended by a NUL
     std::vector<platform::FolderId> onPath;
@@ -129,7 +134,8 @@ void TFileSearchThread::Execute()
         }
         while (walk.path.size() > 1 && walk.path.endsWith('/'))
             walk.path.chop(1);
-        walk.match = platform::WildcardMask(walk.mask);
+        for (const QString& part : walk.mask.split(u';', Qt::SkipEmptyParts))
+            walk.masks.emplace_back(QStringView(part).trimmed());
 
         if (subDirectories)
             SearchTree(walk);
@@ -166,7 +172,7 @@ void TFileSearchThread::SearchFolder(Walk& walk)
     platform::FolderLister::Entry entry;
     const qsizetype base = walk.path.size();
     while (!cancelled() && walk.lister.next(entry)) {
-        if (!walk.match.matches(entry.name))
+        if (!walk.matches(entry.name))
             continue;
         const auto info = folder.info(entry.name.data());
         if (!info)
@@ -197,7 +203,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
         walk.lister.begin(folder);
         platform::FolderLister::Entry entry;
         while (!cancelled() && walk.lister.next(entry)) {
-            if (report && walk.match.matches(entry.name)) {
+            if (report && walk.matches(entry.name)) {
                 if (const auto info = folder.info(entry.name.data())) {
                     appendName(walk.path, entry.name);
                     emit owner_.OnMatchFound(this, qint32(info->dosTime), qint32(info->size),

@@ -73,6 +73,8 @@ public:
     // called from one of the component's own handlers.
     ~TFileSearch() override;
 
+    // One mask ("*.dpr") or several separated by ";" ("*.dpr;*.lpi"): a name matching any
+    // of them is reported.
     QString FileMask() const { return worker_->FileMask(); }
     void setFileMask(const QString& mask) { worker_->setFileMask(mask); }
     QString InitialDir() const { return worker_->InitialDir(); }

@@ -1,5 +1,6 @@
 #include "catalogue/ProjectSource.h"
 
+#include "catalogue/LazarusProject.h"
 #include "platform/FileNames.h"
 #include "platform/TextCodec.h"
 
@@ -131,6 +132,43 @@ QString trimControls(const QString& text)
     return text.mid(begin, end - begin);
 }
 
+// The program rule of a first line: what follows "program ", less its last character
+// (normally the semicolon).
+QString programNameOf(const QByteArray& firstLine)
+{
+    const QString text = platform::decodeText(firstLine);
+    const qsizetype at = text.indexOf(u"program ");
+    if (at < 0)
+        return QString();
+    QString name = text.mid(at + 8);
+    dropLastCharacters(name, 1);
+    return name;
+}
+
+// base + ".exe", base + ".scr", or (when `bareCounts`) base itself as an executable
+// file; as the bytes after `nameStart`, else empty.
+QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCounts)
+{
+    const auto fileExists = [](const QByteArray& candidate) {
+        struct stat st {};
+        return ::stat(candidate.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    };
+    const auto nameOf = [&](const QByteArray& candidate) {
+        return platform::fileNameFromBytes(QByteArrayView(candidate).sliced(nameStart));
+    };
+    for (const char* extension : {".exe", ".scr"}) {
+        const QByteArray candidate = base + extension;
+        if (fileExists(candidate))
+            return nameOf(candidate);
+    }
+    if (bareCounts) {
+        struct stat st {};
+        if (::stat(base.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
+            return nameOf(base);
+    }
+    return {};
+}
+
 } // namespace
 
 QString ReadApplicationName(const QString& projectFile)
@@ -155,16 +193,19 @@ QString ReadApplicationName(const QString& projectFile)
             result = title;
         }
     }
-    if (result.isEmpty() && !firstLine.isEmpty()) {
-        // The first line was kept from the pass above; reading it again would give the same.
-        const QString text = platform::decodeText(firstLine);
-        const qsizetype at = text.indexOf(u"program ");
-        if (at >= 0) {
-            result = text.mid(at + 8);
-            dropLastCharacters(result, 1);
-        }
-    }
+    // The first line was kept from the pass above; reading it again would give the same.
+    if (result.isEmpty() && !firstLine.isEmpty())
+        result = programNameOf(firstLine);
     return trimControls(result);
+}
+
+QString ReadProgramName(const QString& programFile)
+{
+    LineReader reader(platform::fileNameToBytes(programFile));
+    QByteArrayView line;
+    if (!reader.next(line))
+        return QString();
+    return trimControls(programNameOf(line.toByteArray()));
 }
 
 QString FindExecutableName(const QString& projectFile)
@@ -173,23 +214,29 @@ QString FindExecutableName(const QString& projectFile)
     const qsizetype slash = path.lastIndexOf('/');
     const qsizetype dot = path.lastIndexOf('.');
     const QByteArray base = dot > slash ? path.left(dot) : path;
+    // Without an extension the bare base would be the project file itself.
+    return executableFor(base, slash + 1, base.size() != path.size());
+}
 
-    const auto fileExists = [](const QByteArray& candidate) {
-        struct stat st {};
-        return ::stat(candidate.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
-    };
-    const auto nameOf = [&](const QByteArray& candidate) {
-        return platform::fileNameFromBytes(QByteArrayView(candidate).sliced(slash + 1));
-    };
-    for (const char* extension : {".exe", ".scr"}) {
-        const QByteArray candidate = base + extension;
-        if (fileExists(candidate))
-            return nameOf(candidate);
+QString ExecutableNameFor(const QString& folder, const QString& base)
+{
+    const QByteArray bytes = platform::fileNameToBytes(base);
+    const QByteArray folderBytes = platform::fileNameToBytes(folder);
+    if (!bytes.startsWith(folderBytes) || bytes.size() == folderBytes.size())
+        return {};
+    return executableFor(bytes, folderBytes.size(), true);
+}
+
+bool isLazarusProject(const QString& projectFile)
+{
+    return projectFile.endsWith(QLatin1String(".lpi"), Qt::CaseInsensitive);
+}
+
+ProjectTexts ReadProjectTexts(const QString& projectFile)
+{
+    if (isLazarusProject(projectFile)) {
+        const LazarusProject project = ReadLazarusProject(projectFile);
+        return {project.applicationName, project.executableName};
     }
-    if (base.size() != path.size()) {
-        struct stat st {};
-        if (::stat(base.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
-            return nameOf(base);
-    }
-    return {};
+    return {ReadApplicationName(projectFile), FindExecutableName(projectFile)};
 }

@@ -16,4 +16,25 @@ QString ReadApplicationName(const QString& projectFile);
 // builds on Linux); the file name alone, spelt as the project file is; else empty.
 QString FindExecutableName(const QString& projectFile);
 
+// The program name of a first line "program Name;" (lines end at CR LF, CR or LF), else
+// empty: the name of a program file without an application title.
+QString ReadProgramName(const QString& programFile);
+
+// The executable that `base` (a path without extension) stands for, by the rules of
+// FindExecutableName: base + ".exe", base + ".scr", or base itself when it is an
+// executable file; the part of its path after `folder` (a folder with its separator),
+// else empty.
+QString ExecutableNameFor(const QString& folder, const QString& base);
+
+// A project of either kind as its list entry's two texts: a Lazarus project (.lpi) by
+// its own rules, any other file as a Delphi project.
+struct ProjectTexts {
+    QString applicationName;
+    QString executableName;
+};
+ProjectTexts ReadProjectTexts(const QString& projectFile);
+
+// Whether the file is a Lazarus project, by its extension (any letter case).
+bool isLazarusProject(const QString& projectFile);
+
 inline constexpr qsizetype MaxProjectLineBytes = 64 * 1024;

@@ -10,7 +10,11 @@
 
 namespace catalogue {
 
-ProjectReader projectFileReader() { return {&ReadApplicationName, &FindExecutableName}; }
+ProjectReader projectFileReader()
+{
+    return {[](const QString& file) { return ReadProjectTexts(file).applicationName; },
+            [](const QString& file) { return ReadProjectTexts(file).executableName; }};
+}
 
 ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath, const ProjectReader& reader)
 {
@@ -20,8 +24,9 @@ ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath
         update.message = QStringLiteral("Can't find folder:\r\n") + folder;
         return update;
     }
-    // Folders named like a project file are no projects, so only files count.
-    const platform::WildcardMask projects(u"*.dpr");
+    // Folders named like a project file are no projects, so only files count. A Lazarus
+    // row is read again from the folder's Lazarus project.
+    const platform::WildcardMask projects(isLazarusProject(projectPath) ? u"*.lpi" : u"*.dpr");
     const auto entries = platform::listFolder(folder).value_or(std::vector<platform::FolderEntry>{});
     const auto project = std::find_if(entries.begin(), entries.end(), [&](const platform::FolderEntry& entry) {
         return entry.kind == platform::FileKind::File && projects.matches(QStringView(entry.name));

@@ -38,6 +38,9 @@ void ScanRun::begin(const QString& root, ScanExclusions exclusions)
     m_root = root;
     m_exclusions = std::move(exclusions);
     m_excludedCount = 0;
+    m_folder.clear();
+    m_lazarusInFolder.clear();
+    m_delphiInFolder.clear();
     std::lock_guard lock(m_mutex);
     m_pending.clear();
     m_finishPending = false;
@@ -45,22 +48,62 @@ void ScanRun::begin(const QString& root, ScanExclusions exclusions)
 
 void ScanRun::progress(const QString& searchDir)
 {
+    // A folder's matches all come before the walk moves on.
+    flushFolder();
     post({Change::Folder, u' ' + searchDir, {}, 0});
 }
 
 void ScanRun::matchFound(const QString& fileName)
+{
+    const QString folder = fileName.left(fileName.lastIndexOf(u'/') + 1);
+    if (folder != m_folder) {
+        flushFolder();
+        m_folder = folder;
+    }
+    // A converted project keeps its .dpr beside its .lpi: it is one project, listed by its
+    // .dpr, so Lazarus projects wait until their folder has been listed whole.
+    if (isLazarusProject(fileName)) {
+        m_lazarusInFolder.push_back(fileName);
+        return;
+    }
+    m_delphiInFolder.insert(baseOf(fileName));
+    addProject(fileName);
+}
+
+void ScanRun::complete()
+{
+    flushFolder();
+    post({Change::Finish, {}, {}, m_excludedCount});
+}
+
+QString ScanRun::baseOf(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > fileName.lastIndexOf(u'/') ? fileName.left(dot) : fileName;
+}
+
+void ScanRun::flushFolder()
+{
+    for (const QString& lazarus : m_lazarusInFolder)
+        if (!m_delphiInFolder.contains(baseOf(lazarus)))
+            addProject(lazarus);
+    m_lazarusInFolder.clear();
+    m_delphiInFolder.clear();
+    m_folder.clear();
+}
+
+void ScanRun::addProject(const QString& fileName)
 {
     if (m_exclusions.excludes(fileName)) {
         ++m_excludedCount;
         return;
     }
     // The project file is read here, on the worker, so the window never waits for a disk.
-    ProjectEntry entry{ReadApplicationName(fileName), FindExecutableName(fileName), fileName.mid(m_root.size()),
+    ProjectTexts texts = ReadProjectTexts(fileName);
+    ProjectEntry entry{std::move(texts.applicationName), std::move(texts.executableName), fileName.mid(m_root.size()),
                        listimage::MainList};
     post({Change::Project, {}, std::move(entry), 0});
 }
-
-void ScanRun::complete() { post({Change::Finish, {}, {}, m_excludedCount}); }
 
 void ScanRun::post(Change change)
 {

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <QElapsedTimer>
+#include <QSet>
 
 #include <mutex>
 #include <vector>
@@ -72,6 +73,9 @@ private:
         int excludedCount = 0;
     };
     void post(Change change);
+    void addProject(const QString& fileName);
+    void flushFolder();
+    static QString baseOf(const QString& fileName);
     void deliver();
     void apply(std::vector<Change>& changes);
 
@@ -80,6 +84,11 @@ private:
     QString m_root;
     ScanExclusions m_exclusions;
     int m_excludedCount = 0; // worker only while a search runs
+    // The folder whose matches are coming in (worker only): its Lazarus projects wait for
+    // the end of its listing, when its Delphi projects are all known.
+    QString m_folder;
+    std::vector<QString> m_lazarusInFolder;
+    QSet<QString> m_delphiInFolder;
     int m_finishedExcludedCount = 0;
 
     platform::ThreadWake* m_wake;

@@ -115,18 +115,23 @@ void TForm2::buildControls()
     GBoxShowInFileList->setObjectName(QStringLiteral("GBoxShowInFileList"));
     Label1 = new QLabel(QStringLiteral("顏色："), GBoxShowInFileList);
     Label1->setObjectName(QStringLiteral("Label1"));
-    static const char* const kindNames[7] = {"DPR", "PAS", "DFM", "DSK", "DOF", "CFG", "TXT"};
-    static const char* const kindHints[7] = {" Delphi 專案檔案", "單位來源檔案", " Delphi 單", " 桌面設定",
-                                             " 專案選擇檔案", " 專案組態檔案 ", " 專案組態檔案 "};
+    static const char* const kindNames[filepanel::KindCount] = {"DPR", "PAS", "DFM", "DSK", "DOF", "CFG",
+                                                                "TXT", "LPI", "LPR", "LFM", "INC"};
+    static const char* const kindHints[filepanel::KindCount] = {
+        " Delphi 專案檔案", "單位來源檔案", " Delphi 單", " 桌面設定", " 專案選擇檔案", " 專案組態檔案 ",
+        " 專案組態檔案 ", " Lazarus 專案檔案", " Lazarus 程式檔案", " Lazarus 單", " 包含檔案"};
     // The swatch hints carry their blank on one side or the other.
-    static const char* const swatchHints[7] = {" 按這選擇新的顏色", "按這選擇新的顏色 ", " 按這選擇新的顏色",
-                                               "按這選擇新的顏色 ", " 按這選擇新的顏色", "按這選擇新的顏色 ",
-                                               " 按這選擇新的顏色"};
+    static const char* const swatchHints[filepanel::KindCount] = {
+        " 按這選擇新的顏色", "按這選擇新的顏色 ", " 按這選擇新的顏色", "按這選擇新的顏色 ",
+        " 按這選擇新的顏色", "按這選擇新的顏色 ", " 按這選擇新的顏色", " 按這選擇新的顏色",
+        " 按這選擇新的顏色", " 按這選擇新的顏色", " 按這選擇新的顏色"};
     auto* kinds = new QGridLayout(GBoxShowInFileList);
     compact(kinds);
     kinds->setVerticalSpacing(1);
     kinds->addWidget(Label1, 0, 1);
-    for (int k = 0; k < 7; ++k) {
+    // The seven kinds of Delphi in the first two columns, the Lazarus kinds beside them.
+    constexpr int DelphiKinds = 7;
+    for (int k = 0; k < filepanel::KindCount; ++k) {
         const QString suffix = QLatin1String(kindNames[k]);
         auto* box = checkBox(suffix.toLower(), ("cbox" + suffix.toLatin1()).constData(), GBoxShowInFileList,
                              QString::fromUtf8(kindHints[k]));
@@ -136,13 +141,18 @@ void TForm2::buildControls()
         connect(swatch, &TColorSwatch::clicked, this, &TForm2::stextDPRClick);
         kindBoxes[size_t(k)] = box;
         kindSwatches[size_t(k)] = swatch;
-        kinds->addWidget(box, k + 1, 0);
-        kinds->addWidget(swatch, k + 1, 1);
+        const int row = k < DelphiKinds ? k + 1 : k - DelphiKinds + 1;
+        const int column = k < DelphiKinds ? 0 : 2;
+        kinds->addWidget(box, row, column);
+        kinds->addWidget(swatch, row, column + 1);
     }
+    kinds->setColumnMinimumWidth(2, 12);
     cboxDPR = kindBoxes[0], cboxPAS = kindBoxes[1], cboxDFM = kindBoxes[2], cboxDSK = kindBoxes[3];
     cboxDOF = kindBoxes[4], cboxCFG = kindBoxes[5], cboxTXT = kindBoxes[6];
     stextDPR = kindSwatches[0], stextPAS = kindSwatches[1], stextDFM = kindSwatches[2], stextDSK = kindSwatches[3];
     stextDOF = kindSwatches[4], stextCFG = kindSwatches[5], stextTXT = kindSwatches[6];
+    cboxLPI = kindBoxes[7], cboxLPR = kindBoxes[8], cboxLFM = kindBoxes[9], cboxINC = kindBoxes[10];
+    stextLPI = kindSwatches[7], stextLPR = kindSwatches[8], stextLFM = kindSwatches[9], stextINC = kindSwatches[10];
 
     // Other options.
     GBoxOptions = new QGroupBox(QStringLiteral(" 不同的選擇 "), this);
@@ -151,9 +161,11 @@ void TForm2::buildControls()
     CBoxMinProject = checkBox(QStringLiteral("最小化 KBL 當執行專案"), "CBoxMinProject", GBoxOptions);
     CBoxMinimizeAllWhenRunProject = checkBox(QStringLiteral("最小化全部當執行專案"), "CBoxMinimizeAllWhenRunProject", GBoxOptions);
     CBoxDontLoadList = checkBox(QStringLiteral("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, QStringLiteral(" 不載入儲存列表"));
+    CBoxLazarusProjects = checkBox(QStringLiteral("掃描 Lazarus 專案 (.lpi)"), "CBoxLazarusProjects", GBoxOptions,
+                                   QStringLiteral(" 掃描時也列出 Lazarus 專案"));
     auto* opts = new QVBoxLayout(GBoxOptions);
     compact(opts);
-    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList})
+    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects})
         opts->addWidget(box);
 
     RGroupOnDoubleClick = new TRadioGroup(QStringLiteral(" 雙按一列表項目執行："),
@@ -197,6 +209,7 @@ void TForm2::buildControls()
     cboxPAS->setChecked(true);
     CBoxMinProject->setChecked(true);
     CBoxMinimizeAllWhenRunProject->setChecked(true);
+    CBoxLazarusProjects->setChecked(true);
     RGroupOnDoubleClick->setItemIndex(0);
 
     auto* top = new QHBoxLayout;
@@ -289,6 +302,7 @@ void TForm2::LoadOptions()
     for (size_t k = 0; k < kindSwatches.size(); ++k)
         kindSwatches[k]->setColor(ini.read(o::kindColors[k]));
 
+    CBoxLazarusProjects->setChecked(ini.read(o::CBoxLazarusProjects));
     CBoxRemoveParameterList->setChecked(ini.read(o::CBoxRemoveParameterList));
 
     m_host.setKindColors(swatchColors());
@@ -343,6 +357,7 @@ void TForm2::ButOKClick()
     for (size_t k = 0; k < kindSwatches.size(); ++k)
         ini.write(o::kindColors[k], kindSwatches[k]->color());
 
+    ini.write(o::CBoxLazarusProjects, CBoxLazarusProjects->isChecked());
     ini.write(o::CBoxRemoveParameterList, CBoxRemoveParameterList->isChecked());
 
     accept();

@@ -59,8 +59,11 @@ public:
               *cboxCFG = nullptr, *cboxTXT = nullptr;
     TColorSwatch *stextDPR = nullptr, *stextPAS = nullptr, *stextDFM = nullptr, *stextDSK = nullptr,
                  *stextDOF = nullptr, *stextCFG = nullptr, *stextTXT = nullptr;
-    std::array<QCheckBox*, 7> kindBoxes{};
-    std::array<TColorSwatch*, 7> kindSwatches{};
+    // The Lazarus kinds follow the seven of Delphi.
+    QCheckBox *cboxLPI = nullptr, *cboxLPR = nullptr, *cboxLFM = nullptr, *cboxINC = nullptr;
+    TColorSwatch *stextLPI = nullptr, *stextLPR = nullptr, *stextLFM = nullptr, *stextINC = nullptr;
+    std::array<QCheckBox*, filepanel::KindCount> kindBoxes{};
+    std::array<TColorSwatch*, filepanel::KindCount> kindSwatches{};
     // Other options.
     QGroupBox* GBoxOptions = nullptr;
     QCheckBox* CBoxMinExe = nullptr;
@@ -68,6 +71,7 @@ public:
     QCheckBox* CBoxMinimizeAllWhenRunProject = nullptr;
     QCheckBox* CBoxDontLoadList = nullptr;
     TRadioGroup* RGroupOnDoubleClick = nullptr; // 0 runs the executable, 1 opens the project
+    QCheckBox* CBoxLazarusProjects = nullptr; // scan for Lazarus projects too
     QGroupBox* GBoxMethodJumper = nullptr;
     QCheckBox* CBoxRemoveParameterList = nullptr;
     // Folders a scan leaves out.

@@ -57,6 +57,11 @@ inline constexpr BoolKey cboxDSK{Section, "cboxDSK", false};
 inline constexpr BoolKey cboxDOF{Section, "cboxDOF", false};
 inline constexpr BoolKey cboxCFG{Section, "cboxCFG", false};
 inline constexpr BoolKey cboxTXT{Section, "cboxTXT", false};
+// The kinds of Lazarus projects, after the seven of Delphi.
+inline constexpr BoolKey cboxLPI{Section, "cboxLPI", false};
+inline constexpr BoolKey cboxLPR{Section, "cboxLPR", false};
+inline constexpr BoolKey cboxLFM{Section, "cboxLFM", false};
+inline constexpr BoolKey cboxINC{Section, "cboxINC", false};
 inline constexpr IntKey RGroupOnDoubleClick{Section, "RGroupOnDoubleClick", 0}; // 0 exe, 1 project
 inline constexpr StringKey EditFileManagerText{Section, "EditFileManagerText", "", true};
 inline constexpr StringKey EEditFMCommandLineOptionText{Section, "EEditFMCommandLineOptionText", ""};
@@ -67,11 +72,22 @@ inline constexpr ColorKey stextDSK{Section, "stextDSK", 15177447};
 inline constexpr ColorKey stextDOF{Section, "stextDOF", 15197159};
 inline constexpr ColorKey stextCFG{Section, "stextCFG", 16777215};
 inline constexpr ColorKey stextTXT{Section, "stextTXT", 11206655};
+inline constexpr ColorKey stextLPI{Section, "stextLPI", 11197183};  // 255, 218, 170 (light orange)
+inline constexpr ColorKey stextLPR{Section, "stextLPR", 12903679};  // 255, 228, 196 (bisque)
+inline constexpr ColorKey stextLFM{Section, "stextLFM", 13168830};  // 190, 240, 200 (mint)
+inline constexpr ColorKey stextINC{Section, "stextINC", 16437980};  // 220, 210, 250 (lavender)
+// Lazarus projects (.lpi) are scanned beside Delphi projects; off, the scan looks for
+// *.dpr alone.
+inline constexpr BoolKey CBoxLazarusProjects{Section, "CBoxLazarusProjects", true};
 inline constexpr BoolKey CBoxRemoveParameterList{Section, "CBoxRemoveParameterList", false};
 
-// The file kinds in their fixed order: dpr, pas, dfm, dsk, dof, cfg, txt.
-inline constexpr BoolKey showKinds[7] = {cboxDPR, cboxPAS, cboxDFM, cboxDSK, cboxDOF, cboxCFG, cboxTXT};
-inline constexpr ColorKey kindColors[7] = {stextDPR, stextPAS, stextDFM, stextDSK, stextDOF, stextCFG, stextTXT};
+// The file kinds in their fixed order: dpr, pas, dfm, dsk, dof, cfg, txt, then the
+// Lazarus kinds lpi, lpr, lfm, inc.
+inline constexpr int KindCount = 11;
+inline constexpr BoolKey showKinds[KindCount] = {cboxDPR, cboxPAS, cboxDFM, cboxDSK, cboxDOF, cboxCFG,
+                                                 cboxTXT, cboxLPI, cboxLPR, cboxLFM, cboxINC};
+inline constexpr ColorKey kindColors[KindCount] = {stextDPR, stextPAS, stextDFM, stextDSK, stextDOF, stextCFG,
+                                                   stextTXT, stextLPI, stextLPR, stextLFM, stextINC};
 } // namespace options
 
 // Folders left out of scans: "number" is the last index, entries are keys "0".."number".

@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, FirstRunShowsDefaultsAndWritesOnlyItsOwnSections)
         EXPECT_TRUE(f.LabelRoot->text().isEmpty());
         EXPECT_EQ(f.LineBreak, "\r\n");
         EXPECT_TRUE(f.HelpFile.isEmpty());
-        EXPECT_EQ(f.ShowKinds, (std::array<bool, 7>{true, true, false, false, false, false, false}));
+        EXPECT_EQ(f.ShowKinds, (filepanel::KindFlags{true, true, false, false, false, false, false, false, false, false, false}));
         EXPECT_FALSE(f.NoKinds);
         EXPECT_TRUE(f.ExcludedFolders.isEmpty());
         const int s = platform::verticalScrollBarWidth();

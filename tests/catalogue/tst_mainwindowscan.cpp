@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
 
 using kbltest::writeFile;
@@ -289,4 +291,40 @@ TEST_F(MainWindowScan, TheWindowAnswersDuringTheScan)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(f.lview->rowCount(), 120);
     f.close();
+}
+
+TEST_F(MainWindowScan, LazarusProjectsAreListedBesideDelphiProjectsUnlessSwitchedOff)
+{
+    const QByteArray lpi = "<?xml version=\"1.0\"?><CONFIG><ProjectOptions><General><Title Value=\"Laz App\"/>"
+                           "</General></ProjectOptions><CompilerOptions><Target><Filename Value=\"lazapp\"/>"
+                           "</Target></CompilerOptions></CONFIG>";
+    writeFile(root, "laz/LazApp.lpi", lpi);
+    writeFile(root, "laz/lazapp", "\x7f" "ELF");
+    ::chmod(QFile::encodeName(root + "/laz/lazapp").constData(), 0755);
+    // A converted project: the .lpi beside its .dpr, in either order of the listing.
+    writeFile(root, "both/Conv.lpi", lpi);
+    writeFile(root, "both/Conv.dpr", "program Converted;\r\n");
+    writeFile(root, "both/Other.lpi", "<CONFIG broken");
+    writeFile(root, "delphi/D.dpr", "program D;\r\n");
+    settings();
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    EXPECT_TRUE(w.form2->CBoxLazarusProjects->isChecked());
+    ASSERT_TRUE(scan(f));
+    QStringList rows;
+    for (int i = 0; i < f.lview->rowCount(); ++i)
+        rows << f.lview->text(i, 0) + "|" + f.lview->text(i, 1) + "|" + f.lview->text(i, 2);
+    QStringList expected{"||/both/Other.lpi", "Converted||/both/Conv.dpr", "D||/delphi/D.dpr",
+                         "Laz App|lazapp|/laz/LazApp.lpi"};
+    rows.sort();
+    expected.sort();
+    EXPECT_EQ(rows, expected);
+
+    // Switched off, the scan is one of Delphi projects alone.
+    w.form2->CBoxLazarusProjects->setChecked(false);
+    ASSERT_TRUE(scan(f));
+    EXPECT_EQ(paths(*f.lview), (QStringList{"/both/Conv.dpr", "/delphi/D.dpr"}));
+    w.form2->ButOKClick();
+    w.form1->close();
+    EXPECT_FALSE(IniFile(folder.file("kbl.ini")).read(settings::options::CBoxLazarusProjects));
 }

@@ -63,10 +63,10 @@ TEST_F(OptionsDialog, FirstRunShowsTheDefaultsAndProposesAFileManager)
         EXPECT_TRUE(f.EditRoot->text().isEmpty());
         EXPECT_TRUE(f.EditRoot->isReadOnly());
         EXPECT_FALSE(f.EditFileManager->isReadOnly()); // a program on PATH may be typed
-        std::array<bool, 7> shown{};
-        for (size_t k = 0; k < 7; ++k)
+        filepanel::KindFlags shown{};
+        for (size_t k = 0; k < shown.size(); ++k)
             shown[k] = f.kindBoxes[k]->isChecked();
-        EXPECT_EQ(shown, (std::array<bool, 7>{true, true, false, false, false, false, false}));
+        EXPECT_EQ(shown, (filepanel::KindFlags{true, true, false, false, false, false, false, false, false, false, false}));
         EXPECT_FALSE(f.CBoxMinExe->isChecked());
         EXPECT_TRUE(f.CBoxMinProject->isChecked());
         EXPECT_TRUE(f.CBoxMinimizeAllWhenRunProject->isChecked());
@@ -122,7 +122,7 @@ TEST_F(OptionsDialog, OkWritesEveryControlAndLoadOptionsReadsItBack)
         f.ButOKClick();
         EXPECT_EQ(f.result(), QDialog::Accepted);
         EXPECT_EQ(main.status->panelText(3), "prjct");
-        EXPECT_EQ(main.ShowKinds, (std::array<bool, 7>{false, true, false, false, false, false, true}));
+        EXPECT_EQ(main.ShowKinds, (filepanel::KindFlags{false, true, false, false, false, false, true, false, false, false, false}));
         EXPECT_EQ(main.KindColors[2], platform::rgbColor(1, 2, 3));
     });
     const QString text = QString::fromUtf8(folder.read("kbl.ini"));

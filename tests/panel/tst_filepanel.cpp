@@ -98,12 +98,18 @@ TEST(FilePanelColours, FollowTheLowerCasedExtension)
     EXPECT_EQ(rowColor("Project1.dof", colors), 104);
     EXPECT_EQ(rowColor("Project1.cfg", colors), 105);
     EXPECT_EQ(rowColor("Read.Me.TXT", colors), 106);
+    EXPECT_EQ(rowColor("project1.lpi", colors), 107);
+    EXPECT_EQ(rowColor("project1.LPR", colors), 108);
+    EXPECT_EQ(rowColor("unit1.lfm", colors), 109);
+    EXPECT_EQ(rowColor("defines.inc", colors), 110);
     for (const char* other : {"Unit1.~pas", "pas", "Unit1.pas.bak", "Unit1.pa", "Project1.exe", ""})
         EXPECT_EQ(rowColor(QString::fromLatin1(other), colors), platform::clWhite) << other;
     EXPECT_EQ(defaultKindColors(),
-              (KindColors{12764926, 16370897, 8126331, 15177447, 15197159, 16777215, 11206655}));
+              (KindColors{12764926, 16370897, 8126331, 15177447, 15197159, 16777215, 11206655, 11197183, 12903679,
+                          13168830, 16437980}));
     EXPECT_EQ(kindMask(0), "*.dpr");
     EXPECT_EQ(kindMask(6), "*.txt");
+    EXPECT_EQ(kindMask(10), "*.inc");
 }
 
 class FilePanelListing : public ::testing::Test {
@@ -160,6 +166,21 @@ TEST_F(FilePanelListing, FillsKindByKindInTheirOrder)
     EXPECT_EQ(kindsOf(listing.rows), (std::vector<int>{0, 1, 1, 1, 1, 2, 5, 6}));
     const FileListing textOnly = list({false, false, false, false, false, false, true});
     EXPECT_EQ(namesOf(textOnly.rows), QStringList({"Notes.txt"}));
+}
+
+TEST_F(FilePanelListing, TheLazarusKindsFollowTheSevenAndAreOffByDefault)
+{
+    writeFile(project + "Sorter.lpi", 300);
+    writeFile(project + "Sorter.lpr", 40);
+    writeFile(project + "Main.lfm", 60);
+    writeFile(project + "defines.INC", 7);
+    EXPECT_EQ(kindsOf(list(DefaultKinds).rows), (std::vector<int>{0, 1, 1, 1, 1}));
+    KindFlags lazarus{};
+    for (int kind = 7; kind < KindCount; ++kind)
+        lazarus[size_t(kind)] = true;
+    const FileListing listing = list(lazarus);
+    EXPECT_EQ(kindsOf(listing.rows), (std::vector<int>{7, 8, 9, 10}));
+    EXPECT_EQ(namesOf(listing.rows), QStringList({"Sorter.lpi", "Sorter.lpr", "Main.lfm", "defines.INC"}));
 }
 
 TEST_F(FilePanelListing, AMissingFolderOrNoKindsListNothing)
