@@ -2,7 +2,7 @@
 // the attached highlighter, how far parsing and layout have got, and the work in slices.
 #include "textview/StyledDocument.h"
 
-#include "highlight/RuleSearch.h"
+#include "textview/RuleSearch.h"
 
 #include <algorithm>
 #include <limits>

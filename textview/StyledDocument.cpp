@@ -2,7 +2,7 @@
 // steps), saving and editing.
 #include "textview/StyledDocument.h"
 
-#include "highlight/RuleSearch.h"
+#include "textview/RuleSearch.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // saving, and the highlighting pipeline (region pass, keyword pass) run on demand, in
 // one go, or in time slices that the widget drives from its event loop. No window needed.
 
-#include "highlight/RuleLists.h"
+#include "textview/RuleLists.h"
 #include "textview/FormatRecord.h"
 #include "textview/StyledHighlighter.h"
 
