@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -52,10 +54,27 @@ WildcardMask::WildcardMask(QStringView mask)
             ascii_ = false;
     if (ascii_)
         asciiMask_ = mask_.toLatin1();
+    // "*.dpr": a plain suffix, the common mask, is compared without the general matcher.
+    if (ascii_ && !noDot_ && !dotStarOptional_ && asciiMask_.startsWith('*')
+        && asciiMask_.indexOf('*', 1) < 0 && asciiMask_.indexOf('?') < 0)
+        suffix_ = asciiMask_.mid(1);
 }
 
 bool WildcardMask::matches(QByteArrayView name) const
 {
+    if (!suffix_.isNull()) {
+        if (name.size() < suffix_.size())
+            return false;
+        const QByteArrayView tail = name.last(suffix_.size());
+        // Each character folds to one character, so an ASCII tail decides alone; a tail
+        // holding other characters (one may fold to ASCII) takes the general way.
+        if (std::none_of(tail.begin(), tail.end(), [](char c) { return (c & 0x80) != 0; })) {
+            for (qsizetype i = 0; i < tail.size(); ++i)
+                if (foldAscii(tail[i]) != suffix_[i])
+                    return false;
+            return true;
+        }
+    }
     bool asciiName = true;
     for (char c : name)
         if (static_cast<unsigned char>(c) >= 0x80) {

@@ -26,6 +26,7 @@ private:
     bool ascii_ = true;
     bool noDot_ = false;        // mask ended in "."
     bool dotStarOptional_ = false; // mask ended in ".*"
+    QByteArray suffix_;            // for "*" + a plain ASCII tail: the folded tail
 };
 
 } // namespace platform

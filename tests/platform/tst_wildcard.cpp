@@ -63,3 +63,16 @@ TEST(FileNames, EveryByteSequenceRoundTrips)
     EXPECT_EQ(platform::fileNameFromBytes("\xC3\xA4"), QString::fromUtf8("ä"));
     EXPECT_EQ(platform::fileNameFromBytes("a\xE9").size(), 2);
 }
+
+TEST(Wildcard, PlainSuffixMasksAgreeWithTheGeneralRule)
+{
+    const WildcardMask dpr(u"*.dpr");
+    const WildcardMask scr(u"*.scr");
+    for (const char* yes : {"a.dpr", "A.DPR", "x.dpR", ".dpr", "caf\xc3\xa9.dpr", "\xb4\xfa.dpr"})
+        EXPECT_TRUE(dpr.matches(QByteArrayView(yes))) << yes;
+    for (const char* no : {"dpr", "a.dprx", "a.dp", "", "a.d\xc3\xa9r"})
+        EXPECT_FALSE(dpr.matches(QByteArrayView(no))) << no;
+    // A character outside ASCII may fold to an ASCII one: LONG S is an "s".
+    EXPECT_TRUE(scr.matches(QByteArrayView("a.\xc5\xbf" "cr")));
+    EXPECT_EQ(scr.matches(QByteArrayView("a.\xc5\xbf" "cr")), scr.matches(QStringView(u"a.\u017Fcr")));
+}
