@@ -96,7 +96,10 @@ std::vector<Key> readAll(const IniFile& ini, const std::vector<Section>& section
             int listed = 0;
             if (IniFile::parseInteger(key.value, listed))
                 FUZZ_CHECK(ini.readInteger(section, key.key, ~listed) == listed, "an integer reads as its text says");
-            keys.push_back(std::move(key));
+            // Such a key is read, but a value with a "]" would make its line a section
+            // header; the program's own keys never start so.
+            if (!key.key.startsWith(u'['))
+                keys.push_back(std::move(key));
             if (keys.size() == 24)
                 return keys;
         }
