@@ -87,7 +87,7 @@ std::vector<Key> readAll(const IniFile& ini, const std::vector<Section>& section
         FUZZ_CHECK(values.size() == names.size(), "a section lists every key it holds, each once");
         for (const QString& entry : values) {
             const qsizetype eq = entry.indexOf(u'=');
-            FUZZ_CHECK(eq > 0, "a section value is key=value");
+            FUZZ_CHECK(eq >= 0, "a section value is key=value");
             Key key{section, entry.left(eq), entry.mid(eq + 1)};
             FUZZ_CHECK(names.contains(key.key, Qt::CaseInsensitive), "a section lists the keys it holds");
             FUZZ_CHECK(key.value.size() <= IniFile::MaxValueLength, "a value is cut at MaxValueLength");
@@ -96,9 +96,10 @@ std::vector<Key> readAll(const IniFile& ini, const std::vector<Section>& section
             int listed = 0;
             if (IniFile::parseInteger(key.value, listed))
                 FUZZ_CHECK(ini.readInteger(section, key.key, ~listed) == listed, "an integer reads as its text says");
-            // Such a key is read, but a value with a "]" would make its line a section
-            // header; the program's own keys never start so.
-            if (!key.key.startsWith(u'['))
+            // Such keys are read but never written: a value with a "]" would make a line of
+            // a key that starts with "[" a section header, and a key of nothing but a BOM
+            // reads as an empty name. The program's own keys are neither.
+            if (!key.key.startsWith(u'[') && !key.key.isEmpty())
                 keys.push_back(std::move(key));
             if (keys.size() == 24)
                 return keys;
