@@ -51,6 +51,19 @@ TEST(Wildcard, NonAsciiNamesCompareWithoutCase)
     EXPECT_TRUE(WildcardMask(u"*").matches(QByteArrayView("\xFF\xFE")));
 }
 
+TEST(Wildcard, AQuestionMarkIsOneCharacterEvenBeyondTheBasicPlane)
+{
+    const QByteArray emojiName = "\xF0\x9F\x98\x80x.txt"; // U+1F600, two UTF-16 units
+    EXPECT_TRUE(WildcardMask(u"?x.txt").matches(QByteArrayView(emojiName)));
+    EXPECT_TRUE(WildcardMask(u"?x.txt").matches(QStringView(platform::fileNameFromBytes(emojiName))));
+    EXPECT_FALSE(WildcardMask(u"??x.txt").matches(QByteArrayView(emojiName)));
+    EXPECT_TRUE(WildcardMask(u"*\U0001F600*").matches(QByteArrayView(emojiName)));
+    EXPECT_TRUE(WildcardMask(u"?").matches(QByteArrayView("\xF0\x90\x90\x80"))); // U+10400, folded to U+10428
+    // An escaped byte of a name that is not UTF-8 is one character too.
+    EXPECT_TRUE(WildcardMask(u"caf?.dpr").matches(QByteArrayView("caf\xE9.dpr")));
+    EXPECT_FALSE(WildcardMask(u"caf??.dpr").matches(QByteArrayView("caf\xE9.dpr")));
+}
+
 TEST(FileNames, EveryByteSequenceRoundTrips)
 {
     const QByteArray samples[] = {
