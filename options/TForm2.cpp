@@ -123,20 +123,6 @@ void TForm2::buildControls()
     fm->addWidget(LabelFMComLineOption, 2, 0);
     fm->addWidget(EditFMCommandLineOption, 2, 1, 1, 2);
 
-    // Language.
-    GBoxLanguage = new QGroupBox(tr(" 介面語言"), this);
-    GBoxLanguage->setObjectName(QStringLiteral("GBoxLanguage"));
-    CBoxLanguage = new QComboBox(GBoxLanguage);
-    CBoxLanguage->setObjectName(QStringLiteral("CBoxLanguage"));
-    CBoxLanguage->addItems({tr("跟隨系統"), tr("英文"), tr("簡體中文"), tr("繁體中文")});
-    CBoxLanguage->setToolTip(tr(" 介面的語言；跟隨系統使用系統的語言設定 "));
-    LabelLanguageRestart = new QLabel(tr("下次啟動時生效"), GBoxLanguage);
-    LabelLanguageRestart->setObjectName(QStringLiteral("LabelLanguageRestart"));
-    auto* languageRow = new QHBoxLayout(GBoxLanguage);
-    compact(languageRow);
-    languageRow->addWidget(CBoxLanguage);
-    languageRow->addWidget(LabelLanguageRestart, 1);
-
     // File kinds and their colours.
     GBoxShowInFileList = new QGroupBox(tr(" 顯示檔案列表："), this);
     GBoxShowInFileList->setObjectName(QStringLiteral("GBoxShowInFileList"));
@@ -234,6 +220,17 @@ void TForm2::buildControls()
     ButOK->setDefault(true);
     ButCancel = button(tr("取消"), "ButCancel", this);
 
+    // Language, in the row of the buttons: the groups above fill the dialog's height.
+    LabelLanguage = new QLabel(tr("介面語言："), this);
+    LabelLanguage->setObjectName(QStringLiteral("LabelLanguage"));
+    CBoxLanguage = new QComboBox(this);
+    CBoxLanguage->setObjectName(QStringLiteral("CBoxLanguage"));
+    CBoxLanguage->addItems({tr("跟隨系統"), tr("英文"), tr("簡體中文"), tr("繁體中文")});
+    CBoxLanguage->setToolTip(tr(" 介面的語言；跟隨系統使用系統的語言設定 "));
+    LabelLanguage->setBuddy(CBoxLanguage);
+    LabelLanguageRestart = new QLabel(tr("下次啟動時生效"), this);
+    LabelLanguageRestart->setObjectName(QStringLiteral("LabelLanguageRestart"));
+
     // The controls' first states; LoadOptions then sets them all from the settings.
     cboxDPR->setChecked(true);
     cboxPAS->setChecked(true);
@@ -246,7 +243,6 @@ void TForm2::buildControls()
     auto* leftColumn = new QVBoxLayout;
     leftColumn->addWidget(GBoxRoot);
     leftColumn->addWidget(GBoxFileManager);
-    leftColumn->addWidget(GBoxLanguage);
     leftColumn->addStretch(1);
     top->addLayout(leftColumn, 1);
     top->addWidget(GBoxShowInFileList);
@@ -257,6 +253,9 @@ void TForm2::buildControls()
     middleRight->addWidget(GBoxMethodJumper);
     middle->addLayout(middleRight);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(LabelLanguage);
+    buttons->addWidget(CBoxLanguage);
+    buttons->addWidget(LabelLanguageRestart);
     buttons->addStretch(1);
     buttons->addWidget(ButOK);
     buttons->addWidget(ButCancel);

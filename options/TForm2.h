@@ -54,7 +54,7 @@ public:
     QLabel* LabelFMComLineOption = nullptr;
     QLineEdit* EditFMCommandLineOption = nullptr;
     // The language of the user interface, as [options] language stores it; read at start-up.
-    QGroupBox* GBoxLanguage = nullptr;
+    QLabel* LabelLanguage = nullptr;
     QComboBox* CBoxLanguage = nullptr; // follow the locale, English, Simplified, Traditional
     QLabel* LabelLanguageRestart = nullptr;
     // File kinds listed in the file panel, in kind order, with their colours.

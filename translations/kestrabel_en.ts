@@ -351,7 +351,7 @@
     </message>
     <message>
         <source>顯示專案資料夾在檔案管理當執行專案</source>
-        <translation>Show the project folder in the file manager on run</translation>
+        <translation>Show project folder in file manager on run</translation>
     </message>
     <message>
         <source> 瀏覽檔案管理</source>
@@ -364,10 +364,6 @@
     <message>
         <source> 輸入任何必要的命令直線行選項(不是專案路徑！) </source>
         <translation> Enter any command-line options needed (not the project path!) </translation>
-    </message>
-    <message>
-        <source> 介面語言</source>
-        <translation> Language</translation>
     </message>
     <message>
         <source>跟隨系統</source>
@@ -391,7 +387,7 @@
     </message>
     <message>
         <source>下次啟動時生效</source>
-        <translation>Takes effect at the next start</translation>
+        <translation>Applies at next start</translation>
     </message>
     <message>
         <source> 顯示檔案列表：</source>
@@ -565,6 +561,10 @@
         <source>取消</source>
         <comment>turns the exclusions off</comment>
         <translation>Disable</translation>
+    </message>
+    <message>
+        <source>介面語言：</source>
+        <translation>Language:</translation>
     </message>
 </context>
 <context>

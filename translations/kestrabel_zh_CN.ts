@@ -366,10 +366,6 @@
         <translation> 输入任何必要的命令行选项(不是项目路径！) </translation>
     </message>
     <message>
-        <source> 介面語言</source>
-        <translation> 界面语言</translation>
-    </message>
-    <message>
         <source>跟隨系統</source>
         <translation>跟随系统</translation>
     </message>
@@ -565,6 +561,10 @@
         <source>取消</source>
         <comment>turns the exclusions off</comment>
         <translation>停用</translation>
+    </message>
+    <message>
+        <source>介面語言：</source>
+        <translation>界面语言：</translation>
     </message>
 </context>
 <context>

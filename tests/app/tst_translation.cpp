@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -190,6 +191,24 @@ TEST_F(TranslationTest, WithoutTranslationEveryTextIsTheProgramsOwn)
     EXPECT_EQ(own.at(QStringLiteral("/TForm2:title")), "Kestrabel 繁體中文介面翻譯：Kestrabel 團隊");
     EXPECT_EQ(own.at(QStringLiteral("/TForm4/lview:header")), "方法");
     EXPECT_EQ(own.at(QStringLiteral("scan completed")), " Scanning completed (2 projects excluded - see options)");
+}
+
+TEST_F(TranslationTest, TheOptionsDialogHoldsEveryLanguageInItsSize)
+{
+    // A caption wider than its place would be cut off: the dialog keeps its size, so a
+    // translation may need no more room than the program's own texts.
+    QSize own;
+    for (const QString language : {QString(), QStringLiteral("en"), QStringLiteral("zh_CN")}) {
+        kbltest::ProgramFolder folder;
+        language::install(language);
+        ProgramWindows w = createProgramWindows();
+        const QSize needed = w.form2->layout()->minimumSize();
+        if (language.isEmpty())
+            own = needed;
+        EXPECT_LE(needed.width(), std::max(own.width(), 525)) << language.toStdString();
+        EXPECT_LE(needed.height(), own.height()) << language.toStdString();
+        w.form1->close();
+    }
 }
 
 TEST_F(TranslationTest, TheOptionsDialogStoresTheLanguageOnlyWhenChanged)
