@@ -1,5 +1,7 @@
 #include "app/KestrabelApplication.h"
 
+#include <QCoreApplication>
+
 #include <stdexcept>
 
 namespace {
@@ -35,7 +37,7 @@ bool KestrabelApplication::guarded(const std::function<void()>& body)
     } catch (const std::exception& error) {
         report(error);
     } catch (...) {
-        report(std::runtime_error("unknown error"));
+        report(std::runtime_error(QCoreApplication::translate("KestrabelApplication", "unknown error").toStdString()));
     }
     return false;
 }

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
+
+#include <vector>
 
 namespace language {
 
@@ -12,6 +15,13 @@ QString& current()
 {
     static QString language;
     return language;
+}
+
+// The translators installed last, removed when another language is installed.
+std::vector<QPointer<QTranslator>>& installedTranslators()
+{
+    static std::vector<QPointer<QTranslator>> translators;
+    return translators;
 }
 
 // The translation one locale language ("zh-Hant-TW", "en-US", "C") calls for.
@@ -42,6 +52,13 @@ QString chosen(const QString& setting, const QStringList& uiLanguages)
 bool install(const QString& language)
 {
     current() = language;
+    for (const QPointer<QTranslator>& translator : installedTranslators()) {
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator.data();
+        }
+    }
+    installedTranslators().clear();
     if (language.isEmpty())
         return true;
     // Owned by the application, so they live exactly as long as it does.
@@ -52,6 +69,7 @@ bool install(const QString& language)
     auto* qt = new QTranslator(QCoreApplication::instance());
     if (qt->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qt);
+    installedTranslators() = {own, qt};
     return found;
 }
 

@@ -21,7 +21,8 @@ inline constexpr const char* DesignTexts = "zh_TW"; // the texts as the program 
 QString chosen(const QString& setting, const QStringList& uiLanguages);
 
 // Installs the program's translation for `language` and Qt's own (its dialogs and
-// buttons); empty installs none. True when the program's translation was found.
+// buttons) in place of those installed before; empty installs none. True when the
+// program's translation was found. Windows made afterwards show the language.
 bool install(const QString& language);
 
 // The language installed at start-up ("" for none).

@@ -91,13 +91,13 @@ void TForm1::buildLayout()
     auto* tools = new QHBoxLayout(PanelTop);
     tools->setContentsMargins(3, 6, 3, 7);
     tools->setSpacing(3);
-    SButSetRoot = addToolButton(QStringLiteral("設定目錄"), QStringLiteral(" 設定目錄"), 0);
-    SButScan = addToolButton(QStringLiteral("掃描"), QStringLiteral(" 掃描 Delphi 專案"), 1);
-    SButOptions = addToolButton(QStringLiteral("選項"), QStringLiteral("選項"), 2);
-    SButRunProject = addToolButton(QStringLiteral("執行專案"), QStringLiteral("執行專案"), 3);
-    SButRunExe = addToolButton(QStringLiteral("執行 exe"), QStringLiteral(" 執行 exe 檔案"), 4);
-    SButOpenInExplorer = addToolButton(QStringLiteral("開啟資料夾"), QStringLiteral("開啟專案資料夾"), 5);
-    SButViewFile = addToolButton(QStringLiteral("檢視檔案"), QStringLiteral("檢視所選檔案(filelist)(F3)"), 6);
+    SButSetRoot = addToolButton(tr("設定目錄"), tr(" 設定目錄"), 0);
+    SButScan = addToolButton(tr("掃描"), tr(" 掃描 Delphi 專案"), 1);
+    SButOptions = addToolButton(tr("選項"), tr("選項"), 2);
+    SButRunProject = addToolButton(tr("執行專案"), tr("執行專案"), 3);
+    SButRunExe = addToolButton(tr("執行 exe"), tr(" 執行 exe 檔案"), 4);
+    SButOpenInExplorer = addToolButton(tr("開啟資料夾"), tr("開啟專案資料夾"), 5);
+    SButViewFile = addToolButton(tr("檢視檔案"), tr("檢視所選檔案(filelist)(F3)"), 6);
     tools->addWidget(SButSetRoot);
     tools->addWidget(SButScan);
     tools->addWidget(SButOptions);
@@ -114,17 +114,17 @@ void TForm1::buildLayout()
 
     lview = new ReportList;
     lview->setObjectName(QStringLiteral("lview"));
-    lview->setColumns({{QStringLiteral("應用"), 150}, {QStringLiteral("Exe"), 70}, {QStringLiteral("專案路徑"), 150}});
+    lview->setColumns({{tr("應用"), 150}, {tr("Exe"), 70}, {tr("專案路徑"), 150}});
     lview->setImages(ImgList);
     lview->setDragEnabled(true);
     lviewHotlist = new ReportList;
     lviewHotlist->setObjectName(QStringLiteral("lviewHotlist"));
     lviewHotlist->setColumns(
-        {{QStringLiteral("應用(熱門列表)"), 300}, {QStringLiteral("Exe"), 70}, {QStringLiteral("專案路徑"), 250}});
+        {{tr("應用(熱門列表)"), 300}, {tr("Exe"), 70}, {tr("專案路徑"), 250}});
     lviewHotlist->setImages(ImgList);
     lviewFiles = new ReportList;
     lviewFiles->setObjectName(QStringLiteral("lviewFiles"));
-    lviewFiles->setColumns({{QStringLiteral("檔案名稱"), 120}, {QStringLiteral("大小(kb)"), 60}});
+    lviewFiles->setColumns({{tr("檔案名稱"), 120}, {tr("大小(kb)"), 60}});
     lviewFiles->setColumnAlignment(1, Qt::AlignRight);
     lviewFiles->setImages(ImgList);
 
@@ -197,14 +197,14 @@ void TForm1::buildSystemMenu()
     mnuSystem = new QMenu(this);
     mnuSystem->setObjectName(QStringLiteral("mnuSystem"));
     const std::pair<const char*, int> items[] = {
-        {"&Restore", SC_RESTORE}, {"&Minimize", SC_MINIMIZE}, {"Ma&ximize", SC_MAXIMIZE}, {nullptr, 0},
-        {"&Close\tAlt+F4", SC_CLOSE}};
+        {QT_TR_NOOP("&Restore"), SC_RESTORE}, {QT_TR_NOOP("&Minimize"), SC_MINIMIZE}, {QT_TR_NOOP("Ma&ximize"), SC_MAXIMIZE},
+        {nullptr, 0}, {QT_TR_NOOP("&Close\tAlt+F4"), SC_CLOSE}};
     for (const auto& [text, code] : items) {
         if (!text) {
             mnuSystem->addSeparator();
             continue;
         }
-        QAction* action = mnuSystem->addAction(QString::fromLatin1(text));
+        QAction* action = mnuSystem->addAction(tr(text));
         action->setData(code);
     }
     connect(mnuSystem, &QMenu::triggered, this, [this](QAction* action) { SystemCommand(action->data().toInt()); });
@@ -222,10 +222,10 @@ QAction* TForm1::systemMenuAction(int code) const
 
 void TForm1::changeSystemMenu()
 {
-    systemMenuAction(SC_MAXIMIZE)->setText(QStringLiteral("Maximi&ze"));
-    mnuSystem->addAction(QStringLiteral("&About ..."))->setData(SystemMenuAbout);
-    mnuSystem->addAction(QStringLiteral("&Help\tF1"))->setData(SystemMenuHelp);
-    systemMenuAction(SC_CLOSE)->setText(QStringLiteral("E&xit\tEsc"));
+    systemMenuAction(SC_MAXIMIZE)->setText(tr("Maximi&ze"));
+    mnuSystem->addAction(tr("&About ..."))->setData(SystemMenuAbout);
+    mnuSystem->addAction(tr("&Help\tF1"))->setData(SystemMenuHelp);
+    systemMenuAction(SC_CLOSE)->setText(tr("E&xit\tEsc"));
 }
 
 void TForm1::SystemCommand(int code)
@@ -336,8 +336,8 @@ void TForm1::loadSavedLists()
             && !Settings->read(settings::options::CBoxDontLoadList)) {
             if (!loadList(*lview, QLatin1String(ProjectsFileName), 0))
                 return;
-            status->setPanelText(0, QStringLiteral(" Loaded saved list"));
-            status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
+            status->setPanelText(0, tr(" Loaded saved list"));
+            status->setPanelText(2, QString::number(lview->rowCount()) + tr(" prjcts"));
             lview->setFocus();
         }
         if (platform::pathExists(Locations.listFile(QLatin1String(HotlistFileName)))) {
@@ -399,7 +399,7 @@ void TForm1::setRootCaption(const QString& root)
 {
     // The file-system root keeps its one separator: "[root: /]".
     const QString shown = root.endsWith(u'/') ? root : root + u'/';
-    setWindowTitle(TitleText + QStringLiteral(" [root: ") + platform::displayName(shown) + QStringLiteral("]"));
+    setWindowTitle(TitleText + tr(" [root: %1]").arg(platform::displayName(shown)));
 }
 
 void TForm1::showDoubleClickAction(const QString& text) { status->setPanelText(3, text); }

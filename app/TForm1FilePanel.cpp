@@ -39,7 +39,7 @@ void TForm1::FillFileList(const QString& projectPath)
     switch (listing.outcome) {
     case FileListing::Outcome::NoKinds: return;
     case FileListing::Outcome::MissingFolder:
-        platform::dialogs().message(this, QStringLiteral("Can't find folder:") + LineBreak + listing.folder);
+        platform::dialogs().message(this, tr("Can't find folder:") + LineBreak + listing.folder);
         return;
     case FileListing::Outcome::Listed: break;
     }
@@ -94,7 +94,7 @@ void TForm1::SButViewFileClick()
         return;
     const QString folder = filepanel::folderOf(LabelFuldSti->text());
     if (!platform::isFolder(folder)) {
-        platform::dialogs().message(this, QStringLiteral("Can't find folder:") + LineBreak + folder);
+        platform::dialogs().message(this, tr("Can't find folder:") + LineBreak + folder);
         return;
     }
     // The panel is a snapshot: its file may have gone since, or be a folder whose name

@@ -43,33 +43,33 @@ void TForm1::buildProjectMenus()
 
     mnuPopup = new QMenu(this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
-    mnuPopupRunProject = addItem(mnuPopup, lview, "mnuPopupRunProject", QStringLiteral("執行專案"), {},
+    mnuPopupRunProject = addItem(mnuPopup, lview, "mnuPopupRunProject", tr("執行專案"), {},
                                  &TForm1::SButRunProjectClick);
-    mnuPopupRunExe = addItem(mnuPopup, lview, "mnuPopupRunExe", QStringLiteral("執行 Exe"), {}, &TForm1::SButRunExeClick);
-    mnuPopupOpenFolder = addItem(mnuPopup, lview, "mnuPopupOpenFolder", QStringLiteral("開啟資料夾"), {},
+    mnuPopupRunExe = addItem(mnuPopup, lview, "mnuPopupRunExe", tr("執行 Exe"), {}, &TForm1::SButRunExeClick);
+    mnuPopupOpenFolder = addItem(mnuPopup, lview, "mnuPopupOpenFolder", tr("開啟資料夾"), {},
                                  &TForm1::SButOpenInExplorerClick);
     mnuPopup->addSeparator();
-    mnuPopupUpdateItem = addItem(mnuPopup, lview, "mnuPopupUpdateItem", QStringLiteral("更新項目"),
+    mnuPopupUpdateItem = addItem(mnuPopup, lview, "mnuPopupUpdateItem", tr("更新項目"),
                                  QKeySequence(Qt::Key_F5), &TForm1::mnuPopupUpdateItemClick);
     // Virtual key 187 is the main keyboard's "=" / "+" key.
-    mnuPopupAddToHotlist = addItem(mnuPopup, lview, "mnuPopupAddToHotlist", QStringLiteral("增加到熱門列表"),
+    mnuPopupAddToHotlist = addItem(mnuPopup, lview, "mnuPopupAddToHotlist", tr("增加到熱門列表"),
                                    QKeySequence(Qt::Key_Equal), &TForm1::mnuPopupAddToHotlistClick);
 
     mnuPopupHotlist = new QMenu(this);
     mnuPopupHotlist->setObjectName(QStringLiteral("mnuPopupHotlist"));
     mnuPopupHotlistRunProject = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistRunProject",
-                                        QStringLiteral("執行專案"), {}, &TForm1::mnuPopupHotlistRunProjectClick);
-    mnuPopupHotlistRunExe = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistRunExe", QStringLiteral("執行 Exe"),
+                                        tr("執行專案"), {}, &TForm1::mnuPopupHotlistRunProjectClick);
+    mnuPopupHotlistRunExe = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistRunExe", tr("執行 Exe"),
                                     {}, &TForm1::mnuPopupHotlistRunExeClick);
     mnuPopupHotlistOpenFolder = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistOpenFolder",
-                                        QStringLiteral("開啟資料夾"), {}, &TForm1::mnuPopupHotlistOpenFolderClick);
+                                        tr("開啟資料夾"), {}, &TForm1::mnuPopupHotlistOpenFolderClick);
     mnuPopupHotlist->addSeparator();
     mnuPopupHotlistUpdateItem = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistUpdateItem",
-                                        QStringLiteral("更新項目"), QKeySequence(Qt::Key_F5),
+                                        tr("更新項目"), QKeySequence(Qt::Key_F5),
                                         &TForm1::mnuPopupHotlistUpdateItemClick);
     mnuPopupHotlist->addSeparator();
     mnuPopupHotlistDeleteItem = addItem(mnuPopupHotlist, lviewHotlist, "mnuPopupHotlistDeleteItem",
-                                        QStringLiteral("刪除項目"), QKeySequence(Qt::Key_Delete),
+                                        tr("刪除項目"), QKeySequence(Qt::Key_Delete),
                                         &TForm1::mnuPopupHotlistDeleteItemClick);
 
     connect(mnuPopup, &QMenu::aboutToShow, this, &TForm1::mnuPopupPopup);

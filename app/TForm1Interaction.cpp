@@ -24,8 +24,9 @@ namespace {
 // through every sort and goes away with it.
 constexpr int CurrentRowRole = Qt::UserRole + 20;
 
-const QString MainListCaption = QStringLiteral("Filename (main list)");
-const QString HotlistCaption = QStringLiteral("Filename (hotlist)");
+// Which list the file panel shows, kept on its header: its caption is translated text.
+constexpr int PanelSourceRole = Qt::UserRole + 21;
+enum PanelSource { MainList = 1, Hotlist = 2 };
 
 bool isRefreshKey(int key)
 {
@@ -70,7 +71,7 @@ void showHelpContents(TForm1& form)
     if (form.HelpFile.isEmpty() || !platform::pathExists(form.HelpFile))
         return;
     if (!platform::openHelpContents(form.HelpFile))
-        platform::dialogs().message(&form, QStringLiteral("Can't open the help file:") + form.LineBreak + form.HelpFile);
+        platform::dialogs().message(&form, TForm1::tr("Can't open the help file:") + form.LineBreak + form.HelpFile);
 }
 
 } // namespace
@@ -133,9 +134,17 @@ void TForm1::lviewHotlistKeyUp(int key, Qt::KeyboardModifiers)
         lviewHotlistClick();
 }
 
-void TForm1::lviewEnter() { lviewFiles->headerItem()->setText(0, MainListCaption); }
+void TForm1::lviewEnter()
+{
+    lviewFiles->headerItem()->setText(0, tr("Filename (main list)"));
+    lviewFiles->headerItem()->setData(0, PanelSourceRole, MainList);
+}
 
-void TForm1::lviewHotlistEnter() { lviewFiles->headerItem()->setText(0, HotlistCaption); }
+void TForm1::lviewHotlistEnter()
+{
+    lviewFiles->headerItem()->setText(0, tr("Filename (hotlist)"));
+    lviewFiles->headerItem()->setData(0, PanelSourceRole, Hotlist);
+}
 
 void TForm1::lviewColumnClick(int column)
 {
@@ -175,14 +184,14 @@ void TForm1::WMSysCommand(int code)
     switch (code & 0xFFF0) {
     case SystemMenuAbout: {
         // Which folders hold the settings and lists: beside the program, or the user's own.
-        QString where = QStringLiteral("Settings: ") + Locations.settingsFile();
+        QString where = tr("Settings: ") + Locations.settingsFile();
         if (Locations.dataFolder != Locations.settingsFolder)
-            where += LineBreak + QStringLiteral("Lists: ") + Locations.dataFolder;
+            where += LineBreak + tr("Lists: ") + Locations.dataFolder;
         platform::dialogs().box(this,
                                 QStringLiteral("Kestrabel v1.2") + LineBreak
-                                    + QStringLiteral("Delphi projects under one folder: list, launch, view.") + LineBreak
+                                    + tr("Delphi projects under one folder: list, launch, view.") + LineBreak
                                     + LineBreak + where,
-                                QStringLiteral(" About") + TitleText, platform::BoxIcon::Question);
+                                tr(" About") + TitleText, platform::BoxIcon::Question);
         break;
     }
     case SystemMenuHelp: showHelpContents(*this); break;
@@ -198,9 +207,9 @@ void TForm1::SButOptionsClick()
     Form2->LoadOptions();
     Form2->exec(); // its answer does not matter: OK and cancel both refresh the panel
     lviewFiles->viewport()->update();
-    const QString caption = lviewFiles->headerItem()->text(0);
-    if (caption.contains(QLatin1String("main list")))
+    const int source = lviewFiles->headerItem()->data(0, PanelSourceRole).toInt();
+    if (source == MainList)
         lviewClick();
-    else if (caption.contains(QLatin1String("hotlist")))
+    else if (source == Hotlist)
         lviewHotlistClick();
 }

@@ -74,7 +74,7 @@ void TForm1::setToolBarScanning(bool scanning)
     // During a scan every tool button but the scan button is off; that one stops it.
     for (QToolButton* button : PanelTop->findChildren<QToolButton*>())
         button->setEnabled(!scanning || button == SButScan);
-    SButScan->setText(scanning ? QStringLiteral("停止") : QStringLiteral("掃描"));
+    SButScan->setText(scanning ? tr("停止") : tr("掃描"));
 }
 
 void TForm1::SButScanClick()
@@ -90,7 +90,7 @@ void TForm1::SButScanClick()
         return; // the window is closing
     const QString root = LabelRoot->text();
     if (root.isEmpty() || !platform::isFolder(root)) {
-        platform::dialogs().message(this, QStringLiteral("First select a root directory."));
+        platform::dialogs().message(this, tr("First select a root directory."));
         SButSetRootClick();
         return;
     }
@@ -139,7 +139,7 @@ void TForm1::finishScan(int excludedCount)
                                           : ScanRun::completedText(excludedCount));
     QApplication::restoreOverrideCursor();
     setToolBarScanning(false);
-    status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
+    status->setPanelText(2, QString::number(lview->rowCount()) + tr(" prjcts"));
 }
 
 void TForm1::SButScanStopClick()

@@ -6,6 +6,8 @@
 #include "platform/Files.h"
 #include "platform/Wildcard.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace catalogue {
@@ -21,7 +23,7 @@ ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath
     ProjectUpdate update;
     const QString folder = filepanel::folderOf(labelRoot + projectPath);
     if (!platform::isFolder(folder)) {
-        update.message = QStringLiteral("Can't find folder:\r\n") + folder;
+        update.message = QCoreApplication::translate("ProjectUpdate", "Can't find folder:") + QStringLiteral("\r\n") + folder;
         return update;
     }
     // Folders named like a project file are no projects, so only files count. A Lazarus
@@ -32,7 +34,7 @@ ProjectUpdate rereadProject(const QString& labelRoot, const QString& projectPath
         return entry.kind == platform::FileKind::File && projects.matches(QStringView(entry.name));
     });
     if (project == entries.end()) {
-        update.message = QStringLiteral("No project found in folder.");
+        update.message = QCoreApplication::translate("ProjectUpdate", "No project found in folder.");
         return update;
     }
     const QString projectFile = folder + project->name;

@@ -24,13 +24,12 @@ ScanRun::ScanRun(ScanView& view, QObject* parent)
 
 QString ScanRun::completedText(int excludedCount)
 {
-    return QStringLiteral(" Scanning completed (") + QString::number(excludedCount)
-           + QStringLiteral(" projects excluded - see options)");
+    return tr(" Scanning completed (%1 projects excluded - see options)").arg(excludedCount);
 }
 
 QString ScanRun::stoppedText(int projectCount)
 {
-    return QStringLiteral(" Scanning stopped (") + QString::number(projectCount) + QStringLiteral(" projects found)");
+    return tr(" Scanning stopped (%1 projects found)").arg(projectCount);
 }
 
 void ScanRun::begin(const QString& root, ScanExclusions exclusions)

@@ -18,7 +18,7 @@ const QString LineBreak = QStringLiteral("\r\n");
 
 void reportUnbalancedOption(QWidget* owner, const QString& optionText)
 {
-    platform::dialogs().message(owner, QStringLiteral("The file manager's command-line option has an unmatched double quote:")
+    platform::dialogs().message(owner, QCoreApplication::translate("ProjectLaunch", "The file manager's command-line option has an unmatched double quote:")
                                            + LineBreak + optionText);
 }
 
@@ -49,12 +49,12 @@ std::optional<platform::CommandLine> findIde(QWidget* owner, IdePathSetting& set
     if (auto stored = ideCommandFor(setting.read(), projectFile))
         return stored;
     const QString typed = platform::dialogs()
-                              .input(owner, QStringLiteral("Enter path to delphi32.exe"),
-                                     QStringLiteral("Can't find the Delphi executable. Please enter path:"), QString())
+                              .input(owner, QCoreApplication::translate("ProjectLaunch", "Enter path to delphi32.exe"),
+                                     QCoreApplication::translate("ProjectLaunch", "Can't find the Delphi executable. Please enter path:"), QString())
                               .value_or(QString());
     auto command = ideCommandFor(typed, projectFile);
     if (!command) {
-        platform::dialogs().box(owner, QStringLiteral("Please try again."), QStringLiteral("Wrong path"),
+        platform::dialogs().box(owner, QCoreApplication::translate("ProjectLaunch", "Please try again."), QCoreApplication::translate("ProjectLaunch", "Wrong path"),
                                 platform::BoxIcon::Warning);
         return std::nullopt;
     }
@@ -69,7 +69,7 @@ void runProject(QWidget* owner, const ProjectRow& row, const LaunchOptions& opti
     if (!ide)
         return;
     if (!platform::isExistingFile(projectFile)) {
-        platform::dialogs().message(owner, QStringLiteral("Can't find ") + projectFile);
+        platform::dialogs().message(owner, QCoreApplication::translate("ProjectLaunch", "Can't find %1").arg(projectFile));
         return;
     }
     if (options.minProject)
@@ -89,7 +89,7 @@ void runExe(QWidget* owner, const ProjectRow& row, const LaunchOptions& options)
         return;
     const QString path = executablePath(row.labelRoot, row.projectPath, row.exeName);
     if (!platform::isExistingFile(path)) {
-        platform::dialogs().message(owner, QStringLiteral("Can't find ") + path);
+        platform::dialogs().message(owner, QCoreApplication::translate("ProjectLaunch", "Can't find %1").arg(path));
         return;
     }
     // A program starts in its own folder, where it finds the files it ships with.
@@ -98,7 +98,7 @@ void runExe(QWidget* owner, const ProjectRow& row, const LaunchOptions& options)
                                              ? platform::startDetached({path, {}, folder}, platform::ShowState::Normal)
                                              : platform::openDocument(path, folder);
     if (!result)
-        platform::dialogs().box(owner, result.errorText, QStringLiteral("Unsuccessful"), platform::BoxIcon::Warning);
+        platform::dialogs().box(owner, result.errorText, QCoreApplication::translate("ProjectLaunch", "Unsuccessful"), platform::BoxIcon::Warning);
     if (options.minExe)
         minimizeApplication();
 }
@@ -107,12 +107,12 @@ void openFolder(QWidget* owner, const ProjectRow& row, const LaunchOptions& opti
 {
     const QString folder = projectFolder(row.labelRoot, row.projectPath);
     if (!platform::isFolder(folder)) {
-        platform::dialogs().box(owner, QStringLiteral("Please rescan your Delphi projects."),
-                                QStringLiteral("Folder not found"), platform::BoxIcon::Warning);
+        platform::dialogs().box(owner, QCoreApplication::translate("ProjectLaunch", "Please rescan your Delphi projects."),
+                                QCoreApplication::translate("ProjectLaunch", "Folder not found"), platform::BoxIcon::Warning);
         return;
     }
     if (platform::findProgram(options.fileManager).isEmpty()) {
-        platform::dialogs().message(owner, QStringLiteral("Can't find filemanager:") + LineBreak + options.fileManager);
+        platform::dialogs().message(owner, QCoreApplication::translate("ProjectLaunch", "Can't find filemanager:") + LineBreak + options.fileManager);
         return;
     }
     const auto command = fileManagerCommand(options.fileManager, options.fmCommandLineOption, folder);

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QCollator>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -57,13 +58,25 @@ QPushButton* button(const QString& caption, const char* name, QWidget* parent, c
     return b;
 }
 
+// The choices of the language box, in its order; empty follows the locale.
+const char* const LanguageValues[] = {"", "en", "zh_CN", "zh_TW"};
+
+// A value this program does not know follows the locale, as it does at start-up.
+int languageIndex(const QString& stored)
+{
+    for (int i = 1; i < int(std::size(LanguageValues)); ++i)
+        if (stored == QLatin1String(LanguageValues[i]))
+            return i;
+    return 0;
+}
+
 } // namespace
 
 TForm2::TForm2(IniFile& settings, OptionsHost& host, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_host(host)
 {
     setObjectName(QStringLiteral("TForm2"));
-    setWindowTitle(QStringLiteral("Kestrabel 繁體中文介面翻譯：Kestrabel 團隊"));
+    setWindowTitle(tr("Kestrabel 繁體中文介面翻譯：Kestrabel 團隊"));
     // Only the system menu and the close box: no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setMinimumSize(525, 474);
@@ -75,12 +88,12 @@ TForm2::TForm2(IniFile& settings, OptionsHost& host, QWidget* parent)
 void TForm2::buildControls()
 {
     // Root.
-    GBoxRoot = new QGroupBox(QStringLiteral(" 根目錄"), this);
+    GBoxRoot = new QGroupBox(tr(" 根目錄"), this);
     GBoxRoot->setObjectName(QStringLiteral("GBoxRoot"));
     EditRoot = new QLineEdit(GBoxRoot);
     EditRoot->setObjectName(QStringLiteral("EditRoot"));
     EditRoot->setReadOnly(true);
-    ButBrowseForFolder = button(QStringLiteral("..."), "ButBrowseForFolder", GBoxRoot, QStringLiteral(" 瀏覽根目錄資料夾 "));
+    ButBrowseForFolder = button(QStringLiteral("..."), "ButBrowseForFolder", GBoxRoot, tr(" 瀏覽根目錄資料夾 "));
     ButBrowseForFolder->setFixedWidth(28);
     auto* rootRow = new QHBoxLayout(GBoxRoot);
     compact(rootRow);
@@ -88,20 +101,20 @@ void TForm2::buildControls()
     rootRow->addWidget(ButBrowseForFolder);
 
     // File manager.
-    GBoxFileManager = new QGroupBox(QStringLiteral(" 檔案管理"), this);
+    GBoxFileManager = new QGroupBox(tr(" 檔案管理"), this);
     GBoxFileManager->setObjectName(QStringLiteral("GBoxFileManager"));
-    CBoxShowProjFolderInFM = checkBox(QStringLiteral("顯示專案資料夾在檔案管理當執行專案"), "CBoxShowProjFolderInFM", GBoxFileManager);
+    CBoxShowProjFolderInFM = checkBox(tr("顯示專案資料夾在檔案管理當執行專案"), "CBoxShowProjFolderInFM", GBoxFileManager);
     EditFileManager = new QLineEdit(GBoxFileManager);
     EditFileManager->setObjectName(QStringLiteral("EditFileManager"));
     // A program's path, or the name of one on PATH ("dolphin").
     EditFileManager->setPlaceholderText(QStringLiteral("dolphin"));
-    ButBrowseForFilemanager = button(QStringLiteral("..."), "ButBrowseForFilemanager", GBoxFileManager, QStringLiteral(" 瀏覽檔案管理"));
+    ButBrowseForFilemanager = button(QStringLiteral("..."), "ButBrowseForFilemanager", GBoxFileManager, tr(" 瀏覽檔案管理"));
     ButBrowseForFilemanager->setFixedWidth(28);
-    LabelFMComLineOption = new QLabel(QStringLiteral("命令直線行選項："), GBoxFileManager);
+    LabelFMComLineOption = new QLabel(tr("命令直線行選項："), GBoxFileManager);
     LabelFMComLineOption->setObjectName(QStringLiteral("LabelFMComLineOption"));
     EditFMCommandLineOption = new QLineEdit(GBoxFileManager);
     EditFMCommandLineOption->setObjectName(QStringLiteral("EditFMCommandLineOption"));
-    EditFMCommandLineOption->setToolTip(QStringLiteral(" 輸入任何必要的命令直線行選項(不是專案路徑！) "));
+    EditFMCommandLineOption->setToolTip(tr(" 輸入任何必要的命令直線行選項(不是專案路徑！) "));
     auto* fm = new QGridLayout(GBoxFileManager);
     compact(fm);
     fm->addWidget(CBoxShowProjFolderInFM, 0, 0, 1, 3);
@@ -111,20 +124,23 @@ void TForm2::buildControls()
     fm->addWidget(EditFMCommandLineOption, 2, 1, 1, 2);
 
     // File kinds and their colours.
-    GBoxShowInFileList = new QGroupBox(QStringLiteral(" 顯示檔案列表："), this);
+    GBoxShowInFileList = new QGroupBox(tr(" 顯示檔案列表："), this);
     GBoxShowInFileList->setObjectName(QStringLiteral("GBoxShowInFileList"));
-    Label1 = new QLabel(QStringLiteral("顏色："), GBoxShowInFileList);
+    Label1 = new QLabel(tr("顏色："), GBoxShowInFileList);
     Label1->setObjectName(QStringLiteral("Label1"));
     static const char* const kindNames[filepanel::KindCount] = {"DPR", "PAS", "DFM", "DSK", "DOF", "CFG",
                                                                 "TXT", "LPI", "LPR", "LFM", "INC"};
     static const char* const kindHints[filepanel::KindCount] = {
-        " Delphi 專案檔案", "單位來源檔案", " Delphi 單", " 桌面設定", " 專案選擇檔案", " 專案組態檔案 ",
-        " 專案組態檔案 ", " Lazarus 專案檔案", " Lazarus 程式檔案", " Lazarus 單", " 包含檔案"};
+        QT_TR_NOOP(" Delphi 專案檔案"), QT_TR_NOOP("單位來源檔案"), QT_TR_NOOP(" Delphi 單"), QT_TR_NOOP(" 桌面設定"),
+        QT_TR_NOOP(" 專案選擇檔案"), QT_TR_NOOP(" 專案組態檔案 "), QT_TR_NOOP(" 專案組態檔案 "),
+        QT_TR_NOOP(" Lazarus 專案檔案"), QT_TR_NOOP(" Lazarus 程式檔案"), QT_TR_NOOP(" Lazarus 單"),
+        QT_TR_NOOP(" 包含檔案")};
     // The swatch hints carry their blank on one side or the other.
     static const char* const swatchHints[filepanel::KindCount] = {
-        " 按這選擇新的顏色", "按這選擇新的顏色 ", " 按這選擇新的顏色", "按這選擇新的顏色 ",
-        " 按這選擇新的顏色", "按這選擇新的顏色 ", " 按這選擇新的顏色", " 按這選擇新的顏色",
-        " 按這選擇新的顏色", " 按這選擇新的顏色", " 按這選擇新的顏色"};
+        QT_TR_NOOP(" 按這選擇新的顏色"), QT_TR_NOOP("按這選擇新的顏色 "), QT_TR_NOOP(" 按這選擇新的顏色"),
+        QT_TR_NOOP("按這選擇新的顏色 "),  QT_TR_NOOP(" 按這選擇新的顏色"), QT_TR_NOOP("按這選擇新的顏色 "),
+        QT_TR_NOOP(" 按這選擇新的顏色"), QT_TR_NOOP(" 按這選擇新的顏色"), QT_TR_NOOP(" 按這選擇新的顏色"),
+        QT_TR_NOOP(" 按這選擇新的顏色"), QT_TR_NOOP(" 按這選擇新的顏色")};
     auto* kinds = new QGridLayout(GBoxShowInFileList);
     compact(kinds);
     kinds->setVerticalSpacing(1);
@@ -134,10 +150,10 @@ void TForm2::buildControls()
     for (int k = 0; k < filepanel::KindCount; ++k) {
         const QString suffix = QLatin1String(kindNames[k]);
         auto* box = checkBox(suffix.toLower(), ("cbox" + suffix.toLatin1()).constData(), GBoxShowInFileList,
-                             QString::fromUtf8(kindHints[k]));
+                             tr(kindHints[k]));
         auto* swatch = new TColorSwatch(GBoxShowInFileList);
         swatch->setObjectName(QStringLiteral("stext") + suffix);
-        swatch->setToolTip(QString::fromUtf8(swatchHints[k]));
+        swatch->setToolTip(tr(swatchHints[k]));
         connect(swatch, &TColorSwatch::clicked, this, &TForm2::stextDPRClick);
         kindBoxes[size_t(k)] = box;
         kindSwatches[size_t(k)] = swatch;
@@ -155,41 +171,41 @@ void TForm2::buildControls()
     stextLPI = kindSwatches[7], stextLPR = kindSwatches[8], stextLFM = kindSwatches[9], stextINC = kindSwatches[10];
 
     // Other options.
-    GBoxOptions = new QGroupBox(QStringLiteral(" 不同的選擇 "), this);
+    GBoxOptions = new QGroupBox(tr(" 不同的選擇 "), this);
     GBoxOptions->setObjectName(QStringLiteral("GBoxOptions"));
-    CBoxMinExe = checkBox(QStringLiteral("最小化當執行 exe 檔案"), "CBoxMinExe", GBoxOptions);
-    CBoxMinProject = checkBox(QStringLiteral("最小化 KBL 當執行專案"), "CBoxMinProject", GBoxOptions);
-    CBoxMinimizeAllWhenRunProject = checkBox(QStringLiteral("最小化全部當執行專案"), "CBoxMinimizeAllWhenRunProject", GBoxOptions);
-    CBoxDontLoadList = checkBox(QStringLiteral("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, QStringLiteral(" 不載入儲存列表"));
-    CBoxLazarusProjects = checkBox(QStringLiteral("掃描 Lazarus 專案 (.lpi)"), "CBoxLazarusProjects", GBoxOptions,
-                                   QStringLiteral(" 掃描時也列出 Lazarus 專案"));
+    CBoxMinExe = checkBox(tr("最小化當執行 exe 檔案"), "CBoxMinExe", GBoxOptions);
+    CBoxMinProject = checkBox(tr("最小化 KBL 當執行專案"), "CBoxMinProject", GBoxOptions);
+    CBoxMinimizeAllWhenRunProject = checkBox(tr("最小化全部當執行專案"), "CBoxMinimizeAllWhenRunProject", GBoxOptions);
+    CBoxDontLoadList = checkBox(tr("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, tr(" 不載入儲存列表"));
+    CBoxLazarusProjects = checkBox(tr("掃描 Lazarus 專案 (.lpi)"), "CBoxLazarusProjects", GBoxOptions,
+                                   tr(" 掃描時也列出 Lazarus 專案"));
     auto* opts = new QVBoxLayout(GBoxOptions);
     compact(opts);
     for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects})
         opts->addWidget(box);
 
-    RGroupOnDoubleClick = new TRadioGroup(QStringLiteral(" 雙按一列表項目執行："),
-                                          {QStringLiteral("Exe 檔案"), QStringLiteral("專案")}, 2, this);
+    RGroupOnDoubleClick = new TRadioGroup(tr(" 雙按一列表項目執行："),
+                                          {tr("Exe 檔案"), tr("專案")}, 2, this);
     RGroupOnDoubleClick->setObjectName(QStringLiteral("RGroupOnDoubleClick"));
 
-    GBoxMethodJumper = new QGroupBox(QStringLiteral(" 方法跳躍器："), this);
+    GBoxMethodJumper = new QGroupBox(tr(" 方法跳躍器："), this);
     GBoxMethodJumper->setObjectName(QStringLiteral("GBoxMethodJumper"));
-    CBoxRemoveParameterList = checkBox(QStringLiteral("移去參數列表"), "CBoxRemoveParameterList", GBoxMethodJumper);
+    CBoxRemoveParameterList = checkBox(tr("移去參數列表"), "CBoxRemoveParameterList", GBoxMethodJumper);
     auto* jumper = new QVBoxLayout(GBoxMethodJumper);
     compact(jumper);
     jumper->addWidget(CBoxRemoveParameterList);
 
     // Excluded folders.
-    GBoxExcludeTheseFolders = new QGroupBox(QStringLiteral(" 排除這些資料夾當掃描："), this);
+    GBoxExcludeTheseFolders = new QGroupBox(tr(" 排除這些資料夾當掃描："), this);
     GBoxExcludeTheseFolders->setObjectName(QStringLiteral("GBoxExcludeTheseFolders"));
     lbox = new QListWidget(GBoxExcludeTheseFolders);
     lbox->setObjectName(QStringLiteral("lbox"));
     lbox->setSelectionMode(QAbstractItemView::SingleSelection);
     lbox->installEventFilter(this);
-    ButAddFolder = button(QStringLiteral("增加"), "ButAddFolder", GBoxExcludeTheseFolders, QStringLiteral(" 增加資料夾到列表 "));
-    ButRemove = button(QStringLiteral("移除"), "ButRemove", GBoxExcludeTheseFolders, QStringLiteral(" 移除選擇資料夾由列表 "));
-    CBoxDisableExcludedFolders = checkBox(QStringLiteral("取消"), "CBoxDisableExcludedFolders", GBoxExcludeTheseFolders,
-                                          QStringLiteral(" Don't exclude these folders when scanning "));
+    ButAddFolder = button(tr("增加"), "ButAddFolder", GBoxExcludeTheseFolders, tr(" 增加資料夾到列表 "));
+    ButRemove = button(tr("移除"), "ButRemove", GBoxExcludeTheseFolders, tr(" 移除選擇資料夾由列表 "));
+    CBoxDisableExcludedFolders = checkBox(tr("取消", "turns the exclusions off"), "CBoxDisableExcludedFolders", GBoxExcludeTheseFolders,
+                                          tr(" Don't exclude these folders when scanning "));
     lbox->setMinimumHeight(60);
     auto* ex = new QGridLayout(GBoxExcludeTheseFolders);
     compact(ex);
@@ -200,9 +216,20 @@ void TForm2::buildControls()
     ex->setRowStretch(3, 1);
     ex->setColumnStretch(0, 1);
 
-    ButOK = button(QStringLiteral("確定"), "ButOK", this);
+    ButOK = button(tr("確定"), "ButOK", this);
     ButOK->setDefault(true);
-    ButCancel = button(QStringLiteral("取消"), "ButCancel", this);
+    ButCancel = button(tr("取消"), "ButCancel", this);
+
+    // Language, in the row of the buttons: the groups above fill the dialog's height.
+    LabelLanguage = new QLabel(tr("介面語言："), this);
+    LabelLanguage->setObjectName(QStringLiteral("LabelLanguage"));
+    CBoxLanguage = new QComboBox(this);
+    CBoxLanguage->setObjectName(QStringLiteral("CBoxLanguage"));
+    CBoxLanguage->addItems({tr("跟隨系統"), tr("英文"), tr("簡體中文"), tr("繁體中文")});
+    CBoxLanguage->setToolTip(tr(" 介面的語言；跟隨系統使用系統的語言設定 "));
+    LabelLanguage->setBuddy(CBoxLanguage);
+    LabelLanguageRestart = new QLabel(tr("下次啟動時生效"), this);
+    LabelLanguageRestart->setObjectName(QStringLiteral("LabelLanguageRestart"));
 
     // The controls' first states; LoadOptions then sets them all from the settings.
     cboxDPR->setChecked(true);
@@ -226,6 +253,9 @@ void TForm2::buildControls()
     middleRight->addWidget(GBoxMethodJumper);
     middle->addLayout(middleRight);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(LabelLanguage);
+    buttons->addWidget(CBoxLanguage);
+    buttons->addWidget(LabelLanguageRestart);
     buttons->addStretch(1);
     buttons->addWidget(ButOK);
     buttons->addWidget(ButCancel);
@@ -305,6 +335,8 @@ void TForm2::LoadOptions()
     CBoxLazarusProjects->setChecked(ini.read(o::CBoxLazarusProjects));
     CBoxRemoveParameterList->setChecked(ini.read(o::CBoxRemoveParameterList));
 
+    CBoxLanguage->setCurrentIndex(languageIndex(ini.read(o::language)));
+
     m_host.setKindColors(swatchColors());
 
     colordCustomColors = ini.readSectionValues(QLatin1String(settings::customcolors));
@@ -313,8 +345,8 @@ void TForm2::LoadOptions()
 void TForm2::showDoubleClickChoice()
 {
     switch (RGroupOnDoubleClick->ItemIndex()) {
-    case 0: m_host.showDoubleClickAction(QStringLiteral("exe")); break;
-    case 1: m_host.showDoubleClickAction(QStringLiteral("prjct")); break;
+    case 0: m_host.showDoubleClickAction(tr("exe")); break;
+    case 1: m_host.showDoubleClickAction(tr("prjct")); break;
     default: break;
     }
 }
@@ -359,6 +391,10 @@ void TForm2::ButOKClick()
 
     ini.write(o::CBoxLazarusProjects, CBoxLazarusProjects->isChecked());
     ini.write(o::CBoxRemoveParameterList, CBoxRemoveParameterList->isChecked());
+    // Written only when changed, so a file that never chose a language stays without the key.
+    const int language = CBoxLanguage->currentIndex();
+    if (language >= 0 && language < int(std::size(LanguageValues)) && language != languageIndex(ini.read(o::language)))
+        ini.write(o::language, QLatin1String(LanguageValues[language]));
 
     accept();
 }
@@ -407,13 +443,13 @@ void TForm2::ButBrowseForFilemanagerClick()
             start = folder;
     }
     // All files first: Linux programs have no ".exe".
-    const auto file = platform::dialogs().openFile(this, QStringLiteral("選擇檔案管理"), start,
-                                                   QStringLiteral("全部檔案(*);;Exe 檔案(*.exe)"));
+    const auto file = platform::dialogs().openFile(this, tr("選擇檔案管理"), start,
+                                                   tr("全部檔案(*);;Exe 檔案(*.exe)"));
     if (!file)
         return;
     const QString chosen = QFileInfo(*file).absoluteFilePath();
     if (!platform::isExecutableFile(chosen)) {
-        platform::dialogs().message(this, QStringLiteral("Not a program (it may not be executed):\r\n") + chosen);
+        platform::dialogs().message(this, tr("Not a program (it may not be executed):") + QStringLiteral("\r\n") + chosen);
         return;
     }
     EditFileManager->setText(chosen);
@@ -426,8 +462,8 @@ void TForm2::ButAddFolderClick()
         return;
     for (int i = 0; i < lbox->count(); ++i) {
         if (lbox->item(i)->text() == *folder) {
-            platform::dialogs().box(this, QStringLiteral("The selected folder is in the list already."),
-                                    QStringLiteral("Folder already listed"), platform::BoxIcon::Information);
+            platform::dialogs().box(this, tr("The selected folder is in the list already."),
+                                    tr("Folder already listed"), platform::BoxIcon::Information);
             return;
         }
     }

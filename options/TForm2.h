@@ -10,6 +10,7 @@
 #include <array>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -52,6 +53,10 @@ public:
     QPushButton* ButBrowseForFilemanager = nullptr;
     QLabel* LabelFMComLineOption = nullptr;
     QLineEdit* EditFMCommandLineOption = nullptr;
+    // The language of the user interface, as [options] language stores it; read at start-up.
+    QLabel* LabelLanguage = nullptr;
+    QComboBox* CBoxLanguage = nullptr; // follow the locale, English, Simplified, Traditional
+    QLabel* LabelLanguageRestart = nullptr;
     // File kinds listed in the file panel, in kind order, with their colours.
     QGroupBox* GBoxShowInFileList = nullptr;
     QLabel* Label1 = nullptr;

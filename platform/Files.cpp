@@ -5,6 +5,8 @@
 #include "platform/LastError.h"
 #include "platform/TextCodec.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -94,7 +96,7 @@ FileRead readFile(const QString& path)
         ::close(fd);
         recordError(EINVAL);
         result.outcome = FileRead::Outcome::NotAFile;
-        result.errorText = QStringLiteral("Not a file");
+        result.errorText = QCoreApplication::translate("Files", "Not a file");
         return result;
     }
     // A regular file never blocks; the flag only mattered for the open.

@@ -1,5 +1,7 @@
 #include "platform/LastError.h"
 
+#include <QCoreApplication>
+
 #include <cstring>
 
 namespace platform {
@@ -46,7 +48,7 @@ QString errorText(const std::exception& error)
     if (const auto* system = dynamic_cast<const SystemError*>(&error))
         return system->reason();
     const QString message = QString::fromUtf8(error.what());
-    return message.isEmpty() ? QStringLiteral("Unknown error") : message;
+    return message.isEmpty() ? QCoreApplication::translate("LastError", "Unknown error") : message;
 }
 
 } // namespace platform

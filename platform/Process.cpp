@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/LastError.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
@@ -82,7 +83,7 @@ void writeMessage(int fd, SpawnMessage message)
 std::optional<pid_t> spawnDetached(const CommandLine& command)
 {
     if (command.program.isEmpty()) {
-        recordErrorText(QStringLiteral("No program to start."));
+        recordErrorText(QCoreApplication::translate("Process", "No program to start."));
         return std::nullopt;
     }
     const QByteArray program = programPath(command.program);
@@ -197,7 +198,7 @@ StartResult startDetached(const CommandLine& command, ShowState)
 StartResult openDocument(const QString& path, const QString& workingFolder)
 {
     if (!pathExists(path))
-        return {false, QStringLiteral("The file %1 does not exist.").arg(displayName(path))};
+        return {false, QCoreApplication::translate("Process", "The file %1 does not exist.").arg(displayName(path))};
 
     // By name alone: the database would open a file it cannot find under Qt's reading of
     // the name, and a name is what desktops go by.
@@ -209,15 +210,15 @@ StartResult openDocument(const QString& path, const QString& workingFolder)
     if (const auto app = defaultApplication(types, XdgFolders::fromEnvironment())) {
         auto command = execCommandLine(app->exec, path, app->filePath);
         if (!command)
-            return {false, QStringLiteral("The desktop entry %1 has no usable command.").arg(displayName(app->filePath))};
+            return {false, QCoreApplication::translate("Process", "The desktop entry %1 has no usable command.").arg(displayName(app->filePath))};
         command->workingFolder = workingFolder;
         return startDetached(*command);
     }
     // A desktop may keep its associations elsewhere; its own opener knows them.
     if (QDesktopServices::openUrl(fileUrl(path)))
         return {true, QString()};
-    return {false, QStringLiteral("No application is associated with %1 (%2).")
-                       .arg(displayName(path), type.isValid() ? type.name() : QStringLiteral("unknown type"))};
+    return {false, QCoreApplication::translate("Process", "No application is associated with %1 (%2).")
+                       .arg(displayName(path), type.isValid() ? type.name() : QCoreApplication::translate("Process", "unknown type"))};
 }
 
 void executeAndWait(const CommandLine& command, ShowState, int timeoutMs)

@@ -6,13 +6,14 @@
 #include "platform/LastError.h"
 #include "platform/TextCodec.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <limits>
 #include <optional>
 #include <vector>
 
 SettingsWriteError::SettingsWriteError(const QString& path)
-    : platform::SystemError(QStringLiteral("Unable to write to %1").arg(path))
+    : platform::SystemError(QCoreApplication::translate("IniFile", "Unable to write to %1").arg(path))
 {
 }
 

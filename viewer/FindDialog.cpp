@@ -13,24 +13,24 @@
 FindDialog::FindDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FindD"));
-    setWindowTitle(QStringLiteral("尋找"));
+    setWindowTitle(tr("尋找"));
     setModal(false);
 
-    auto* label = new QLabel(QStringLiteral("尋找目標:"), this);
+    auto* label = new QLabel(tr("尋找目標:"), this);
     EditText = new QLineEdit(this);
     label->setBuddy(EditText);
-    CBoxWholeWord = new QCheckBox(QStringLiteral("全字拼寫須相符"), this);
-    CBoxMatchCase = new QCheckBox(QStringLiteral("大小寫須相符"), this);
-    auto* direction = new QGroupBox(QStringLiteral("方向"), this);
-    RButUp = new QRadioButton(QStringLiteral("向上"), direction);
-    RButDown = new QRadioButton(QStringLiteral("向下"), direction);
+    CBoxWholeWord = new QCheckBox(tr("全字拼寫須相符"), this);
+    CBoxMatchCase = new QCheckBox(tr("大小寫須相符"), this);
+    auto* direction = new QGroupBox(tr("方向"), this);
+    RButUp = new QRadioButton(tr("向上"), direction);
+    RButDown = new QRadioButton(tr("向下"), direction);
     RButDown->setChecked(true);
     auto* directionLayout = new QHBoxLayout(direction);
     directionLayout->addWidget(RButUp);
     directionLayout->addWidget(RButDown);
-    ButFindNext = new QPushButton(QStringLiteral("找下一個"), this);
+    ButFindNext = new QPushButton(tr("找下一個"), this);
     ButFindNext->setDefault(true);
-    ButCancel = new QPushButton(QStringLiteral("取消"), this);
+    ButCancel = new QPushButton(tr("取消"), this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);

@@ -62,7 +62,7 @@ TForm3::TForm3(IniFile& settings, ViewerHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window), m_settings(settings), m_host(host)
 {
     setObjectName(QStringLiteral("TForm3"));
-    setWindowTitle(QStringLiteral("檔案檢視器"));
+    setWindowTitle(tr("檔案檢視器"));
 
     // The options dialog's check box is the live option; it is read at each scan.
     RemoveParameterList = [this] { return m_host.removeParameterList(); };
@@ -121,25 +121,25 @@ TForm3::~TForm3()
 
 void TForm3::buildMenu()
 {
-    mnuFile = MainMenu1->addMenu(QStringLiteral("檔案"));
-    mnuFileFont = mnuFile->addAction(QStringLiteral("字體"), this, &TForm3::mnuFileFontClick);
+    mnuFile = MainMenu1->addMenu(tr("檔案"));
+    mnuFileFont = mnuFile->addAction(tr("字體"), this, &TForm3::mnuFileFontClick);
     mnuFileBackgroundColor =
-        mnuFile->addAction(QStringLiteral("背景顏色"), this, &TForm3::mnuFileBackgroundColorClick);
-    mnuFileExit = mnuFile->addAction(QStringLiteral("離開"), this, &TForm3::mnuFileExitClick);
+        mnuFile->addAction(tr("背景顏色"), this, &TForm3::mnuFileBackgroundColorClick);
+    mnuFileExit = mnuFile->addAction(tr("離開"), this, &TForm3::mnuFileExitClick);
     mnuFileExit->setShortcut(QKeySequence(Qt::Key_Escape));
 
-    mnuSearch = MainMenu1->addMenu(QStringLiteral("搜尋"));
-    mnuSearchFind = mnuSearch->addAction(QStringLiteral("尋找"), this, &TForm3::mnuSearchFindClick);
+    mnuSearch = MainMenu1->addMenu(tr("搜尋"));
+    mnuSearchFind = mnuSearch->addAction(tr("尋找"), this, &TForm3::mnuSearchFindClick);
     mnuSearchFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuSearchFindNext = mnuSearch->addAction(QStringLiteral("尋找下一個"), this, &TForm3::mnuSearchFindNextClick);
+    mnuSearchFindNext = mnuSearch->addAction(tr("尋找下一個"), this, &TForm3::mnuSearchFindNextClick);
     mnuSearchFindNext->setShortcut(QKeySequence(Qt::Key_F3));
 
-    mnuProjectFiles = MainMenu1->addMenu(QStringLiteral("專案檔案"));
+    mnuProjectFiles = MainMenu1->addMenu(tr("專案檔案"));
     ProjectFilesGroup = new QActionGroup(this);
     ProjectFilesGroup->setExclusive(true);
     connect(ProjectFilesGroup, &QActionGroup::triggered, this, &TForm3::ProjectFileItemClick);
 
-    mnuMethodJumper = MainMenu1->addAction(QStringLiteral("方法跳躍器"));
+    mnuMethodJumper = MainMenu1->addAction(tr("方法跳躍器"));
     connect(mnuMethodJumper, &QAction::triggered, this, &TForm3::mnuMethodJumperClick);
 
     for (QAction* action : {mnuFileExit, mnuSearchFind, mnuSearchFindNext})
@@ -366,7 +366,7 @@ void TForm3::ProjectFileItemClick(QAction* entry)
     if (!platform::isFolder(folder)) {
         if (m_shownEntry)
             m_shownEntry->setChecked(true);
-        platform::dialogs().message(this, QStringLiteral("Can't find folder:\r\n") + folder);
+        platform::dialogs().message(this, tr("Can't find folder:") + QStringLiteral("\r\n") + folder);
         return;
     }
     LoadViewerFile(folder + entry->data().toString(), entry);
@@ -427,7 +427,7 @@ void TForm3::FindDFind()
 {
     const QString text = FindD->findText();
     if (!m_viewAccess->SearchText(text, FindD->down(), FindD->matchCase(), FindD->wholeWord())) {
-        platform::dialogs().message(this, u'\'' + text + QStringLiteral("' wasn't found."));
+        platform::dialogs().message(this, tr("'%1' wasn't found.").arg(text));
         return;
     }
     m_viewAccess->ScrollInView();

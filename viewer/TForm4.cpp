@@ -53,13 +53,13 @@ void processPendingMessages(int times)
 TForm4::TForm4(IniFile& settings, QWidget* parent) : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("TForm4"));
-    setWindowTitle(QStringLiteral("方法跳躍器"));
+    setWindowTitle(tr("方法跳躍器"));
 
     ImageListForm4 = viewer::methodImages();
     lview = new QTreeWidget(this);
     lview->setObjectName(QStringLiteral("lview"));
     lview->setColumnCount(2);
-    lview->setHeaderLabels({QStringLiteral("方法"), QStringLiteral("地址")});
+    lview->setHeaderLabels({tr("方法"), tr("地址")});
     lview->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     lview->setRootIsDecorated(false);
     lview->setItemsExpandable(false);
@@ -234,8 +234,8 @@ void TForm4::ShowJumperHelp()
         platform::openHelpTopic(path, JumperHelpTopic);
         return;
     }
-    platform::dialogs().box(this, QStringLiteral("The help file is missing:\r\n") + path + QStringLiteral("  "),
-                            QStringLiteral(" Can't find help file"), platform::BoxIcon::Warning);
+    platform::dialogs().box(this, tr("The help file is missing:") + QStringLiteral("\r\n") + path + QStringLiteral("  "),
+                            tr(" Can't find help file"), platform::BoxIcon::Warning);
 }
 
 void TForm4::resizeEvent(QResizeEvent* event)

@@ -4,6 +4,8 @@
 #include "platform/Files.h"
 #include "platform/TextCodec.h"
 
+#include <QCoreApplication>
+
 namespace viewer {
 
 QString storedFindText(const QString& text) { return u'-' + text + u'-'; }
@@ -28,11 +30,11 @@ ViewerFileText readViewerFile(const QString& path)
     const platform::FileRead file = platform::readFile(path);
     switch (file.outcome) {
     case platform::FileRead::Outcome::Read: return {true, platform::decodeText(file.bytes), QString()};
-    case platform::FileRead::Outcome::Missing: return {false, QString(), QStringLiteral("Can't find file:\r\n") + path};
-    case platform::FileRead::Outcome::NotAFile: return {false, QString(), QStringLiteral("Not a file:\r\n") + path};
+    case platform::FileRead::Outcome::Missing: return {false, QString(), QCoreApplication::translate("ViewerState", "Can't find file:") + QStringLiteral("\r\n") + path};
+    case platform::FileRead::Outcome::NotAFile: return {false, QString(), QCoreApplication::translate("ViewerState", "Not a file:") + QStringLiteral("\r\n") + path};
     case platform::FileRead::Outcome::Failed: break;
     }
-    return {false, QString(), QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorText)};
+    return {false, QString(), QCoreApplication::translate("ViewerState", "Cannot open file \"%1\". %2").arg(path, file.errorText)};
 }
 
 bool isHighlightedFile(const QString& path)
