@@ -163,9 +163,12 @@ void TForm2::buildControls()
     CBoxDontLoadList = checkBox(QStringLiteral("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, QStringLiteral(" 不載入儲存列表"));
     CBoxLazarusProjects = checkBox(QStringLiteral("掃描 Lazarus 專案 (.lpi)"), "CBoxLazarusProjects", GBoxOptions,
                                    QStringLiteral(" 掃描時也列出 Lazarus 專案"));
+    CBoxFollowChanges = checkBox(tr("Follow changes under the root"), "CBoxFollowChanges", GBoxOptions,
+                                 tr(" The project list follows projects appearing and vanishing without a new scan"));
     auto* opts = new QVBoxLayout(GBoxOptions);
     compact(opts);
-    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects})
+    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects,
+                           CBoxFollowChanges})
         opts->addWidget(box);
 
     RGroupOnDoubleClick = new TRadioGroup(QStringLiteral(" 雙按一列表項目執行："),
@@ -210,6 +213,7 @@ void TForm2::buildControls()
     CBoxMinProject->setChecked(true);
     CBoxMinimizeAllWhenRunProject->setChecked(true);
     CBoxLazarusProjects->setChecked(true);
+    CBoxFollowChanges->setChecked(true);
     RGroupOnDoubleClick->setItemIndex(0);
 
     auto* top = new QHBoxLayout;
@@ -303,6 +307,7 @@ void TForm2::LoadOptions()
         kindSwatches[k]->setColor(ini.read(o::kindColors[k]));
 
     CBoxLazarusProjects->setChecked(ini.read(o::CBoxLazarusProjects));
+    CBoxFollowChanges->setChecked(ini.read(o::CBoxFollowChanges));
     CBoxRemoveParameterList->setChecked(ini.read(o::CBoxRemoveParameterList));
 
     m_host.setKindColors(swatchColors());
@@ -358,6 +363,8 @@ void TForm2::ButOKClick()
         ini.write(o::kindColors[k], kindSwatches[k]->color());
 
     ini.write(o::CBoxLazarusProjects, CBoxLazarusProjects->isChecked());
+    ini.write(o::CBoxFollowChanges, CBoxFollowChanges->isChecked());
+    m_host.setFollowChanges(CBoxFollowChanges->isChecked());
     ini.write(o::CBoxRemoveParameterList, CBoxRemoveParameterList->isChecked());
 
     accept();
