@@ -24,6 +24,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
+
 using catalogue::BuildMark;
 using catalogue::BuildMarker;
 using catalogue::BuildState;
@@ -254,7 +256,13 @@ void TForm1::applyCatalogueChanges()
     QHash<QString, size_t> addedAt;
     QSet<QString> affected;
     const int before = lview->rowCount();
-    lview->beginBatch();
+    // A source saved in a project's folder changes no row, only its mark: the list keeps
+    // its order then.
+    const bool structural = std::any_of(changes.begin(), changes.end(), [](const LiveCatalogue::Change& change) {
+        return change.kind != LiveCatalogue::Change::Kind::Touched;
+    });
+    if (structural)
+        lview->beginBatch();
     for (const LiveCatalogue::Change& change : changes) {
         const ProjectEntry& entry = change.entry;
         affected.insert(entry.projectPath);
@@ -291,8 +299,10 @@ void TForm1::applyCatalogueChanges()
     for (ProjectEntry& entry : added)
         if (!entry.projectPath.isEmpty())
             unique.push_back(std::move(entry));
-    addProjectRows(*lview, unique);
-    lview->endBatch();
+    if (structural) {
+        addProjectRows(*lview, unique);
+        lview->endBatch();
+    }
     if (lview->rowCount() != before)
         status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
 

@@ -2,6 +2,7 @@
 
 #include "platform/ThreadWake.h"
 
+#include <QHash>
 #include <QTimer>
 
 namespace catalogue {
@@ -43,6 +44,7 @@ BuildMarker::~BuildMarker()
 void BuildMarker::markAll(std::vector<Request> first, std::vector<Request> rest)
 {
     std::lock_guard lock(m_mutex);
+    ++m_generation;
     m_queue.clear();
     for (const Request& request : first)
         m_queue.push_back(detached(request));
@@ -56,6 +58,7 @@ void BuildMarker::markFirst(std::vector<Request> requests)
     if (requests.empty())
         return;
     std::lock_guard lock(m_mutex);
+    ++m_generation;
     for (auto it = requests.rbegin(); it != requests.rend(); ++it)
         m_queue.push_front(detached(*it));
     m_wakeUp.notify_one();
@@ -83,6 +86,8 @@ qint64 BuildMarker::computedCount() const
 
 void BuildMarker::run()
 {
+    QHash<QString, qint64> newest; // by folder, for this generation
+    quint64 generation = 0;
     for (;;) {
         Request request;
         {
@@ -93,9 +98,17 @@ void BuildMarker::run()
             request = std::move(m_queue.front());
             m_queue.pop_front();
             m_busy = true;
+            if (generation != m_generation) {
+                generation = m_generation;
+                newest.clear();
+            }
         }
+        const QString folder = projectFolderOf(request.projectFile);
+        auto known = newest.constFind(folder);
+        if (known == newest.cend())
+            known = newest.insert(folder, newestSourceMs(folder.isEmpty() ? QStringLiteral(".") : folder));
         Result result{request.list, request.projectPath, request.executableName,
-                      buildMarkOf(request.projectFile, request.executableName)};
+                      buildMarkOf(request.projectFile, request.executableName, *known)};
         std::lock_guard lock(m_mutex);
         m_results.push_back(std::move(result));
         ++m_computed;

@@ -71,6 +71,9 @@ private:
     bool m_stop = false;
     bool m_rung = false;
     qint64 m_computed = 0;
+    // Each request or change starts a new generation: a folder's newest source is listed
+    // once per generation, so many projects in one folder cost one listing, not one each.
+    quint64 m_generation = 0;
 
     platform::ThreadWake* m_wake;
     QTimer* m_later;

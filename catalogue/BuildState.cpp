@@ -49,12 +49,20 @@ BuildState compareBuild(qint64 executableMs, bool executableExists, qint64 newes
     return executableMs >= newestSourceMs ? BuildState::Current : BuildState::Stale;
 }
 
+QString projectFolderOf(const QString& projectFile) { return projectFile.left(projectFile.lastIndexOf(u'/') + 1); }
+
 BuildMark buildMarkOf(const QString& projectFile, const QString& executableName)
 {
+    const QString folder = projectFolderOf(projectFile);
+    return buildMarkOf(projectFile, executableName, newestSourceMs(folder.isEmpty() ? QStringLiteral(".") : folder));
+}
+
+BuildMark buildMarkOf(const QString& projectFile, const QString& executableName, qint64 newestSource)
+{
     BuildMark mark;
-    const QString folder = projectFile.left(projectFile.lastIndexOf(u'/') + 1);
+    const QString folder = projectFolderOf(projectFile);
     mark.projectExists = platform::isExistingFile(projectFile);
-    mark.newestSourceMs = newestSourceMs(folder.isEmpty() ? QStringLiteral(".") : folder);
+    mark.newestSourceMs = newestSource;
     bool exists = false;
     if (!executableName.isEmpty()) {
         const platform::FileStatus exe = platform::fileStatus(folder + executableName);

@@ -35,5 +35,10 @@ BuildState compareBuild(qint64 executableMs, bool executableExists, qint64 newes
 // The mark of a row: its project file and the executable its Exe column names (relative
 // to the project's folder; empty when the project has none). One folder listing.
 BuildMark buildMarkOf(const QString& projectFile, const QString& executableName);
+// The same with the newest source of the project's folder already known.
+BuildMark buildMarkOf(const QString& projectFile, const QString& executableName, qint64 newestSourceMs);
+
+// The folder part of a project file's path, with its separator.
+QString projectFolderOf(const QString& projectFile);
 
 } // namespace catalogue

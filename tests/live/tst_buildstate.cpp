@@ -189,3 +189,26 @@ TEST_F(BuildStateTest, TheMarkerMarksEveryRowWithTheFirstOnesFirst)
     EXPECT_TRUE(seen);
     EXPECT_LE(marker.computedCount(), 2 * (Rows + 2) + 1);
 }
+
+TEST_F(BuildStateTest, ManyProjectsInOneFolderListItOnce)
+{
+    // Every project of a folder of 20,000 would list all 20,000 entries again: a
+    // quadratic amount of work that cannot finish within the wait below.
+    constexpr int Projects = 20000;
+    QDir().mkpath(root + "/many");
+    std::vector<BuildMarker::Request> requests;
+    for (int i = 0; i < Projects; ++i) {
+        const QString file = root + QStringLiteral("/many/P%1.dpr").arg(i);
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        requests.push_back({0, QString::number(i), "", file});
+    }
+    BuildMarker marker;
+    QSignalSpy marked(&marker, &BuildMarker::marked);
+    std::size_t results = 0;
+    marker.markAll({}, requests);
+    ASSERT_TRUE(livetest::waitFor(marked, [&] {
+        results += marker.takeResults().size();
+        return results == requests.size();
+    }, 30000));
+}
