@@ -287,5 +287,13 @@ TEST_F(LiveList, ATreeBeyondTheWatchLimitStopsFollowingAndSaysHow)
     ASSERT_TRUE(scan(*again.form1));
     EXPECT_TRUE(again.form1->isFollowing());
     EXPECT_EQ(again.form1->liveCatalogue()->watchCount(), 7u);
+
+    // A folder made later that needs one watch more ends following the same way.
+    QSignalSpy stoppedLater(again.form1.get(), &TForm1::catalogueNoLongerFollowing);
+    writeFile(root, "p6/P.dpr");
+    ASSERT_TRUE(waitFor(stoppedLater, [&] { return stoppedLater.count() > 0; }));
+    EXPECT_FALSE(again.form1->isFollowing());
+    EXPECT_TRUE(again.form1->status->panelText(0).contains("fs.inotify.max_user_watches"));
+    EXPECT_EQ(again.form1->lview->rowCount(), 6);
     again.form1->close();
 }
