@@ -84,6 +84,12 @@ qint64 BuildMarker::computedCount() const
     return m_computed;
 }
 
+qint64 BuildMarker::listedFolderCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_listed;
+}
+
 void BuildMarker::run()
 {
     QHash<QString, qint64> newest; // by folder, for this generation
@@ -105,13 +111,15 @@ void BuildMarker::run()
         }
         const QString folder = projectFolderOf(request.projectFile);
         auto known = newest.constFind(folder);
-        if (known == newest.cend())
+        const bool list = known == newest.cend();
+        if (list)
             known = newest.insert(folder, newestSourceMs(folder.isEmpty() ? QStringLiteral(".") : folder));
         Result result{request.list, request.projectPath, request.executableName,
                       buildMarkOf(request.projectFile, request.executableName, *known)};
         std::lock_guard lock(m_mutex);
         m_results.push_back(std::move(result));
         ++m_computed;
+        m_listed += list ? 1 : 0;
         m_busy = false; // with the result, so that the window never sees it neither waiting nor done
         // Ring once per delivery; the last mark of a queue is rung for even when the
         // window has not taken the earlier ones yet, so the end is never held back.

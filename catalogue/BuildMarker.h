@@ -55,6 +55,8 @@ public:
     bool isIdle() const;
     // Marks computed since creation: the work done, for tests and benchmarks.
     qint64 computedCount() const;
+    // Folders listed for their newest source since creation.
+    qint64 listedFolderCount() const;
 
 signals:
     void marked();
@@ -71,6 +73,7 @@ private:
     bool m_stop = false;
     bool m_rung = false;
     qint64 m_computed = 0;
+    qint64 m_listed = 0;
     // Each request or change starts a new generation: a folder's newest source is listed
     // once per generation, so many projects in one folder cost one listing, not one each.
     quint64 m_generation = 0;

@@ -267,6 +267,16 @@ bool LiveCatalogue::walk(const QByteArray& start, bool resyncFolders)
         }
         return true;
     };
+    // A folder that came later is walked with the folders above it on the path, up to the
+    // root, so a link inside it to one of them is cut as the scan cuts it.
+    const QByteArray rootBytes = platform::fileNameToBytes(m_rules.root);
+    if (start.size() > rootBytes.size() && start.startsWith(rootBytes)) {
+        for (qsizetype at = rootBytes.size(); at >= 0 && at < start.size(); at = start.indexOf('/', at + 1)) {
+            const platform::FolderHandle above = platform::FolderHandle::open(at == 0 ? QByteArray("/") : start.left(at));
+            if (const auto id = above.isValid() ? above.id() : std::nullopt)
+                onPath.push_back(*id);
+        }
+    }
     const platform::FolderHandle folder = platform::FolderHandle::open(start);
     if (!folder.isValid())
         return true;

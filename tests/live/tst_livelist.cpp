@@ -297,3 +297,25 @@ TEST_F(LiveList, ATreeBeyondTheWatchLimitStopsFollowingAndSaysHow)
     EXPECT_EQ(again.form1->lview->rowCount(), 6);
     again.form1->close();
 }
+
+TEST_F(LiveList, AFolderMovedInWithALinkToTheRootIsWalkedOnce)
+{
+    writeFile(root, "a/A.dpr");
+    settings();
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    ASSERT_TRUE(scan(f));
+    const std::size_t watched = f.liveCatalogue()->watchCount();
+
+    // The link leads back to the root, which the scan would not enter again from below.
+    QTemporaryDir outside;
+    writeFile(outside.path(), "n/N.dpr");
+    ASSERT_TRUE(QFile::link(root, outside.path() + "/n/up"));
+    ASSERT_TRUE(QDir().rename(outside.path() + "/n", root + "/n"));
+    ASSERT_TRUE(listBecomes(f, {"/a/A.dpr", "/n/N.dpr"}));
+    EXPECT_EQ(f.liveCatalogue()->watchCount(), watched + 1);
+    // A later change still gives exactly the scan's rows.
+    writeFile(root, "a/B.dpr");
+    ASSERT_TRUE(listBecomes(f, {"/a/A.dpr", "/a/B.dpr", "/n/N.dpr"}));
+    f.close();
+}
