@@ -259,12 +259,18 @@ void TForm1::applyCatalogueChanges()
     // A source saved in a project's folder changes no row, only its mark: the list keeps
     // its order then.
     const bool structural = std::any_of(changes.begin(), changes.end(), [](const LiveCatalogue::Change& change) {
-        return change.kind != LiveCatalogue::Change::Kind::Touched;
+        return change.kind != LiveCatalogue::Change::Kind::Touched
+               && change.kind != LiveCatalogue::Change::Kind::FolderLooked;
     });
     if (structural)
         lview->beginBatch();
+    QSet<QString> lookedAt; // folders, with their separator
     for (const LiveCatalogue::Change& change : changes) {
         const ProjectEntry& entry = change.entry;
+        if (change.kind == LiveCatalogue::Change::Kind::FolderLooked) {
+            lookedAt.insert(entry.projectPath);
+            continue;
+        }
         affected.insert(entry.projectPath);
         QList<QTreeWidgetItem*>& same = rows[entry.projectPath];
         const auto waiting = addedAt.constFind(entry.projectPath);
@@ -292,6 +298,7 @@ void TForm1::applyCatalogueChanges()
             }
             break;
         case LiveCatalogue::Change::Kind::Touched:
+        case LiveCatalogue::Change::Kind::FolderLooked:
             break;
         }
     }
@@ -312,7 +319,8 @@ void TForm1::applyCatalogueChanges()
     for (const auto& [list, id] : {std::pair{lview, MainList}, std::pair{lviewHotlist, Hotlist}})
         for (int i = 0; i < list->rowCount(); ++i) {
             const QTreeWidgetItem* row = list->row(i);
-            if (affected.contains(row->text(2)))
+            const QString path = row->text(2);
+            if (affected.contains(path) || lookedAt.contains(path.left(path.lastIndexOf(u'/') + 1)))
                 requests.push_back({id, row->text(2), row->text(ExeColumn), root + row->text(2)});
         }
     m_marker->markFirst(std::move(requests));

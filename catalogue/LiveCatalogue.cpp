@@ -371,6 +371,7 @@ void LiveCatalogue::resync(const QString& folder)
         for (const auto& [name, entry] : *known)
             if (!now.count(name))
                 post({Change::Kind::Removed, entry});
+    post({Change::Kind::FolderLooked, {{}, {}, joined(folder, QString()).mid(m_rules.root.size()), listimage::MainList}});
     if (now.empty())
         m_known.erase(folder);
     else

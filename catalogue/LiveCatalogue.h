@@ -56,6 +56,10 @@ public:
             Removed, // a project vanished: its rows go
             Updated, // its texts changed: its rows take them
             Touched, // something in its folder changed: its build mark may be out of date
+            // A folder was looked at again (the project path names the folder, with its
+            // separator): marks of rows there that are not the list's own (the hotlist's)
+            // may be out of date too.
+            FolderLooked,
         };
         Kind kind = Kind::Added;
         ProjectEntry entry; // the project path names the rows

@@ -319,3 +319,26 @@ TEST_F(LiveList, AFolderMovedInWithALinkToTheRootIsWalkedOnce)
     ASSERT_TRUE(listBecomes(f, {"/a/A.dpr", "/a/B.dpr", "/n/N.dpr"}));
     f.close();
 }
+
+TEST_F(LiveList, AHotlistRowThatTheMainListLacksTurnsGreyToo)
+{
+    // The scan leaves the folder out, so the project is in the hotlist alone.
+    writeFile(root, "a/A.dpr");
+    writeFile(root, "x/X.dpr");
+    settings("[exclude]\r\nnumber=0\r\n0=" + QFile::encodeName(root) + "/x\r\n");
+    folder.write("hotlist.dat", "3\r\n0\r\nX\r\n\r\n/x/X.dpr\r\n");
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    ASSERT_TRUE(scan(f));
+    EXPECT_EQ(paths(*f.lview), QStringList{"/a/A.dpr"});
+    QTreeWidgetItem* hot = f.lviewHotlist->row(0);
+    QSignalSpy marks(&f, &TForm1::buildMarksApplied);
+    ASSERT_TRUE(waitFor(marks, [&] { return hot->data(1, Qt::ToolTipRole).isValid(); }));
+    EXPECT_FALSE(hot->data(0, Qt::ForegroundRole).isValid());
+
+    ASSERT_TRUE(QFile::remove(root + "/x/X.dpr"));
+    ASSERT_TRUE(waitFor(marks, [&] { return hot->data(0, Qt::ForegroundRole).isValid(); }));
+    EXPECT_EQ(paths(*f.lview), QStringList{"/a/A.dpr"});
+    EXPECT_EQ(f.lviewHotlist->rowCount(), 1);
+    f.close();
+}
