@@ -224,3 +224,14 @@ QTreeWidgetItem* ReportList::selectedRow() const
     const QList<QTreeWidgetItem*> rows = selectedItems();
     return rows.isEmpty() ? nullptr : rows.first();
 }
+
+std::pair<int, int> ReportList::visibleRowRange() const
+{
+    if (rowCount() == 0 || viewport()->height() <= 0)
+        return {0, -1};
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
+    const int first = top.isValid() ? top.row() : 0;
+    const int last = bottom.isValid() ? bottom.row() : rowCount() - 1;
+    return {first, last};
+}

@@ -70,6 +70,9 @@ public:
     void selectRow(QTreeWidgetItem* row);
     QTreeWidgetItem* selectedRow() const;
 
+    // The indexes of the first and last rows on screen; first > last when none is.
+    std::pair<int, int> visibleRowRange() const;
+
 private:
     // Puts the list's own rows into this order.
     void reorder(const std::vector<QTreeWidgetItem*>& rows);

@@ -6,7 +6,9 @@
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "app/WindowLayout.h"
+#include "catalogue/BuildMarker.h"
 #include "catalogue/ListFile.h"
+#include "catalogue/LiveCatalogue.h"
 #include "catalogue/FileSearch.h"
 #include "app/ProjectRows.h"
 #include "catalogue/ScanRun.h"
@@ -48,13 +50,17 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     hookProjectLists();
     buildSystemMenu();
     createFileSearch();
+    createBuildMarks();
     FormCreate();
+    followSavedLists();
 }
 
 TForm1::~TForm1()
 {
     // The search's handlers use this window: they must be over before anything goes.
     stopFileSearch();
+    stopFollowing();
+    m_marker.reset();
     FormDestroy();
 }
 
@@ -418,8 +424,14 @@ QString TForm1::rootFolder() const { return LabelRoot->text(); }
 
 void TForm1::setRootFolder(const QString& folder)
 {
+    const bool changed = folder != LabelRoot->text();
     LabelRoot->setText(folder);
     setRootCaption(folder);
+    if (changed) {
+        // The rows now name projects under the new root; the old tree is no longer theirs.
+        stopFollowing();
+        markAllRows();
+    }
 }
 
 void TForm1::SButSetRootClick()
@@ -427,8 +439,13 @@ void TForm1::SButSetRootClick()
     const auto folder = platform::dialogs().chooseFolder(this, LabelRoot->text());
     if (!folder)
         return;
+    const bool changed = *folder != LabelRoot->text();
     LabelRoot->setText(*folder);
     setRootCaption(*folder);
+    if (changed) {
+        stopFollowing();
+        markAllRows();
+    }
     if (Form2)
         Form2->EditRoot->setText(*folder + u'/');
     Settings->write(settings::options::EditRoot, *folder + u'/');
@@ -451,6 +468,7 @@ void TForm1::FormClose()
     // Closing mid-scan ends the search; the rows found so far are ordered and saved.
     if (m_scanning)
         stopFileSearch();
+    stopFollowing();
     // A settings file that cannot be written must not keep the window from closing, and
     // the lists are still saved.
     KestrabelApplication::guarded([this] {

@@ -31,6 +31,10 @@ class TFileSearch;
 class TForm2;
 class TForm3;
 class TForm4;
+namespace catalogue {
+class BuildMarker;
+class LiveCatalogue;
+} // namespace catalogue
 
 struct SortState {
     int column = 0;
@@ -152,6 +156,17 @@ public:
     void setKindColors(const filepanel::KindColors& colors) override;
     QString rootFolder() const override;
     void setRootFolder(const QString& folder) override;
+    void setFollowChanges(bool on) override;
+
+    // Build marks and the list that follows the disk (TForm1Watch.cpp).
+    // Marks every row of both lists again, those on screen first.
+    void markAllRows();
+    // Watches the root's tree when "Follow changes under the root" is on; ends watching.
+    void startFollowing();
+    void stopFollowing();
+    bool isFollowing() const { return m_live != nullptr; }
+    catalogue::LiveCatalogue* liveCatalogue() const { return m_live.get(); }
+    catalogue::BuildMarker* buildMarker() const { return m_marker.get(); }
 
     // What the launch actions read of the options dialog; replaced in tests.
     void setOptionsView(std::unique_ptr<launch::OptionsView> view);
@@ -216,6 +231,14 @@ signals:
     void extraSystemCommand(int code);
     // The window has closed and written its state; the program ends.
     void closed();
+    // The root's tree is watched: changes on disk from now on reach the main list.
+    void catalogueFollowing();
+    // Rows came, went or changed because the disk did.
+    void catalogueChanged();
+    // The tree needs more watches than the system allows: the list no longer follows.
+    void catalogueNoLongerFollowing();
+    // A batch of build marks has been shown.
+    void buildMarksApplied();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -246,6 +269,14 @@ private:
     launch::IdePathSetting& idePath();
     launch::ProjectRow launchRow(launch::ListKind list, const QTreeWidgetItem& row);
     void updateRow(ReportList& list);
+    void createBuildMarks();
+    void followSavedLists();
+    bool followChanges() const;
+    void applyCatalogueChanges();
+    void catalogueLimitReached();
+    void applyBuildMarks();
+    void scheduleVisibleMarks();
+    void markVisibleRows();
 
     std::unique_ptr<launch::OptionsView> LaunchOptionsView;
     std::unique_ptr<launch::IdePathSetting> IdePath;
@@ -256,4 +287,7 @@ private:
     std::unique_ptr<ScanRun> m_scan;
     bool m_scanning = false;
     bool m_scanStopped = false; // the user stopped the running scan
+    std::unique_ptr<catalogue::BuildMarker> m_marker;
+    std::unique_ptr<catalogue::LiveCatalogue> m_live;
+    bool m_visibleMarksPosted = false;
 };

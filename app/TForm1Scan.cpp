@@ -94,6 +94,8 @@ void TForm1::SButScanClick()
         SButSetRootClick();
         return;
     }
+    // The scan rebuilds the list; following starts again from its result.
+    stopFollowing();
     setToolBarScanning(true);
     m_scanStopped = false;
     FileSearch1->setInitialDir(root);
@@ -140,6 +142,10 @@ void TForm1::finishScan(int excludedCount)
     QApplication::restoreOverrideCursor();
     setToolBarScanning(false);
     status->setPanelText(2, QString::number(lview->rowCount()) + tr(" prjcts"));
+    if (FileSearch1) { // not when the window is closing
+        startFollowing();
+        markAllRows();
+    }
 }
 
 void TForm1::SButScanStopClick()

@@ -22,4 +22,6 @@ public:
     virtual QString rootFolder() const = 0;
     // Takes a newly chosen root at once: the main window's root and caption.
     virtual void setRootFolder(const QString& folder) = 0;
+    // OK with "Follow changes under the root" as it now stands: off ends following at once.
+    virtual void setFollowChanges(bool on) { (void)on; }
 };

@@ -179,9 +179,12 @@ void TForm2::buildControls()
     CBoxDontLoadList = checkBox(tr("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, tr(" 不載入儲存列表"));
     CBoxLazarusProjects = checkBox(tr("掃描 Lazarus 專案 (.lpi)"), "CBoxLazarusProjects", GBoxOptions,
                                    tr(" 掃描時也列出 Lazarus 專案"));
+    CBoxFollowChanges = checkBox(tr("Follow changes under the root"), "CBoxFollowChanges", GBoxOptions,
+                                 tr(" The project list follows projects appearing and vanishing without a new scan"));
     auto* opts = new QVBoxLayout(GBoxOptions);
     compact(opts);
-    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects})
+    for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects,
+                           CBoxFollowChanges})
         opts->addWidget(box);
 
     RGroupOnDoubleClick = new TRadioGroup(tr(" 雙按一列表項目執行："),
@@ -237,6 +240,7 @@ void TForm2::buildControls()
     CBoxMinProject->setChecked(true);
     CBoxMinimizeAllWhenRunProject->setChecked(true);
     CBoxLazarusProjects->setChecked(true);
+    CBoxFollowChanges->setChecked(true);
     RGroupOnDoubleClick->setItemIndex(0);
 
     auto* top = new QHBoxLayout;
@@ -333,6 +337,7 @@ void TForm2::LoadOptions()
         kindSwatches[k]->setColor(ini.read(o::kindColors[k]));
 
     CBoxLazarusProjects->setChecked(ini.read(o::CBoxLazarusProjects));
+    CBoxFollowChanges->setChecked(ini.read(o::CBoxFollowChanges));
     CBoxRemoveParameterList->setChecked(ini.read(o::CBoxRemoveParameterList));
 
     CBoxLanguage->setCurrentIndex(languageIndex(ini.read(o::language)));
@@ -390,6 +395,8 @@ void TForm2::ButOKClick()
         ini.write(o::kindColors[k], kindSwatches[k]->color());
 
     ini.write(o::CBoxLazarusProjects, CBoxLazarusProjects->isChecked());
+    ini.write(o::CBoxFollowChanges, CBoxFollowChanges->isChecked());
+    m_host.setFollowChanges(CBoxFollowChanges->isChecked());
     ini.write(o::CBoxRemoveParameterList, CBoxRemoveParameterList->isChecked());
     // Written only when changed, so a file that never chose a language stays without the key.
     const int language = CBoxLanguage->currentIndex();

@@ -77,6 +77,7 @@ public:
     QCheckBox* CBoxDontLoadList = nullptr;
     TRadioGroup* RGroupOnDoubleClick = nullptr; // 0 runs the executable, 1 opens the project
     QCheckBox* CBoxLazarusProjects = nullptr; // scan for Lazarus projects too
+    QCheckBox* CBoxFollowChanges = nullptr;   // the main list follows the disk after a scan
     QGroupBox* GBoxMethodJumper = nullptr;
     QCheckBox* CBoxRemoveParameterList = nullptr;
     // Folders a scan leaves out.

@@ -105,6 +105,14 @@ std::optional<EntryInfo> FolderHandle::info(const char* name) const
     return info;
 }
 
+std::optional<qint64> FolderHandle::fileModifiedMs(const char* name) const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstatat(fd_, name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+}
+
 // The kernel's own record; glibc does not declare it.
 struct LinuxDirent64 {
     ino64_t d_ino;

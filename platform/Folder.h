@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <memory>
@@ -63,6 +64,10 @@ public:
 
     // Time, size and attributes of `name` (links followed); nullopt when it vanished.
     std::optional<EntryInfo> info(const char* name) const;
+
+    // The last-write time of `name` in milliseconds since the epoch (UTC) when it is a
+    // regular file (links followed); nullopt for anything else or when it vanished.
+    std::optional<qint64> fileModifiedMs(const char* name) const;
 
 private:
     friend class FolderLister;

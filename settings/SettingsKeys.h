@@ -79,6 +79,9 @@ inline constexpr ColorKey stextINC{Section, "stextINC", 16437980};  // 220, 210,
 // Lazarus projects (.lpi) are scanned beside Delphi projects; off, the scan looks for
 // *.dpr alone.
 inline constexpr BoolKey CBoxLazarusProjects{Section, "CBoxLazarusProjects", true};
+// After a scan and at start-up the main list follows project files appearing, changing
+// and vanishing under the root; off, nothing is watched.
+inline constexpr BoolKey CBoxFollowChanges{Section, "CBoxFollowChanges", true};
 inline constexpr BoolKey CBoxRemoveParameterList{Section, "CBoxRemoveParameterList", false};
 // The language of the user interface: "en", "zh_CN", "zh_TW" (the program's own texts);
 // empty follows the locale. Read at start-up.
