@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace catalogue {
 
 namespace {
@@ -102,14 +106,14 @@ bool needsFolding(QStringView text)
 
 QString foldText(const QString& text)
 {
+    if (!needsFolding(text))
+        return text; // shared, not copied
     if (std::any_of(text.begin(), text.end(), [](QChar c) { return isEscapedByte(c.unicode()); })) {
         const QString shown = platform::displayName(text);
         // What the code page could not decode stays escaped; matched as it is.
         if (shown != text)
             return foldText(shown);
     }
-    if (!needsFolding(text))
-        return text; // shared, not copied
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString out;
     out.reserve(decomposed.size());
@@ -165,41 +169,122 @@ bool FilterQuery::narrows(const FilterQuery& wider) const
 
 QString foldForMatching(QStringView text) { return foldText(text.toString()); }
 
-MatchKind matchWord(QStringView text, QStringView word, std::vector<int>* positions)
+namespace {
+
+// A query word with what matching it needs: its prefix table and its characters.
+struct WordPlan {
+    QString word;
+    std::vector<int> prefix;
+    quint64 characters = 0;
+};
+
+// One bit per ASCII letter and digit, the rest spread over the remaining bits: a row
+// lacking a bit of a word cannot match it, not even as a subsequence.
+inline quint64 characterBit(char16_t c)
 {
-    const qsizetype n = text.size();
-    const qsizetype m = word.size();
-    if (m == 0 || m > n)
-        return MatchKind::None;
-    // Every occurrence is looked at once, by the prefix table of the word, so a long run of
-    // one letter costs its length, not its length times the word's.
-    std::vector<int> prefix(size_t(m), 0);
-    for (qsizetype i = 1, k = 0; i < m; ++i) {
+    c = lowerAscii(c);
+    if (c >= u'a' && c <= u'z')
+        return quint64(1) << (c - u'a');
+    if (c >= u'0' && c <= u'9')
+        return quint64(1) << (26 + c - u'0');
+    return quint64(1) << (36 + c % 28);
+}
+
+// The bits of the ASCII letters and digits; the others are shared and prove nothing.
+constexpr quint64 AlphanumericBits = (quint64(1) << 36) - 1;
+
+quint64 charactersOf(QStringView text)
+{
+    quint64 bits = 0;
+    for (const QChar c : text)
+        bits |= characterBit(c.unicode());
+    return bits;
+}
+
+WordPlan planOf(const QString& word)
+{
+    WordPlan plan{word, std::vector<int>(size_t(word.size()), 0), charactersOf(word)};
+    for (qsizetype i = 1, k = 0; i < word.size(); ++i) {
         while (k > 0 && word[i] != word[k])
-            k = prefix[size_t(k - 1)];
+            k = plan.prefix[size_t(k - 1)];
         if (word[i] == word[k])
             ++k;
-        prefix[size_t(i)] = int(k);
+        plan.prefix[size_t(i)] = int(k);
     }
+    return plan;
+}
+
+// The first index from `from` on where `t` holds `w` (a folded query character), or `n`.
+// A small ASCII letter also meets its capital, the one case the prepared texts keep.
+// Eight characters at a time where the processor allows.
+qsizetype findFolded(const char16_t* t, qsizetype from, qsizetype n, char16_t w)
+{
+    const char16_t caseBit = isAsciiLower(w) ? 0x20 : 0;
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i needle = _mm_set1_epi16(short(w));
+    const __m128i fold = _mm_set1_epi16(short(caseBit));
+    for (; i + 8 <= n; i += 8) {
+        const __m128i chars = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i)), fold);
+        const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(chars, needle));
+        if (hits)
+            return i + (__builtin_ctz(unsigned(hits)) >> 1);
+    }
+#endif
+    for (; i < n; ++i)
+        if (char16_t(t[i] | caseBit) == w)
+            return i;
+    return n;
+}
+
+MatchKind matchPlanned(QStringView text, const WordPlan& plan, std::vector<int>* positions)
+{
+    const qsizetype n = text.size();
+    const qsizetype m = plan.word.size();
+    if (m == 0 || m > n)
+        return MatchKind::None;
+    const char16_t* t = reinterpret_cast<const char16_t*>(text.utf16());
+    const char16_t* w = reinterpret_cast<const char16_t*>(plan.word.utf16());
     MatchKind best = MatchKind::None;
     qsizetype bestAt = -1;
-    for (qsizetype i = 0, k = 0; i < n; ++i) {
-        const char16_t c = lowerAscii(text[i].unicode());
-        while (k > 0 && c != word[k].unicode())
-            k = prefix[size_t(k - 1)];
-        if (c == word[k].unicode())
-            ++k;
-        if (k < m)
-            continue;
-        const qsizetype p = i - m + 1;
-        k = prefix[size_t(m - 1)];
+    const auto consider = [&](qsizetype p) {
         MatchKind kind = MatchKind::Substring;
         if (startsWord(text, p))
             kind = endsWord(text, p + m) ? MatchKind::ExactWord : MatchKind::WordStart;
         if (kind > best) {
             best = kind;
             bestAt = p;
-            if (kind == MatchKind::ExactWord)
+        }
+        return best == MatchKind::ExactWord;
+    };
+    // Occurrences of the first character, each compared on; a text that makes this
+    // costly (a long run of one letter) is searched again by the word's prefix table, so
+    // no text costs more than a few times its length.
+    qsizetype budget = 4 * n;
+    bool linear = false;
+    for (qsizetype i = findFolded(t, 0, n - m + 1, w[0]); i <= n - m; i = findFolded(t, i + 1, n - m + 1, w[0])) {
+        qsizetype k = 1;
+        while (k < m && lowerAscii(t[i + k]) == w[k])
+            ++k;
+        if (k == m && consider(i))
+            break;
+        if ((budget -= k) < 0) {
+            linear = true;
+            break;
+        }
+    }
+    if (linear) {
+        best = MatchKind::None;
+        for (qsizetype i = 0, k = 0; i < n; ++i) {
+            const char16_t c = lowerAscii(t[i]);
+            while (k > 0 && c != w[k])
+                k = plan.prefix[size_t(k - 1)];
+            if (c == w[k])
+                ++k;
+            if (k < m)
+                continue;
+            k = plan.prefix[size_t(m - 1)];
+            if (consider(i - m + 1))
                 break;
         }
     }
@@ -211,20 +296,22 @@ MatchKind matchWord(QStringView text, QStringView word, std::vector<int>* positi
     }
     if (m == 1)
         return MatchKind::None; // a subsequence of one letter is a substring
-    std::vector<int> found;
-    qsizetype j = 0;
-    for (qsizetype i = 0; i < n && j < m; ++i) {
-        if (lowerAscii(text[i].unicode()) == word[j].unicode()) {
-            ++j;
-            if (positions)
-                found.push_back(int(i));
-        }
+    qsizetype i = 0;
+    for (qsizetype k = 0; k < m; ++k, ++i) {
+        i = findFolded(t, i, n, w[k]);
+        if (i == n)
+            return MatchKind::None;
+        if (positions)
+            positions->push_back(int(i));
     }
-    if (j < m)
-        return MatchKind::None;
-    if (positions)
-        positions->insert(positions->end(), found.begin(), found.end());
     return MatchKind::Subsequence;
+}
+
+} // namespace
+
+MatchKind matchWord(QStringView text, QStringView word, std::vector<int>* positions)
+{
+    return matchPlanned(text, planOf(word.toString()), positions);
 }
 
 std::vector<int> matchedCharacters(QStringView shown, const FilterQuery& query)
@@ -275,10 +362,38 @@ ProjectFilter::Candidate ProjectFilter::prepare(const QStringList& texts, int ti
 {
     Candidate candidate;
     candidate.tie = tie;
-    const qsizetype count = std::min<qsizetype>(texts.size(), MaxFields);
-    candidate.fields.reserve(count);
-    for (qsizetype i = 0; i < count; ++i)
-        candidate.fields.append(foldText(texts[i]));
+    candidate.fieldCount = int(std::min<qsizetype>(texts.size(), MaxFields));
+    // One pass over each text: its characters, and which letters start a word or are one.
+    enum Class : quint8 { Other, Lower, Upper, Digit, Letter };
+    for (int i = 0; i < candidate.fieldCount; ++i) {
+        candidate.fields[i] = foldText(texts[i]);
+        const QStringView field = candidate.fields[i];
+        quint8 before = Other;
+        quint64 startBit = 0; // the bit of a one-character word that may end here
+        for (const QChar qc : field) {
+            const char16_t c = qc.unicode();
+            quint8 cls;
+            quint64 bit;
+            if (c < 0x80) {
+                cls = isAsciiLower(c) ? Lower : isAsciiUpper(c) ? Upper : (c >= u'0' && c <= u'9') ? Digit : Other;
+                bit = characterBit(c);
+            } else {
+                cls = isWordChar(c) ? Letter : Other;
+                bit = characterBit(c);
+            }
+            candidate.characters |= bit;
+            const bool hump = before == Lower && cls == Upper;
+            if (startBit && (cls == Other || hump))
+                candidate.singleLetterWords |= startBit;
+            startBit = 0;
+            if ((before == Other || hump) && cls != Other && cls != Letter) {
+                candidate.wordStarts |= bit;
+                startBit = bit;
+            }
+            before = cls;
+        }
+        candidate.singleLetterWords |= startBit;
+    }
     return candidate;
 }
 
@@ -331,41 +446,70 @@ const std::vector<int>& ProjectFilter::rank(const FilterQuery& query)
 
 void ProjectFilter::rankInto(const FilterQuery& query, const std::vector<int>* among, std::vector<int>& out)
 {
-    const std::vector<QString>& words = query.words();
-    const int maxScore = 3 * int(words.size());
-    // Sort keys: missing score, tie length, row index; smaller is better.
-    std::vector<std::uint64_t> keys;
+    std::vector<WordPlan> plans;
+    quint64 needed = 0;
+    for (const QString& word : query.words()) {
+        plans.push_back(planOf(word));
+        needed |= plans.back().characters;
+    }
+    const int maxScore = 3 * int(plans.size());
+    // Sort keys: missing score and tie length above, row index below; smaller is better.
+    m_keys.clear();
     const auto examine = [&](int index) {
         const Candidate& candidate = m_candidates[size_t(index)];
+        if ((candidate.characters & needed) != needed)
+            return;
         int score = 0;
-        for (const QString& word : words) {
-            MatchKind best = MatchKind::None;
-            for (const QString& field : candidate.fields) {
-                best = std::max(best, matchWord(field, word));
-                if (best == MatchKind::ExactWord)
-                    break;
+        for (const WordPlan& plan : plans) {
+            if (plan.word.size() == 1 && (plan.characters & AlphanumericBits)) {
+                // One letter or digit: the row's bits say how it matches.
+                score += (candidate.singleLetterWords & plan.characters) ? int(MatchKind::ExactWord)
+                         : (candidate.wordStarts & plan.characters)      ? int(MatchKind::WordStart)
+                                                                         : int(MatchKind::Substring);
+                continue;
             }
+            MatchKind best = MatchKind::None;
+            for (int f = 0; f < candidate.fieldCount && best != MatchKind::ExactWord; ++f)
+                best = std::max(best, matchPlanned(candidate.fields[f], plan, nullptr));
             if (best == MatchKind::None)
                 return;
             score += int(best);
         }
-        const std::uint64_t tie = std::uint64_t(std::clamp(candidate.tie, 0, 0xFFFF));
-        keys.push_back((std::uint64_t(maxScore - score) << 48) | (tie << 32) | std::uint32_t(index));
+        const quint64 tie = quint64(std::clamp(candidate.tie, 0, 0xFFFF));
+        m_keys.push_back((quint64(maxScore - score) << 48) | (tie << 32) | quint32(index));
     };
+    const int count = int(m_candidates.size());
     if (among) {
-        keys.reserve(among->size());
+        // In row order, so the rows are read as they lie in memory and the keys come sorted
+        // by index.
+        m_among.assign(size_t(count), 0);
         for (const int index : *among)
-            examine(index);
+            m_among[size_t(index)] = 1;
+        for (int index = 0; index < count; ++index)
+            if (m_among[size_t(index)])
+                examine(index);
         m_lastExamined = qsizetype(among->size());
     } else {
-        for (int index = 0; index < int(m_candidates.size()); ++index)
+        for (int index = 0; index < count; ++index)
             examine(index);
-        m_lastExamined = qsizetype(m_candidates.size());
+        m_lastExamined = count;
     }
-    std::sort(keys.begin(), keys.end());
-    out.resize(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i)
-        out[i] = int(std::uint32_t(keys[i]));
+    // The keys arrive in index order, so a stable sort of their upper 24 bits (three
+    // passes of eight) orders them whole.
+    m_sorted.resize(m_keys.size());
+    for (int shift = 32; shift < 56; shift += 8) {
+        size_t counts[257] = {};
+        for (const quint64 key : m_keys)
+            ++counts[((key >> shift) & 0xFF) + 1];
+        for (int b = 0; b < 256; ++b)
+            counts[b + 1] += counts[b];
+        for (const quint64 key : m_keys)
+            m_sorted[counts[(key >> shift) & 0xFF]++] = key;
+        m_keys.swap(m_sorted);
+    }
+    out.resize(m_keys.size());
+    for (size_t i = 0; i < m_keys.size(); ++i)
+        out[i] = int(quint32(m_keys[i]));
 }
 
 } // namespace catalogue

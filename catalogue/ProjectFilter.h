@@ -61,14 +61,22 @@ std::vector<int> matchedCharacters(QStringView shown, const FilterQuery& query);
 
 class ProjectFilter {
 public:
-    // A row as the filter keeps it: its texts folded once.
+    static constexpr int MaxFields = 3;
+    // A row as the filter keeps it: its texts folded once (shared with the row's own
+    // texts when folding changes nothing), and which characters occur in them, so most
+    // rows are turned down without a look at their texts.
     struct Candidate {
-        QStringList fields;
+        QString fields[MaxFields];
+        int fieldCount = 0;
         int tie = 0;
+        quint64 characters = 0;
+        // Of the ASCII letters and digits: those that start a word, and those that are a
+        // word alone, which rank a one-letter query without reading the texts.
+        quint64 wordStarts = 0;
+        quint64 singleLetterWords = 0;
     };
     // A row's texts (up to MaxFields are looked at) and its tie length.
     static Candidate prepare(const QStringList& texts, int tie);
-    static constexpr int MaxFields = 4;
 
     // Replaces the rows; the kept results go with them.
     void setCandidates(std::vector<Candidate> candidates);
@@ -90,6 +98,8 @@ private:
     void rankInto(const FilterQuery& query, const std::vector<int>* among, std::vector<int>& out);
 
     std::vector<Candidate> m_candidates;
+    std::vector<quint8> m_among; // scratch: the survivors to look at, by row index
+    std::vector<quint64> m_keys, m_sorted; // scratch: the sort keys
     std::deque<Result> m_results; // most recent first
     std::vector<int> m_all;
     qsizetype m_lastExamined = 0;

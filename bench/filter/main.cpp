@@ -1,0 +1,137 @@
+// Filter benchmark: 100,000 generated project rows, a query typed one letter at a time and
+// erased again. Each keystroke is timed for the ranker alone (catalogue::ProjectFilter, as
+// typed: narrowing the last result), for the ranker ranking every row afresh (what
+// narrowing saves), and in the real main window (ranking plus the rows the list shows).
+//   bench_filter [--rows N]
+
+#include "common/ProjectRows.h"
+
+#include "catalogue/ProjectFilter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+int argValue(const QStringList& args, const char* name, int fallback)
+{
+    const qsizetype at = args.indexOf(QString::fromLatin1(name));
+    return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
+}
+
+// The queries of one session: typed letter by letter, then erased letter by letter.
+QStringList session(const QString& typed)
+{
+    QStringList queries;
+    for (qsizetype i = 1; i <= typed.size(); ++i)
+        queries << typed.left(i);
+    for (qsizetype i = typed.size() - 1; i >= 1; --i)
+        queries << typed.left(i);
+    return queries;
+}
+
+struct Figures {
+    double growingMax = 0, growingSum = 0, shrinkingMax = 0, shrinkingSum = 0;
+    int growing = 0, shrinking = 0;
+    void add(bool grows, double ms)
+    {
+        if (grows) {
+            growingMax = std::max(growingMax, ms), growingSum += ms, ++growing;
+        } else {
+            shrinkingMax = std::max(shrinkingMax, ms), shrinkingSum += ms, ++shrinking;
+        }
+    }
+    void print(const char* what) const
+    {
+        std::printf("  %-34s growing: mean %6.2f ms, max %6.2f ms; shrinking: mean %6.2f ms, max %6.2f ms\n", what,
+                    growingSum / std::max(1, growing), growingMax, shrinkingSum / std::max(1, shrinking), shrinkingMax);
+    }
+};
+
+// Time spent by this thread: the figure that other work on a shared machine blurs least.
+class CpuClock {
+public:
+    void restart() { m_start = now(); }
+    qint64 nsecsElapsed() const { return now() - m_start; }
+
+private:
+    static qint64 now()
+    {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    }
+    qint64 m_start = now();
+};
+
+double msSince(const CpuClock& clock) { return double(clock.nsecsElapsed()) / 1e6; }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int count = argValue(app.arguments(), "--rows", 100000);
+    const std::vector<ProjectEntry> rows = kblbench::projectRows(count);
+    std::printf("%d rows\n", count);
+
+    std::printf("figures: processor time of the benchmark's thread, best of 5 runs\n");
+    CpuClock clock;
+    std::vector<catalogue::ProjectFilter::Candidate> candidates;
+    double prepareMs = 1e30;
+    for (int run = 0; run < 5; ++run) {
+        candidates.clear();
+        candidates.reserve(rows.size());
+        clock.restart();
+        for (const ProjectEntry& row : rows)
+            candidates.push_back(catalogue::ProjectFilter::prepare(
+                {row.applicationName, row.executableName, row.projectPath}, int(row.projectPath.size())));
+        prepareMs = std::min(prepareMs, msSince(clock));
+    }
+    std::printf("preparing the rows (once, when the filter field takes the focus): %.2f ms\n", prepareMs);
+
+    // Each session runs five times; every keystroke's figure is its best run, so other
+    // work on the machine does not blur the figures.
+    constexpr int Runs = 5;
+    const QStringList typed = {QStringLiteral("invoice man"), QStringLiteral("clkrpt"), QStringLiteral("acme sales 2")};
+    for (const QString& text : typed) {
+        const QStringList queries = session(text);
+        const size_t n = size_t(queries.size());
+        std::vector<double> narrowedMs(n, 1e30), freshMs(n, 1e30);
+        std::vector<size_t> shown(n);
+        for (int run = 0; run < Runs; ++run) {
+            catalogue::ProjectFilter filter;
+            filter.setCandidates(candidates);
+            for (size_t k = 0; k < n; ++k) {
+                const catalogue::FilterQuery query(queries[qsizetype(k)]);
+                clock.restart();
+                shown[k] = filter.rank(query).size();
+                narrowedMs[k] = std::min(narrowedMs[k], msSince(clock));
+                catalogue::ProjectFilter once;
+                once.setCandidates(candidates);
+                clock.restart();
+                const size_t again = once.rank(query).size();
+                freshMs[k] = std::min(freshMs[k], msSince(clock));
+                if (again != shown[k])
+                    std::printf("  MISMATCH at \"%s\": %zu against %zu\n", qPrintable(queries[qsizetype(k)]), shown[k], again);
+            }
+        }
+        std::printf("session \"%s\" (%zu keystrokes), best of %d runs:\n", qPrintable(text), n, Runs);
+        Figures narrowed, fresh;
+        for (size_t k = 0; k < n; ++k) {
+            const bool grows = k < size_t(text.size());
+            narrowed.add(grows, narrowedMs[k]);
+            fresh.add(grows, freshMs[k]);
+            std::printf("    %-14s %6zu rows  %6.2f ms  (afresh %6.2f ms)\n",
+                        qPrintable(u'"' + queries[qsizetype(k)] + u'"'), shown[k], narrowedMs[k], freshMs[k]);
+        }
+        narrowed.print("ranker, as typed (narrowing):");
+        fresh.print("ranker, every row afresh:");
+    }
+    return 0;
+}
