@@ -12,5 +12,5 @@ class ReportList;
 QTreeWidgetItem* addProjectRow(ReportList& list, const ProjectEntry& entry);
 ProjectEntry projectEntry(const QTreeWidgetItem& row);
 
-// Every row in the order the list shows them.
+// Every row in the list's own order, shown or kept aside by a filter.
 std::vector<ProjectEntry> projectEntries(const ReportList& list);

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
@@ -139,7 +140,7 @@ void TForm1::lviewHotlistEnter() { lviewFiles->headerItem()->setText(0, HotlistC
 
 void TForm1::lviewColumnClick(int column)
 {
-    if (lview->rowCount() == 0)
+    if (lview->allRowCount() == 0)
         return;
     lviewSort.click(column);
     SortProjectList(*lview, lviewSort);
@@ -147,7 +148,7 @@ void TForm1::lviewColumnClick(int column)
 
 void TForm1::lviewHotlistColumnClick(int column)
 {
-    if (lviewHotlist->rowCount() == 0)
+    if (lviewHotlist->allRowCount() == 0)
         return;
     lviewHotlistSort.click(column);
     SortProjectList(*lviewHotlist, lviewHotlistSort);
@@ -156,7 +157,20 @@ void TForm1::lviewHotlistColumnClick(int column)
 bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
 {
     if (key == Qt::Key_Escape) {
+        // A typed query goes first; with none, Esc closes the program.
+        if (isFiltering() || !EditFilter->text().isEmpty()) {
+            clearFilter();
+            return true;
+        }
         close();
+        return true;
+    }
+    if (key == Qt::Key_F && (shift & Qt::ControlModifier) && !(shift & Qt::AltModifier)) {
+        focusFilter();
+        return true;
+    }
+    if (key == Qt::Key_Slash && (lview->hasFocus() || lviewHotlist->hasFocus())) {
+        focusFilter();
         return true;
     }
     if (key == Qt::Key_F && (shift & Qt::AltModifier)) {

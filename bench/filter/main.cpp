@@ -5,11 +5,19 @@
 //   bench_filter [--rows N]
 
 #include "common/ProjectRows.h"
+#include "common/SilentDialogs.h"
 
+#include "app/KestrabelApplication.h"
+#include "app/ProgramWindows.h"
+#include "app/ReportList.h"
+#include "catalogue/ListFile.h"
 #include "catalogue/ProjectFilter.h"
+#include "settings/IniFile.h"
+#include "settings/ProgramFolder.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <time.h>
 
@@ -75,7 +83,10 @@ double msSince(const CpuClock& clock) { return double(clock.nsecsElapsed()) / 1e
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    KestrabelApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    platform::setDialogs(std::make_unique<kblbench::SilentDialogs>());
     const int count = argValue(app.arguments(), "--rows", 100000);
     const std::vector<ProjectEntry> rows = kblbench::projectRows(count);
     std::printf("%d rows\n", count);
@@ -99,7 +110,10 @@ int main(int argc, char** argv)
     // work on the machine does not blur the figures.
     constexpr int Runs = 5;
     const QStringList typed = {QStringLiteral("invoice man"), QStringLiteral("clkrpt"), QStringLiteral("acme sales 2")};
+    const bool windowOnly = app.arguments().contains(QStringLiteral("--window-only"));
     for (const QString& text : typed) {
+        if (windowOnly)
+            break;
         const QStringList queries = session(text);
         const size_t n = size_t(queries.size());
         std::vector<double> narrowedMs(n, 1e30), freshMs(n, 1e30);
@@ -133,5 +147,60 @@ int main(int argc, char** argv)
         narrowed.print("ranker, as typed (narrowing):");
         fresh.print("ranker, every row afresh:");
     }
+
+    // The real window: the saved list of all rows, the query set keystroke by keystroke;
+    // each figure is the filtering and the repaint of what the lists show.
+    QTemporaryDir programDir;
+    program::setFolderOverride(programDir.path());
+    writeListFile(programDir.filePath(QStringLiteral("projects.dat")), rows);
+    {
+        IniFile ini(programDir.filePath(QLatin1String(settings::FileName)));
+        ini.write(settings::options::EditRoot, programDir.path() + u'/');
+    }
+    ProgramWindows windows = createProgramWindows();
+    TForm1& form = *windows.form1;
+    QCoreApplication::processEvents();
+    QElapsedTimer wall;
+    wall.start();
+    form.focusFilter();
+    std::printf("main window, %d rows: preparing at the focus %.2f ms (wall)\n", form.lview->allRowCount(),
+                double(wall.nsecsElapsed()) / 1e6);
+    for (const QString& text : typed) {
+        const QStringList queries = session(text);
+        Figures figures;
+        double worst = 0;
+        QString worstQuery;
+        for (qsizetype k = 0; k < queries.size(); ++k) {
+            wall.restart();
+            form.EditFilter->setText(queries[k]);
+            form.EditFilterChange();
+            form.lview->viewport()->repaint();
+            const double ms = double(wall.nsecsElapsed()) / 1e6;
+            figures.add(k < text.size(), ms);
+            if (ms > worst)
+                worst = ms, worstQuery = queries[k];
+        }
+        form.clearFilter();
+        std::printf("session \"%s\" in the window (wall time, one run; worst \"%s\"):\n", qPrintable(text),
+                    qPrintable(worstQuery));
+        figures.print("filter + repaint:");
+    }
+    {
+        // What entering and leaving a subset costs the list itself.
+        const std::vector<QTreeWidgetItem*> all = form.lview->allRows();
+        const std::vector<QTreeWidgetItem*> few(all.begin(), all.begin() + 2000);
+        wall.restart();
+        form.lview->showOnlyRows(few);
+        const double enter = double(wall.nsecsElapsed()) / 1e6;
+        wall.restart();
+        form.lview->viewport()->repaint();
+        const double paint = double(wall.nsecsElapsed()) / 1e6;
+        wall.restart();
+        form.lview->showAllRows();
+        const double leave = double(wall.nsecsElapsed()) / 1e6;
+        std::printf("the list alone: into a subset %.2f ms, its repaint %.2f ms, back to all rows %.2f ms (wall)\n",
+                    enter, paint, leave);
+    }
+    form.close();
     return 0;
 }
