@@ -7,8 +7,6 @@
 #include <QCollator>
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QScrollBar>
-#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -73,35 +71,7 @@ ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(colours);
 
-    // Rows that other code removes or inserts while a subset is shown.
-    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex& parent, int first, int last) {
-        if (!parent.isValid())
-            rowsWillGo(first, last);
-    });
-    connect(model(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
-        if (!parent.isValid())
-            rowsCame(first, last);
-    });
-    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { forgetAsideRows(); });
-    // Near the end of what a subset has put into the view, its next rows follow.
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (m_subset && value >= verticalScrollBar()->maximum() - verticalScrollBar()->pageStep())
-            showMoreRows();
-    });
-}
-
-ReportList::~ReportList()
-{
-    // The shown rows go with the tree; the rows kept aside are this list's to delete.
-    if (m_subset) {
-        compactRows();
-        for (QTreeWidgetItem* item : m_all)
-            if (item->treeWidget() != this)
-                delete item;
-        m_all.clear();
-        m_subsetRows.clear();
-        m_subset = false; // the tree's own clearing follows
-    }
+    hookSubset();
 }
 
 void ReportList::setColumns(const QList<std::pair<QString, int>>& columns)
@@ -127,6 +97,37 @@ void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); 
 
 QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
 {
+    QTreeWidgetItem* item = makeRow(texts, image);
+    if (m_subset) {
+        // A row added while a subset is shown waits aside until the subset is chosen again.
+        compactRows();
+        m_all.push_back(item);
+        tellRowsChanged();
+    } else {
+        addTopLevelItem(item);
+    }
+    if (!inBatch())
+        applyAutomaticOrder();
+    return item;
+}
+
+void ReportList::addRows(const QList<QTreeWidgetItem*>& rows)
+{
+    // One insertion for the whole batch: the view takes it in one step, where a row at a
+    // time would have it update itself thousands of times during a scan.
+    if (m_subset) {
+        compactRows();
+        m_all.insert(m_all.end(), rows.begin(), rows.end());
+        tellRowsChanged();
+    } else {
+        addTopLevelItems(rows);
+    }
+    if (!inBatch())
+        applyAutomaticOrder();
+}
+
+QTreeWidgetItem* ReportList::makeRow(const QStringList& texts, int image) const
+{
     auto* item = new QTreeWidgetItem(texts);
     item->setData(0, ImageRole, image);
     if (image >= 0 && image < m_images.size())
@@ -138,16 +139,6 @@ QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
                 item->setData(column, Qt::TextAlignmentRole, alignment);
         }
     }
-    if (m_subset) {
-        // A row added while a subset is shown waits aside until the subset is chosen again.
-        compactRows();
-        m_all.push_back(item);
-        tellRowsChanged();
-    } else {
-        addTopLevelItem(item);
-    }
-    if (!inBatch())
-        applyAutomaticOrder();
     return item;
 }
 
@@ -191,34 +182,53 @@ void ReportList::showSortOrder(int column, bool ascending)
 void ReportList::applyAutomaticOrder()
 {
     showSortOrder(0, true);
+    const std::vector<QTreeWidgetItem*> all = allRows();
+    if (all.size() < 2)
+        return;
+    // Sort keys are made once per row; comparing them is far cheaper than collating the
+    // texts at every comparison of a large list.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseSensitive);
-    sortRows([&collator](const QTreeWidgetItem& a, const QTreeWidgetItem& b) {
-        return collator.compare(a.text(0), b.text(0));
-    });
+    std::vector<std::pair<QCollatorSortKey, QTreeWidgetItem*>> keyed;
+    keyed.reserve(all.size());
+    for (QTreeWidgetItem* item : all)
+        keyed.emplace_back(collator.sortKey(item->text(0)), item);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    std::vector<QTreeWidgetItem*> rows;
+    rows.reserve(keyed.size());
+    for (const auto& [key, item] : keyed)
+        rows.push_back(item);
+    setOwnOrder(rows);
 }
 
 void ReportList::sortRows(const RowCompare& compare)
 {
+    std::vector<QTreeWidgetItem*> rows = allRows();
+    if (rows.size() < 2)
+        return;
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&compare](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return compare(*a, *b) < 0; });
+    setOwnOrder(rows);
+}
+
+void ReportList::setOwnOrder(const std::vector<QTreeWidgetItem*>& rows)
+{
     if (m_subset) {
         // The shown rows keep the order they were given; the list's own order changes.
-        compactRows();
-        std::stable_sort(m_all.begin(), m_all.end(),
-                         [&compare](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return compare(*a, *b) < 0; });
+        m_all = rows;
         tellRowsChanged();
         return;
     }
-    if (rowCount() < 2)
-        return;
+    reorder(rows);
+}
+
+void ReportList::reorder(const std::vector<QTreeWidgetItem*>& rows)
+{
     QTreeWidgetItem* const current = currentItem();
     QTreeWidgetItem* const selected = selectedRow();
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(size_t(rowCount()));
-    while (rowCount() > 0)
-        rows.push_back(takeTopLevelItem(rowCount() - 1));
-    std::reverse(rows.begin(), rows.end());
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&compare](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return compare(*a, *b) < 0; });
+    // All rows out and back in one step each.
+    const QList<QTreeWidgetItem*> taken = invisibleRootItem()->takeChildren();
+    Q_ASSERT(taken.size() == qsizetype(rows.size()));
     insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
     if (current)
         setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
@@ -239,180 +249,4 @@ QTreeWidgetItem* ReportList::selectedRow() const
 {
     const QList<QTreeWidgetItem*> rows = selectedItems();
     return rows.isEmpty() ? nullptr : rows.first();
-}
-
-void ReportList::tellRowsChanged()
-{
-    if (m_changeTold)
-        return;
-    m_changeTold = true;
-    QTimer::singleShot(0, this, [this] {
-        m_changeTold = false;
-        if (m_subset)
-            emit rowsChanged();
-    });
-}
-
-void ReportList::rowsWillGo(int first, int last)
-{
-    if (!m_subset || m_rearranging)
-        return;
-    for (int i = first; i <= last; ++i)
-        m_removed.insert(topLevelItem(i));
-    tellRowsChanged();
-}
-
-void ReportList::rowsCame(int first, int last)
-{
-    if (!m_subset || m_rearranging)
-        return;
-    compactRows();
-    for (int i = first; i <= last; ++i)
-        m_all.push_back(topLevelItem(i));
-    tellRowsChanged();
-}
-
-void ReportList::forgetAsideRows()
-{
-    if (!m_subset || m_rearranging)
-        return;
-    // clear(): the tree deletes the shown rows, the rest are deleted here.
-    compactRows();
-    for (QTreeWidgetItem* item : m_all)
-        if (item->treeWidget() != this)
-            delete item;
-    m_all.clear();
-    m_subsetRows.clear();
-    m_inView = 0;
-    tellRowsChanged();
-}
-
-void ReportList::compactRows() const
-{
-    // Removed rows are dropped before anything reads the order or adds to it, so an
-    // address that a new row reuses is never taken for the old one.
-    if (m_removed.isEmpty())
-        return;
-    const auto removed = [this](QTreeWidgetItem* item) { return m_removed.contains(item); };
-    std::erase_if(m_all, removed);
-    // Of the subset, only rows in the view can have gone by other code.
-    const auto gone = std::count_if(m_subsetRows.begin(), m_subsetRows.begin() + qsizetype(m_inView), removed);
-    std::erase_if(m_subsetRows, removed);
-    m_inView -= size_t(gone);
-    m_removed.clear();
-}
-
-void ReportList::replaceShownRows(const QList<QTreeWidgetItem*>& rows)
-{
-    QTreeWidgetItem* const current = currentItem();
-    QTreeWidgetItem* const selected = selectedRow();
-    m_rearranging = true;
-    (void)invisibleRootItem()->takeChildren();
-    insertTopLevelItems(0, rows);
-    m_rearranging = false;
-    if (current && current->treeWidget() == this)
-        setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    if (selected && selected->treeWidget() == this)
-        selected->setSelected(true);
-}
-
-void ReportList::showOnlyRows(const std::vector<QTreeWidgetItem*>& rows)
-{
-    compactRows();
-    if (!m_subset) {
-        m_all.clear();
-        m_all.reserve(size_t(rowCount()));
-        for (int i = 0; i < rowCount(); ++i)
-            m_all.push_back(row(i));
-        m_subset = true;
-    }
-    m_subsetRows = rows;
-    // The first chunk, or as far as the selected row.
-    size_t first = std::min(rows.size(), size_t(SubsetChunk));
-    if (QTreeWidgetItem* selected = selectedRow()) {
-        const auto at = std::find(rows.begin(), rows.end(), selected);
-        if (at != rows.end())
-            first = std::max(first, size_t(at - rows.begin()) + 1);
-    }
-    m_inView = first;
-    // The same rows in the same order need no move (a query that changed nothing shown).
-    if (int(first) == rowCount()) {
-        bool same = true;
-        for (int i = 0; same && i < rowCount(); ++i)
-            same = row(i) == rows[size_t(i)];
-        if (same)
-            return;
-    }
-    replaceShownRows(QList<QTreeWidgetItem*>(rows.begin(), rows.begin() + qsizetype(first)));
-}
-
-void ReportList::showMoreRows()
-{
-    compactRows();
-    if (!m_subset || m_inView >= m_subsetRows.size())
-        return;
-    const size_t more = std::min(m_subsetRows.size() - m_inView, size_t(SubsetChunk));
-    const auto from = m_subsetRows.begin() + qsizetype(m_inView);
-    m_rearranging = true;
-    insertTopLevelItems(rowCount(), QList<QTreeWidgetItem*>(from, from + qsizetype(more)));
-    m_rearranging = false;
-    m_inView += more;
-}
-
-int ReportList::subsetRowCount() const
-{
-    if (!m_subset)
-        return rowCount();
-    compactRows();
-    return int(m_subsetRows.size());
-}
-
-void ReportList::removeRow(QTreeWidgetItem* item)
-{
-    if (!item)
-        return;
-    if (m_subset && item->treeWidget() != this) {
-        // Kept aside: no view tells of it, so it leaves the order here.
-        compactRows();
-        std::erase(m_all, item);
-        std::erase(m_subsetRows, item);
-        tellRowsChanged();
-    }
-    delete item;
-}
-
-void ReportList::showAllRows()
-{
-    if (!m_subset)
-        return;
-    compactRows();
-    const QList<QTreeWidgetItem*> rows(m_all.begin(), m_all.end());
-    m_subset = false;
-    m_all.clear();
-    m_subsetRows.clear();
-    m_inView = 0;
-    replaceShownRows(rows);
-    if (QTreeWidgetItem* selected = selectedRow())
-        scrollToItem(selected);
-}
-
-std::vector<QTreeWidgetItem*> ReportList::allRows() const
-{
-    if (m_subset) {
-        compactRows();
-        return m_all;
-    }
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(size_t(rowCount()));
-    for (int i = 0; i < rowCount(); ++i)
-        rows.push_back(row(i));
-    return rows;
-}
-
-int ReportList::allRowCount() const
-{
-    if (!m_subset)
-        return rowCount();
-    compactRows();
-    return int(m_all.size());
 }

@@ -45,6 +45,10 @@ public:
 
     // Appends a row (then applies the automatic order unless a batch is running).
     QTreeWidgetItem* addRow(const QStringList& texts, int image);
+    // A row for addRows, not yet in the list.
+    QTreeWidgetItem* makeRow(const QStringList& texts, int image) const;
+    // Appends many rows at once (the list takes them over), then orders as addRow does.
+    void addRows(const QList<QTreeWidgetItem*>& rows);
     void setRowText(QTreeWidgetItem* row, int column, const QString& text);
     static int imageOf(const QTreeWidgetItem& row);
 
@@ -94,6 +98,11 @@ signals:
     void rowsChanged();
 
 private:
+    // Puts the list's own rows into this order.
+    void reorder(const std::vector<QTreeWidgetItem*>& rows);
+    // The list's own order: the view's rows, or every row while a subset is shown.
+    void setOwnOrder(const std::vector<QTreeWidgetItem*>& rows);
+
     void rowsWillGo(int first, int last);
     void rowsCame(int first, int last);
     void forgetAsideRows();
@@ -101,6 +110,7 @@ private:
     void replaceShownRows(const QList<QTreeWidgetItem*>& rows);
     void showMoreRows();
     void tellRowsChanged();
+    void hookSubset(); // ReportListSubset.cpp
 
     QList<QIcon> m_images;
     int m_batchDepth = 0;

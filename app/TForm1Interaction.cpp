@@ -51,9 +51,10 @@ EventHook::Handler listEvents(std::function<void(int, Qt::KeyboardModifiers)> ke
 
 QTreeWidgetItem* markedRow(const ReportList& list)
 {
-    for (int i = 0; i < list.rowCount(); ++i)
-        if (list.row(i)->data(0, CurrentRowRole).toBool())
-            return list.row(i);
+    // Among all rows: the marked one may be kept aside by a filter.
+    for (QTreeWidgetItem* row : list.allRows())
+        if (row->data(0, CurrentRowRole).toBool())
+            return row;
     return nullptr;
 }
 

@@ -3,8 +3,8 @@
 // and nesting, matched against a document paragraph by paragraph. Highlighters chain
 // through SubHighlighter; each passes BaseIndex + its own rule count along.
 
-#include "highlight/RuleLists.h"
-#include "highlight/RuleSearch.h"
+#include "highlight/ExtRuleLists.h"
+#include "textview/RuleSearch.h"
 #include "textview/StyledHighlighter.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "highlight/HighlightDump.h"
 
 #include "highlight/OOPHighlighter.h"
-#include "highlight/RuleSearch.h"
+#include "textview/RuleSearch.h"
 #include "textview/StyledDocument.h"
 
 namespace kbl {

@@ -80,6 +80,9 @@ inline constexpr ColorKey stextINC{Section, "stextINC", 16437980};  // 220, 210,
 // *.dpr alone.
 inline constexpr BoolKey CBoxLazarusProjects{Section, "CBoxLazarusProjects", true};
 inline constexpr BoolKey CBoxRemoveParameterList{Section, "CBoxRemoveParameterList", false};
+// The language of the user interface: "en", "zh_CN", "zh_TW" (the program's own texts);
+// empty follows the locale. Read at start-up.
+inline constexpr StringKey language{Section, "language", ""};
 
 // The file kinds in their fixed order: dpr, pas, dfm, dsk, dof, cfg, txt, then the
 // Lazarus kinds lpi, lpr, lfm, inc.

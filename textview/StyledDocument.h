@@ -4,7 +4,7 @@
 // saving, and the highlighting pipeline (region pass, keyword pass) run on demand, in
 // one go, or in time slices that the widget drives from its event loop. No window needed.
 
-#include "highlight/RuleLists.h"
+#include "textview/RuleLists.h"
 #include "textview/FormatRecord.h"
 #include "textview/StyledHighlighter.h"
 
@@ -76,12 +76,12 @@ private:
 
 class StyledDocument {
 public:
+    // ==== paragraphs and text (StyledDocument.cpp) ====
     StyledDocument();
     ~StyledDocument();
     StyledDocument(const StyledDocument&) = delete;
     StyledDocument& operator=(const StyledDocument&) = delete;
 
-    // ---- text ----
     int paragraphCount() const { return int(paras.size()); }
     const ParagraphInfo& paragraph(int i) const;
     ParagraphInfo& paragraph(int i);
@@ -112,37 +112,13 @@ public:
     void addParagraph(QStringView text);
     void insertParagraph(int index, QStringView text);
 
-    // The highlighted stretch under a position when its record carries a context number
-    // (what a click on highlighted text reports); false over plain text.
-    struct ContextStretch { int context = 0; qint64 start = 0; qint64 end = 0; };
-    bool contextAt(qint64 pos, ContextStretch& out);
-
-    // ---- properties ----
-    TKeywordList& Keywords() { return keywords; }
-    TStartStopKeyList& StartStopKeys() { return startStopKeys; }
-    bool ApplyKeyWords = true;
-    bool ApplyStartStopKeys = true;
-    TStyledHighlighter* Highlighter() const { return highlighter; }
-    void setHighlighter(TStyledHighlighter* h);
-    CharSet Separators{QStringView(u"\t ,.;")};
     bool StaticFormat() const { return staticFormat; }
     void setStaticFormat(bool v);
-    TpmUpperCase UpperCaseType() const { return upperCaseType; }
-    void setUpperCaseType(TpmUpperCase mode);
-    TUpdateMode UpdateMode = umBackground;
     char16_t NullReplacement = 0;
     TLineBreak LineBreak = pbCRLF;
     bool DiscardTrailingSpaces = false; // the view's smoDiscardTrailingSpaces option
 
-    // ---- events ----
-    std::function<void(qint64 start, qint64 stop)> OnParse;
-    std::function<void(int context, qint64 start, qint64 stop)> OnContext;
-    std::function<void(int percent)> OnProgress;
-    // Widget hooks: lay out paragraph i (fill Lines); repaint paragraphs [first, last].
-    std::function<void(int para, ParagraphInfo&)> layoutHook;
-    std::function<void(int first, int last)> repaintHook;
-
-    // ---- format records ----
+    // ==== format records (DocumentFormats.cpp) ====
     FormatTable& formats() { return table; }
     const FormatTable& formats() const { return table; }
     FormatRecord startFormat(int para) const { return table.at(paragraph(para).StartFormat); }
@@ -165,12 +141,7 @@ public:
     // from the end of the paragraph before; a plain record when none is left. Takes a
     // few steps however many records lie between.
     FormatRecord recordBelowLevel(int para, int index, int level);
-    // Changes with every change of the text (and of the upper-casing), so that searches
-    // can tell whether what they learnt about a paragraph's text still holds.
-    quint64 textRevision() const { return textVersion; }
 
-    // The stretch upper-cased by UpperCaseType; valid until the next call.
-    const char16_t* UpperCopy(int para, qint32 start, qint32 length);
     void ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic, bool repaint = true);
     // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
     // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
@@ -188,9 +159,31 @@ public:
                             });
     }
     void markNavigatorsStale(int firstPara, int lastPara, qint64 pos);
+
+    // The highlighted stretch under a position when its record carries a context number
+    // (what a click on highlighted text reports); false over plain text.
+    struct ContextStretch { int context = 0; qint64 start = 0; qint64 end = 0; };
+    bool contextAt(qint64 pos, ContextStretch& out);
+
+    // ==== highlighting pipeline (DocumentPipeline.cpp) ====
+    TKeywordList& Keywords() { return keywords; }
+    TStartStopKeyList& StartStopKeys() { return startStopKeys; }
+    bool ApplyKeyWords = true;
+    bool ApplyStartStopKeys = true;
+    TStyledHighlighter* Highlighter() const { return highlighter; }
+    void setHighlighter(TStyledHighlighter* h);
+    CharSet Separators{QStringView(u"\t ,.;")};
+    TpmUpperCase UpperCaseType() const { return upperCaseType; }
+    void setUpperCaseType(TpmUpperCase mode);
+    TUpdateMode UpdateMode = umBackground;
+
+    // Changes with every change of the text (and of the upper-casing), so that searches
+    // can tell whether what they learnt about a paragraph's text still holds.
+    quint64 textRevision() const { return textVersion; }
+    // The stretch upper-cased by UpperCaseType; valid until the next call.
+    const char16_t* UpperCopy(int para, qint32 start, qint32 length);
     void ReapplyKeywords();
 
-    // ---- pipeline ----
     // Brings the region pass up to paragraph p and runs p's keyword pass.
     void ensureParsed(int para);
     // ensureParsed, then the layout hook; sets the layout flag.
@@ -218,8 +211,18 @@ public:
     PassCounters counters;
     std::vector<int> lastRegionPassParagraphs; // paragraphs re-parsed by the last edit
 
+    // ==== events and widget hooks ====
+    std::function<void(qint64 start, qint64 stop)> OnParse;
+    std::function<void(int context, qint64 start, qint64 stop)> OnContext;
+    std::function<void(int percent)> OnProgress;
+    // Widget hooks: lay out paragraph i (fill Lines); repaint paragraphs [first, last].
+    std::function<void(int para, ParagraphInfo&)> layoutHook;
+    std::function<void(int first, int last)> repaintHook;
+
 private:
     friend class TStyledNavigator;
+
+    // ==== paragraphs and text (StyledDocument.cpp) ====
     struct LoadCursor {
         qsizetype next = 0; // first character not read yet
         quint8 running = 0; // static style there
@@ -231,16 +234,23 @@ private:
                         std::vector<ParagraphInfo>& into);
     void loadReset();
     void endLoad();
+    void updateStarts(int fromPara);
+    void recomputeStaticStyles(int fromPara);
+    quint8 staticStyleAfter(int para) const;
+    void progress(int percent, bool force);
+
+    std::vector<ParagraphInfo> paras;
+    qint64 textLen = 0;
+    QString pendingText; // null unless a load is under way
+    LoadCursor pending;
+    bool staticFormat = true;
+    std::vector<TStyledNavigator*> navigators;
+    std::chrono::steady_clock::time_point lastProgress{};
+
+    // ==== format records (DocumentFormats.cpp) ====
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
     std::vector<StoredRecord> mergeBuffer;
-    std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
-    void regionPass(int para);
-    void keywordPass(int para);
-    void ownKeywordPass(int para);
-    bool ownStopSearch(TStyledNavigator& from, TStyledNavigator& to, int k);
-    bool ownStartSearch(TStyledNavigator& from, TStyledNavigator& to);
-    void propagate(int para);
     // What makes recordBelowLevel quick. For the records of one paragraph: the index of
     // the nearest earlier record of lower level (-1: none), known for the first `valid`
     // records; each step along these links lowers the level, so a search takes at most
@@ -268,30 +278,28 @@ private:
     void paragraphsReplaced(int fromPara);
     LowerLinks lowerLinks;
     EndLandings endLandings;
+    FormatTable table;
+
+    // ==== highlighting pipeline (DocumentPipeline.cpp) ====
+    std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    void regionPass(int para);
+    void keywordPass(int para);
+    void ownKeywordPass(int para);
+    bool ownStopSearch(TStyledNavigator& from, TStyledNavigator& to, int k);
+    bool ownStartSearch(TStyledNavigator& from, TStyledNavigator& to);
+    void propagate(int para);
     void reparseAfterEdit(int firstPara, int lastPara);
     void resetWork(int fromPara);
-    void updateStarts(int fromPara);
-    void recomputeStaticStyles(int fromPara);
-    quint8 staticStyleAfter(int para) const;
-    void progress(int percent, bool force);
 
-    std::vector<ParagraphInfo> paras;
-    qint64 textLen = 0;
-    QString pendingText; // null unless a load is under way
-    LoadCursor pending;
-    FormatTable table;
     TKeywordList keywords;
     TStartStopKeyList startStopKeys;
     std::unique_ptr<KeywordIndex> ownKeywordIndex;
     TStyledHighlighter* highlighter = nullptr;
-    bool staticFormat = true;
     TpmUpperCase upperCaseType = smuAscii;
-    std::vector<TStyledNavigator*> navigators;
     int parseMark = 0;
     int layoutMark = 0;
     int lineMark = 0; // FirstLine valid for paragraphs < lineMark
     bool inEdit = false;
-    std::chrono::steady_clock::time_point lastProgress{};
 
     // UpperCopy cache.
     int upperPara = -1;

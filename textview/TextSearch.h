@@ -3,7 +3,7 @@
 // search compares: both sides upper-cased by the document's mode. The paragraph is
 // upper-cased one character at a time as it is read, so no copy of it is made.
 
-#include "highlight/RuleLists.h"
+#include "textview/RuleLists.h"
 
 #include <QStringView>
 

@@ -3,7 +3,7 @@
 #include "highlight/ExtHighlighter.h"
 #include "highlight/HighlightInfo.h"
 #include "highlight/NumberHighlighter.h"
-#include "highlight/RuleSearch.h"
+#include "textview/RuleSearch.h"
 
 #include <gtest/gtest.h>
 

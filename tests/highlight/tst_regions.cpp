@@ -7,7 +7,7 @@
 #include "highlight/ExtHighlighter.h"
 #include "highlight/HighlightDump.h"
 #include "highlight/OOPHighlighter.h"
-#include "highlight/RuleSearch.h"
+#include "textview/RuleSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ FormatRecord walkBack(StyledDocument& doc, int pi, int r, int level)
 
 // The stop search as a plain scan of its whole window, closing by walkBack.
 bool plainStopSearch(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
-                     TStartStopKeyList& list, const CharSet& seps, int baseIndex, int k)
+                     TExtStartStopList& list, const CharSet& seps, int baseIndex, int k)
 {
     const int pi = from.paraIndex();
     const ParagraphInfo& para = doc.paragraph(pi);

@@ -1,5 +1,6 @@
+#include "highlight/ExtRuleLists.h"
 #include "highlight/HighlightInfo.h"
-#include "highlight/RuleLists.h"
+#include "textview/RuleLists.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -90,8 +91,11 @@ TEST(KeywordList, CopyIntoTheExtendedListZeroesScopeAndPriority)
     copy.CopyFrom(ext);
     EXPECT_EQ(copy.entry(0).Scope, 6);
     EXPECT_EQ(copy.entry(0).Priority, 9);
-    plain.CopyFrom(ext); // the plain list has no scope
-    EXPECT_EQ(plain.entry(0).Scope, 0);
+    plain.CopyFrom(ext); // the plain list has no scope: it does not carry one on
+    EXPECT_EQ(plain.entry(0).ContextNum, 7);
+    copy.CopyFrom(plain);
+    EXPECT_EQ(copy.entry(0).Scope, 0);
+    EXPECT_EQ(copy.entry(0).Priority, 0);
 }
 
 TEST(KeywordList, StreamRoundTrip)

@@ -1,20 +1,24 @@
 #pragma once
-// The rule lists of the highlighting engines: keyword lists and start/stop key lists,
-// each entry with the attributes a match paints and its matching options, plus the
-// comparison data the scanners use. Lists persist as value sequences (ValueStream.h).
+// The text view's own rule lists: keyword lists and start/stop key lists, each entry with
+// the attributes a match paints and its matching options, plus the comparison data the
+// scanners use. Lists persist as value sequences (ValueStream.h). The highlighters'
+// extended lists build on these.
 
-#include "highlight/ValueStream.h"
+#include "textview/ValueStream.h"
 
 #include <QString>
 
 #include <bitset>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace kbl {
 
+[[noreturn]] void throwListIndexOutOfBounds();
+// Version numbers of list states, unique across all lists of the process, so that derived
+// data cached elsewhere can never be mistaken for another list's.
 quint64 nextListVersion();
 
 // Entry options.
@@ -57,6 +61,12 @@ private:
 
 // What a keyword and a start/stop key both carry: their options and what a match paints.
 struct RuleAttributes {
+    RuleAttributes() = default;
+    RuleAttributes(const RuleAttributes&) = default;
+    RuleAttributes& operator=(const RuleAttributes&) = default;
+    // A list holds its entries through this base; an extended list's are larger.
+    virtual ~RuleAttributes() = default;
+
     quint8 Options = 0;
     quint8 Style = 0;
     qint32 ContextNum = 0;
@@ -65,13 +75,18 @@ struct RuleAttributes {
     qint32 Foreground = -1;
 };
 
-struct KeywordInfo : RuleAttributes {
-    qint32 KeyLength = 0;
-};
-
-struct TExtKeywordInfo : KeywordInfo {
+// Where a rule may apply among regions: inside the regions of context Scope, or (Scope 0)
+// outside regions and inside those of lower priority than Priority (0x7FFF: everywhere).
+// Only the highlighters' extended lists give their rules a reach; the view's own rules
+// have none and are matched by rules of their own (RuleSet::ownRules).
+struct RuleReach {
     qint16 Scope = 0;
     qint16 Priority = 0;
+    bool operator==(const RuleReach&) const = default;
+};
+
+struct KeywordInfo : RuleAttributes {
+    qint32 KeyLength = 0;
 };
 
 class TKeywordList {
@@ -85,21 +100,27 @@ public:
     bool isEmpty() const { return strings.empty(); }
     const QString& string(int i) const;
     // The entry attached to keyword i (throws "List index out of bounds").
-    const TExtKeywordInfo& entry(int i) const;
-    TExtKeywordInfo& entry(int i);
-    bool hasEntry(int i) const;
+    const KeywordInfo& entry(int i) const { return const_cast<TKeywordList*>(this)->entry(i); }
+    KeywordInfo& entry(int i)
+    {
+        if (!hasEntry(i))
+            throwListIndexOutOfBounds();
+        return *entries[size_t(i)];
+    }
+    bool hasEntry(int i) const { return i >= 0 && i < count() && entries[size_t(i)]; }
 
     // Plain string-list operations (a keyword without an entry is never matched).
     int addString(const QString& s);
     void insertString(int i, const QString& s);
-    void setEntry(int i, const TExtKeywordInfo& info);
+    // Attaches an entry to keyword i, or overwrites the one it has.
+    void setEntry(int i, const KeywordInfo& info);
 
     // Adds a keyword with a new entry; returns its index.
     int AddKeyword(const QString& keyword, quint8 options, quint8 style, qint32 contextNum,
-                   qint16 cursor, qint32 background, qint32 foreground, qint16 scope = 0,
-                   qint16 priority = 0);
+                   qint16 cursor, qint32 background, qint32 foreground);
     void Delete(int i);
     void Clear();
+    // Copies the keywords and what their entries share; an extended list copies more.
     virtual void CopyFrom(const TKeywordList& source);
 
     void BeginUpdate() { ++updating; }
@@ -113,6 +134,8 @@ public:
     bool NeedsUpperCopy() const { return needsUpperCopy; }
     const std::u16string& comparisonKey(int i) const { return keys[size_t(i)]; }
     quint64 version() const { return changeCount; }
+    // Where keyword i applies; the plain list's keywords have no reach.
+    virtual RuleReach reach(int /*i*/) const { return {}; }
 
     // Persistence: the "Strings" defined property, written only when not empty.
     virtual bool isExtended() const { return false; }
@@ -123,11 +146,18 @@ public:
     // Changes made through entry(i) directly must be followed by this.
     void changed();
 
+protected:
+    // An extended list's entries carry more: it makes them, and it writes and reads what
+    // they add right after the fields every entry has.
+    virtual std::unique_ptr<KeywordInfo> newEntry() const { return std::make_unique<KeywordInfo>(); }
+    virtual void writeExtraFields(ValueWriter&, const KeywordInfo&) const {}
+    virtual void readExtraFields(ValueReader&, KeywordInfo&) const {}
+
 private:
     void rebuild();
 
     std::vector<QString> strings;
-    std::vector<std::optional<TExtKeywordInfo>> entries;
+    std::vector<std::unique_ptr<KeywordInfo>> entries; // null: no entry
     std::vector<std::u16string> keys;
     int maxLen = 0;
     bool needsUpperCopy = false;
@@ -135,11 +165,6 @@ private:
     bool pending = false;
     TpmUpperCase caseMode = smuAscii;
     quint64 changeCount = nextListVersion();
-};
-
-class TExtKeywordList : public TKeywordList {
-public:
-    bool isExtended() const override { return true; }
 };
 
 struct StartStopInfo : RuleAttributes {
@@ -157,11 +182,6 @@ struct StartStopInfo : RuleAttributes {
     bool StopNeedsSepAfter = false;
 };
 
-struct TExtStartStopInfo : StartStopInfo {
-    qint16 Scope = 0;
-    qint16 Priority = 0;
-};
-
 class TStartStopKeyList {
 public:
     TStartStopKeyList() = default;
@@ -171,13 +191,20 @@ public:
 
     int Add(const QString& startKey, const QString& stopKey, quint8 options, quint8 style,
             qint32 contextNum, qint16 cursor, qint32 background, qint32 foreground,
-            bool stopAtParEnd, qint16 scope = 0, qint16 priority = 0);
+            bool stopAtParEnd);
     int count() const { return int(items.size()); }
     bool isEmpty() const { return items.empty(); }
     int capacity() const { return cap; }
-    const TExtStartStopInfo& item(int i) const;
-    TExtStartStopInfo& item(int i); // callers changing attributes call changed()
+    const StartStopInfo& item(int i) const { return const_cast<TStartStopKeyList*>(this)->item(i); }
+    StartStopInfo& item(int i) // callers changing attributes call changed()
+    {
+        if (i < 0 || i >= count())
+            throwListIndexOutOfBounds();
+        return *items[size_t(i)];
+    }
     void Clear();
+    // Where entry i applies; the plain list's entries have no reach.
+    virtual RuleReach reach(int /*i*/) const { return {}; }
 
     qint16 MaxStartLen() const { return maxStartLen; }
     qint16 MaxStopLen() const { return maxStopLen; }
@@ -204,14 +231,24 @@ public:
     void writeData(ValueWriter& w) const;
     void readData(ValueReader& r);
 
+protected:
+    // An extended list's entries carry more: it makes them, and it writes and reads what
+    // they add right after the fields every entry has.
+    virtual std::unique_ptr<StartStopInfo> newEntry() const { return std::make_unique<StartStopInfo>(); }
+    virtual void writeExtraFields(ValueWriter&, const StartStopInfo&) const {}
+    virtual void readExtraFields(ValueReader&, StartStopInfo&) const {}
+
 private:
-    void deriveComparisonKeys(TExtStartStopInfo& e) const;
+    // Adds an entry whose attributes, keys as added and StopAtParEnd are set: derives its
+    // lengths, comparison keys and same-start link, and raises the list's maximum lengths.
+    int addEntry(std::unique_ptr<StartStopInfo> e);
+    void deriveComparisonKeys(StartStopInfo& e) const;
     void buildMasks() const;
     mutable quint64 maskVersion = ~0ull;
     mutable quint64 firstCharMask[256] = {};
     mutable quint64 otherMask = 0;
 
-    std::vector<TExtStartStopInfo> items;
+    std::vector<std::unique_ptr<StartStopInfo>> items;
     int cap = 2;
     qint16 maxStartLen = 0;
     qint16 maxStopLen = 0;
@@ -219,15 +256,5 @@ private:
     bool boundaryFlagsValid = false;
     quint64 changeCount = nextListVersion();
 };
-
-class TExtStartStopList : public TStartStopKeyList {
-public:
-    bool isExtended() const override { return true; }
-};
-
-[[noreturn]] void throwListIndexOutOfBounds();
-// Version numbers of list states, unique across all lists of the process, so that derived
-// data cached elsewhere can never be mistaken for another list's.
-quint64 nextListVersion();
 
 } // namespace kbl

@@ -1,4 +1,4 @@
-#include "highlight/RuleLists.h"
+#include "textview/RuleLists.h"
 
 #include <QChar>
 
@@ -64,29 +64,10 @@ const QString& TKeywordList::string(int i) const
     return strings[size_t(i)];
 }
 
-bool TKeywordList::hasEntry(int i) const
-{
-    return i >= 0 && i < count() && entries[size_t(i)].has_value();
-}
-
-const TExtKeywordInfo& TKeywordList::entry(int i) const
-{
-    if (!hasEntry(i))
-        throwListIndexOutOfBounds();
-    return *entries[size_t(i)];
-}
-
-TExtKeywordInfo& TKeywordList::entry(int i)
-{
-    if (!hasEntry(i))
-        throwListIndexOutOfBounds();
-    return *entries[size_t(i)];
-}
-
 int TKeywordList::addString(const QString& s)
 {
     strings.push_back(s);
-    entries.emplace_back();
+    entries.emplace_back(); // no entry
     changed();
     return count() - 1;
 }
@@ -96,35 +77,34 @@ void TKeywordList::insertString(int i, const QString& s)
     if (i < 0 || i > count())
         throwListIndexOutOfBounds();
     strings.insert(strings.begin() + i, s);
-    entries.insert(entries.begin() + i, std::nullopt);
+    entries.insert(entries.begin() + i, nullptr);
     changed();
 }
 
-void TKeywordList::setEntry(int i, const TExtKeywordInfo& info)
+void TKeywordList::setEntry(int i, const KeywordInfo& info)
 {
     if (i < 0 || i >= count())
         throwListIndexOutOfBounds();
-    entries[size_t(i)] = info; // overwrites an existing entry in place
+    std::unique_ptr<KeywordInfo>& slot = entries[size_t(i)];
+    if (!slot)
+        slot = newEntry();
+    *slot = info; // overwrites an existing entry in place (what an extended entry adds stays)
     changed();
 }
 
 int TKeywordList::AddKeyword(const QString& keyword, quint8 options, quint8 style,
                              qint32 contextNum, qint16 cursor, qint32 background,
-                             qint32 foreground, qint16 scope, qint16 priority)
+                             qint32 foreground)
 {
     BeginUpdate();
     const int i = addString(keyword);
-    TExtKeywordInfo e;
+    KeywordInfo e;
     e.Options = options;
     e.Style = style;
     e.ContextNum = contextNum;
     e.Cursor = cursor;
     e.Background = background;
     e.Foreground = foreground;
-    if (isExtended()) {
-        e.Scope = scope;
-        e.Priority = priority;
-    }
     setEntry(i, e);
     EndUpdate();
     return i;
@@ -154,14 +134,8 @@ void TKeywordList::CopyFrom(const TKeywordList& source)
     Clear();
     for (int i = 0; i < source.count(); ++i) {
         addString(source.strings[size_t(i)]);
-        if (source.entries[size_t(i)]) {
-            TExtKeywordInfo e = *source.entries[size_t(i)];
-            if (!isExtended() || !source.isExtended()) {
-                e.Scope = 0;
-                e.Priority = 0;
-            }
-            setEntry(i, e);
-        }
+        if (source.entries[size_t(i)])
+            setEntry(i, *source.entries[size_t(i)]);
     }
     EndUpdate();
 }
@@ -221,10 +195,8 @@ void TKeywordList::writeProperties(ValueWriter& w) const
 
 namespace {
 
-// The fields a keyword and a start/stop key share, in their stored order; scope and
-// priority only in the extended lists.
-template <typename Info>
-void writeRuleFields(ValueWriter& w, const Info& e, bool extended)
+// The fields a keyword and a start/stop key share, in their stored order.
+void writeRuleFields(ValueWriter& w, const RuleAttributes& e)
 {
     w.writeInteger(e.Options);
     w.writeInteger(e.Style);
@@ -232,14 +204,9 @@ void writeRuleFields(ValueWriter& w, const Info& e, bool extended)
     w.writeInteger(e.Cursor);
     w.writeInteger(e.Background);
     w.writeInteger(e.Foreground);
-    if (extended) {
-        w.writeInteger(e.Scope);
-        w.writeInteger(e.Priority);
-    }
 }
 
-template <typename Info>
-void readRuleFields(ValueReader& r, Info& e, bool extended)
+void readRuleFields(ValueReader& r, RuleAttributes& e)
 {
     e.Options = quint8(r.readInteger());
     e.Style = quint8(r.readInteger());
@@ -247,21 +214,19 @@ void readRuleFields(ValueReader& r, Info& e, bool extended)
     e.Cursor = qint16(r.readInteger());
     e.Background = r.readInteger();
     e.Foreground = r.readInteger();
-    if (extended) {
-        e.Scope = qint16(r.readInteger());
-        e.Priority = qint16(r.readInteger());
-    }
 }
 
 } // namespace
 
 void TKeywordList::writeData(ValueWriter& w) const
 {
+    const std::unique_ptr<KeywordInfo> blank = newEntry(); // written for a keyword without entry
     w.writeListBegin();
     for (int i = 0; i < count(); ++i) {
-        const TExtKeywordInfo e = entries[size_t(i)].value_or(TExtKeywordInfo{});
+        const KeywordInfo& e = entries[size_t(i)] ? *entries[size_t(i)] : *blank;
         w.writeString(strings[size_t(i)]);
-        writeRuleFields(w, e, isExtended());
+        writeRuleFields(w, e);
+        writeExtraFields(w, e);
     }
     w.writeListEnd();
 }
@@ -274,9 +239,11 @@ void TKeywordList::readData(ValueReader& r)
     try {
         while (!r.endOfList()) {
             const int i = addString(r.readString());
-            TExtKeywordInfo e;
-            readRuleFields(r, e, isExtended());
-            setEntry(i, e);
+            std::unique_ptr<KeywordInfo> e = newEntry();
+            readRuleFields(r, *e);
+            readExtraFields(r, *e);
+            entries[size_t(i)] = std::move(e);
+            changed();
         }
         r.readListEnd();
     } catch (...) {
@@ -288,7 +255,7 @@ void TKeywordList::readData(ValueReader& r)
 
 // ---- TStartStopKeyList ----
 
-void TStartStopKeyList::deriveComparisonKeys(TExtStartStopInfo& e) const
+void TStartStopKeyList::deriveComparisonKeys(StartStopInfo& e) const
 {
     e.StartKey = toU16(e.StartKeyAsAdded);
     e.StopKey = toU16(e.StopKeyAsAdded);
@@ -300,8 +267,25 @@ void TStartStopKeyList::deriveComparisonKeys(TExtStartStopInfo& e) const
 
 int TStartStopKeyList::Add(const QString& startKey, const QString& stopKey, quint8 options,
                            quint8 style, qint32 contextNum, qint16 cursor, qint32 background,
-                           qint32 foreground, bool stopAtParEnd, qint16 scope, qint16 priority)
+                           qint32 foreground, bool stopAtParEnd)
 {
+    std::unique_ptr<StartStopInfo> e = newEntry();
+    e->Options = options;
+    e->Style = style;
+    e->ContextNum = contextNum;
+    e->Cursor = cursor;
+    e->Background = background;
+    e->Foreground = foreground;
+    e->StartKeyAsAdded = startKey;
+    e->StopKeyAsAdded = stopKey;
+    e->StopAtParEnd = stopAtParEnd;
+    return addEntry(std::move(e));
+}
+
+int TStartStopKeyList::addEntry(std::unique_ptr<StartStopInfo> e)
+{
+    const QString& startKey = e->StartKeyAsAdded;
+    const QString& stopKey = e->StopKeyAsAdded;
     // Key lengths are 16-bit fields; a longer key could never be matched sensibly.
     if (startKey.size() > 32767 || stopKey.size() > 32767)
         throw std::length_error("Text too long");
@@ -311,29 +295,15 @@ int TStartStopKeyList::Add(const QString& startKey, const QString& stopKey, quin
     const auto l2 = qint16(stopKey.size());
     maxStartLen = std::max(maxStartLen, l1);
     maxStopLen = std::max(maxStopLen, l2);
-    if (stopAtParEnd && maxStopLen < 2)
+    if (e->StopAtParEnd && maxStopLen < 2)
         maxStopLen = 2;
 
-    TExtStartStopInfo e;
-    e.Options = options;
-    e.Style = style;
-    e.ContextNum = contextNum;
-    e.Cursor = cursor;
-    e.Background = background;
-    e.Foreground = foreground;
-    e.StartKeyAsAdded = startKey;
-    e.StopKeyAsAdded = stopKey;
-    e.StartKeyLen = l1;
-    e.StopKeyLen = l2;
-    e.StopAtParEnd = stopAtParEnd;
-    if (isExtended()) {
-        e.Scope = scope;
-        e.Priority = priority;
-    }
-    deriveComparisonKeys(e);
+    e->StartKeyLen = l1;
+    e->StopKeyLen = l2;
+    deriveComparisonKeys(*e);
     for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].Options == e.Options && items[i].StartKey == e.StartKey) {
-            e.FirstSameStart = qint16(i);
+        if (items[i]->Options == e->Options && items[i]->StartKey == e->StartKey) {
+            e->FirstSameStart = qint16(i);
             break;
         }
     items.push_back(std::move(e));
@@ -341,20 +311,6 @@ int TStartStopKeyList::Add(const QString& startKey, const QString& stopKey, quin
     boundaryFlagsValid = false;
     changed();
     return count() - 1;
-}
-
-const TExtStartStopInfo& TStartStopKeyList::item(int i) const
-{
-    if (i < 0 || i >= count())
-        throwListIndexOutOfBounds();
-    return items[size_t(i)];
-}
-
-TExtStartStopInfo& TStartStopKeyList::item(int i)
-{
-    if (i < 0 || i >= count())
-        throwListIndexOutOfBounds();
-    return items[size_t(i)];
 }
 
 void TStartStopKeyList::Clear()
@@ -369,7 +325,7 @@ void TStartStopKeyList::setCaseMode(TpmUpperCase mode)
 {
     caseMode = mode;
     for (auto& e : items)
-        deriveComparisonKeys(e);
+        deriveComparisonKeys(*e);
     changed();
 }
 
@@ -383,7 +339,7 @@ void TStartStopKeyList::buildMasks() const
     if (many)
         return;
     for (size_t i = 0; i < items.size(); ++i) {
-        const auto& e = items[i];
+        const StartStopInfo& e = *items[i];
         if (e.StartKey.empty())
             continue;
         const quint64 bit = 1ull << i;
@@ -409,7 +365,8 @@ void TStartStopKeyList::buildMasks() const
 
 void TStartStopKeyList::deriveBoundaryFlags(const CharSet& seps)
 {
-    for (auto& e : items) {
+    for (auto& entry : items) {
+        StartStopInfo& e = *entry;
         const bool ww = e.Options & WholeWord;
         const auto& a = e.StartKeyAsAdded;
         const auto& b = e.StopKeyAsAdded;
@@ -432,10 +389,12 @@ void TStartStopKeyList::writeProperties(ValueWriter& w) const
 void TStartStopKeyList::writeData(ValueWriter& w) const
 {
     w.writeListBegin();
-    for (const auto& e : items) {
+    for (const auto& entry : items) {
+        const StartStopInfo& e = *entry;
         w.writeString(QString::fromUtf16(e.StartKey.data(), qsizetype(e.StartKey.size())));
         w.writeString(QString::fromUtf16(e.StopKey.data(), qsizetype(e.StopKey.size())));
-        writeRuleFields(w, e, isExtended());
+        writeRuleFields(w, e);
+        writeExtraFields(w, e);
         w.writeBoolean(e.StopAtParEnd);
     }
     w.writeListEnd();
@@ -446,13 +405,14 @@ void TStartStopKeyList::readData(ValueReader& r)
     r.readListBegin();
     Clear();
     while (!r.endOfList()) {
-        const QString start = r.readString();
-        const QString stop = r.readString();
-        TExtStartStopInfo e;
-        readRuleFields(r, e, isExtended());
-        const bool parEnd = r.readBoolean();
-        Add(start, stop, e.Options, e.Style, e.ContextNum, e.Cursor, e.Background, e.Foreground, parEnd, e.Scope,
-            e.Priority);
+        // Through the normal add: lengths, links and comparison keys are derived again.
+        std::unique_ptr<StartStopInfo> e = newEntry();
+        e->StartKeyAsAdded = r.readString();
+        e->StopKeyAsAdded = r.readString();
+        readRuleFields(r, *e);
+        readExtraFields(r, *e);
+        e->StopAtParEnd = r.readBoolean();
+        addEntry(std::move(e));
     }
     r.readListEnd();
     boundaryFlagsValid = false;

@@ -1,8 +1,10 @@
 #pragma once
-// The matching algorithms shared by the extended highlighter engine and the document's
-// own rule lists: keyword hits, start-key search and stop-key search over a paragraph.
+// The matching algorithms shared by the document's own rule lists and the extended
+// highlighter engine: keyword hits, start-key search and stop-key search over a paragraph.
+// Where a rule may apply among regions comes from its list (TKeywordList::reach,
+// TStartStopKeyList::reach), so the extended lists of the engine pass through unchanged.
 
-#include "highlight/RuleLists.h"
+#include "textview/RuleLists.h"
 
 #include <functional>
 #include <optional>

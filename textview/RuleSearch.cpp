@@ -1,4 +1,4 @@
-#include "highlight/RuleSearch.h"
+#include "textview/RuleSearch.h"
 
 #include "textview/StyledDocument.h"
 
@@ -87,7 +87,7 @@ int currentPriority(const FormatRecord& r, const TStartStopKeyList& list, int ba
     if (t >= 0)
         return 0x7FFF;
     const int k = regionIndex(t) - baseIndex;
-    return (k >= 0 && k < list.count()) ? list.item(k).Priority : 0;
+    return (k >= 0 && k < list.count()) ? list.reach(k).Priority : 0;
 }
 
 namespace {
@@ -129,7 +129,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     index.refresh(list, seps);
     thread_local std::vector<Hit> hits;
     hits.clear();
-    auto textFor = [&](const TExtKeywordInfo& e) {
+    auto textFor = [&](const KeywordInfo& e) {
         return (e.Options & MatchCase) || !upper ? raw : upper;
     };
 
@@ -195,7 +195,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
             return false;
         if (rules.ownRules)
             return true;
-        const auto& e = list.entry(h.k);
+        const RuleReach e = list.reach(h.k);
         const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
         const int ctx = cur.context();
         return e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx;
@@ -391,7 +391,7 @@ struct StopScan {
 
 // One memo per nesting level: the searches of nested regions do not evict the enclosing
 // region's. Keyed by the table's serial, unique for the life of the process.
-StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const TExtStartStopInfo& e,
+StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const StartStopInfo& e,
                       const CharSet& seps, bool bySeparator)
 {
     thread_local std::array<StopScan, MaxNestingLevel + 1> memos;
@@ -439,7 +439,7 @@ const StartReach& startReach(const TStartStopKeyList& list)
     r.version = list.version();
     r.over.assign(size_t(list.MaxStartLen()) + 3, 0);
     for (int i = 0; i < std::min(64, list.count()); ++i) {
-        const TExtStartStopInfo& e = list.item(i);
+        const StartStopInfo& e = list.item(i);
         const int reach = e.StartKeyLen + 1;
         for (int d = 0; d < reach && size_t(d) < r.over.size(); ++d)
             r.over[size_t(d)] |= 1ull << i;
@@ -503,7 +503,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
                 i = std::countr_zero(cand); // the next candidate: lower bits are cleared
                 cand &= cand - 1;
             }
-            const TExtStartStopInfo& e = list.item(i);
+            const StartStopInfo& e = list.item(i);
             const qint32 kl = e.StartKeyLen;
             const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
             if (kl == 0 || p + kl + sa <= fromOff || p + kl > scanEnd)
@@ -517,8 +517,9 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
                     ctx = cur->context();
                     stale = false;
                 }
-                if (!(e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio)
-                      || (e.Scope == ctx && (e.Scope != 0 || !cur->isDynamic()))))
+                const RuleReach r = list.reach(i);
+                if (!(r.Priority == 0x7FFF || (r.Scope == 0 && r.Priority > prio)
+                      || (r.Scope == ctx && (r.Scope != 0 || !cur->isDynamic()))))
                     continue;
             }
             const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
@@ -540,7 +541,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
         }
         if (winner < 0)
             continue;
-        const TExtStartStopInfo& e = list.item(winner);
+        const StartStopInfo& e = list.item(winner);
         const qint16 id = regionId(baseIndex + winner);
         const FormatRecord inForce = doc.recordInForce(pi, p);
         if (inForce.level() >= 0 && inForce.topRule() == id && e.StartKey == e.StopKey)
@@ -595,7 +596,7 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     const int level = cur.level();
     if (level < 0 || k < 0 || k >= list.count())
         return false;
-    const TExtStartStopInfo& e = list.item(k);
+    const StartStopInfo& e = list.item(k);
     const qint32 sl = e.StopKeyLen;
     qint32 winStart = std::max(0, fromOff - sl);
     // Never look for the stop key inside the region's own start key.
@@ -609,7 +610,8 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
         t = doc.UpperCopy(pi, 0, len);
 
     qint32 found = -1, foundEnd = -1;
-    const bool bySeparator = !rules.ownRules && e.Scope == 0x7FFF;
+    const RuleReach reach = list.reach(k);
+    const bool bySeparator = !rules.ownRules && reach.Scope == 0x7FFF;
     const bool hooked = rules.onStopMatch && *rules.onStopMatch;
     auto accepted = [&](qint32 q) {
         if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
@@ -667,14 +669,13 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     FormatRecord next;
     int chained = -1;
     for (int n = k + 1; n < list.count(); ++n) {
-        const TExtStartStopInfo& c = list.item(n);
-        if (c.FirstSameStart == k && c.Scope == e.Scope && c.Priority == e.Priority) {
+        if (list.item(n).FirstSameStart == k && list.reach(n) == reach) {
             chained = n;
             break;
         }
     }
     if (chained >= 0) {
-        const TExtStartStopInfo& c = list.item(chained);
+        const StartStopInfo& c = list.item(chained);
         next = region;
         next.Attribute = quint8(c.Style | 0xC0);
         next.RuleStack[size_t(level)] = regionId(baseIndex + chained);

@@ -1,4 +1,4 @@
-#include "highlight/ValueStream.h"
+#include "textview/ValueStream.h"
 
 #include <QByteArray>
 

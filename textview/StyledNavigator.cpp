@@ -1,0 +1,218 @@
+// TStyledNavigator: a position in a document that keeps its paragraph, record and line
+// indices and updates them as it moves forward.
+#include "textview/StyledDocument.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace kbl {
+
+TStyledNavigator::TStyledNavigator(StyledDocument* d) : doc(d)
+{
+    if (!d)
+        throw std::invalid_argument("Internal error: component is not a TStyledMemo");
+    doc->navigators.push_back(this);
+}
+
+TStyledNavigator::TStyledNavigator(const TStyledNavigator& o) : TStyledNavigator(o.doc)
+{
+    assign(o);
+}
+
+TStyledNavigator::~TStyledNavigator()
+{
+    if (doc)
+        std::erase(doc->navigators, this);
+}
+
+void TStyledNavigator::assign(const TStyledNavigator& o)
+{
+    if (o.doc != doc) {
+        if (doc)
+            std::erase(doc->navigators, this);
+        doc = o.doc;
+        doc->navigators.push_back(this);
+    }
+    position = o.position;
+    para = o.para;
+    off = o.off;
+    recIndex = o.recIndex;
+    lineIdx = o.lineIdx;
+}
+
+void TStyledNavigator::setPos(qint64 p)
+{
+    p = std::clamp<qint64>(p, 0, doc->textLen);
+    if (para >= 0 && para < doc->paragraphCount() && p >= position) {
+        const ParagraphInfo& q = doc->paras[size_t(para)];
+        if (p <= q.Start + q.length() + 1) {
+            // Forward inside the same paragraph: advance the cached indices.
+            const qint32 newOff = qint32(std::min<qint64>(p - q.Start, q.length()));
+            if (p == position)
+                recIndex = Unknown; // back to "before the records at the position"
+            if (recIndex != Unknown)
+                while (recIndex < int(q.Formats.size()) && q.Formats[size_t(recIndex)].offset < newOff)
+                    ++recIndex;
+            if (lineIdx != Unknown && !q.Lines.empty()) {
+                while (lineIdx + 1 - int(q.FirstLine) < int(q.Lines.size())
+                       && q.Lines[size_t(lineIdx + 1 - q.FirstLine)].Start <= newOff)
+                    ++lineIdx;
+            }
+            position = p;
+            off = newOff;
+            return;
+        }
+    }
+    position = p;
+    para = -1;
+    markStale();
+}
+
+void TStyledNavigator::setParaOffset(int p, qint32 offset)
+{
+    const ParagraphInfo& q = doc->paragraph(p);
+    offset = std::clamp(offset, 0, q.length());
+    if (para == p && offset >= off) {
+        setPos(q.Start + offset);
+        return;
+    }
+    position = q.Start + offset;
+    para = p;
+    off = offset;
+    markStale();
+}
+
+void TStyledNavigator::locate()
+{
+    if (para >= 0 && para < doc->paragraphCount()) {
+        const ParagraphInfo& q = doc->paras[size_t(para)];
+        if (position >= q.Start && position <= q.Start + q.length() + 1)
+            return;
+    }
+    para = doc->paragraphAt(position);
+    const ParagraphInfo& q = doc->paras[size_t(para)];
+    off = qint32(std::min<qint64>(position - q.Start, q.length()));
+    markStale();
+}
+
+int TStyledNavigator::paraIndex()
+{
+    locate();
+    return para;
+}
+
+qint32 TStyledNavigator::offset()
+{
+    locate();
+    return off;
+}
+
+int TStyledNavigator::recordIndex()
+{
+    locate();
+    if (recIndex == Unknown)
+        recIndex = doc->lowerRecordIndex(para, off);
+    return recIndex;
+}
+
+int TStyledNavigator::lineIndex()
+{
+    locate();
+    if (lineIdx == Unknown) {
+        const ParagraphInfo& q = doc->paras[size_t(para)];
+        const qint64 first = doc->firstLine(para);
+        int l = 0;
+        while (l + 1 < int(q.Lines.size()) && q.Lines[size_t(l + 1)].Start <= off)
+            ++l;
+        lineIdx = int(first + l);
+    }
+    return lineIdx;
+}
+
+FormatRecord TStyledNavigator::recordInForce()
+{
+    locate();
+    return doc->recordInForce(para, off);
+}
+
+void TStyledNavigator::skipRecordsAtPos()
+{
+    int i = recordIndex();
+    const auto& f = doc->paras[size_t(para)].Formats;
+    while (i < int(f.size()) && f[size_t(i)].offset == off)
+        ++i;
+    recIndex = i;
+}
+
+bool TStyledNavigator::stepToNextRecord(qint64 limit)
+{
+    int i = recordIndex();
+    int p = para;
+    // Skip records at the current position that are behind us already.
+    while (p < doc->paragraphCount()) {
+        const ParagraphInfo& q = doc->paras[size_t(p)];
+        if (i < int(q.Formats.size())) {
+            const qint64 abs = q.Start + q.Formats[size_t(i)].offset;
+            if (abs > limit)
+                return false;
+            position = abs;
+            para = p;
+            off = q.Formats[size_t(i)].offset;
+            recIndex = i;
+            lineIdx = Unknown;
+            return true;
+        }
+        ++p;
+        i = 0;
+        if (p < doc->paragraphCount() && doc->paras[size_t(p)].Start > limit)
+            return false;
+    }
+    return false;
+}
+
+bool TStyledNavigator::stepBackToRecordInForce(qint64 limit)
+{
+    locate();
+    int p = para;
+    int i = doc->upperRecordIndex(p, off);
+    while (p >= 0) {
+        const ParagraphInfo& q = doc->paras[size_t(p)];
+        if (i > 0) {
+            const qint64 abs = q.Start + q.Formats[size_t(i - 1)].offset;
+            if (abs < limit)
+                return false;
+            position = abs;
+            para = p;
+            off = q.Formats[size_t(i - 1)].offset;
+            recIndex = i - 1;
+            lineIdx = Unknown;
+            return true;
+        }
+        if (--p < 0 || doc->paras[size_t(p)].Start + doc->paras[size_t(p)].length() < limit)
+            return false;
+        i = int(doc->paras[size_t(p)].Formats.size());
+    }
+    return false;
+}
+
+void TStyledNavigator::insertRecord(const FormatRecord& r)
+{
+    const int i = recordIndex();
+    FormatRecord c = r;
+    c.Offset = off;
+    doc->insertRecord(para, i, c);
+    recIndex = i + 1;
+}
+
+void TStyledNavigator::deleteRecord()
+{
+    const int i = recordIndex();
+    const auto& f = doc->paras[size_t(para)].Formats;
+    if (i >= int(f.size()) || f[size_t(i)].offset != off)
+        throw std::logic_error("Internal StyledMemo error");
+    doc->deleteRecord(para, i);
+    recIndex = i;
+}
+
+
+} // namespace kbl
