@@ -19,8 +19,8 @@ void TForm1::buildFilter()
 {
     EditFilter = new QLineEdit(PanelLeft);
     EditFilter->setObjectName(QStringLiteral("EditFilter"));
-    EditFilter->setPlaceholderText(QStringLiteral("篩選專案 (Ctrl+F, /)"));
-    EditFilter->setToolTip(QStringLiteral(" 輸入幾個字母篩選主列表和熱門列表 (Esc 清除, ↓ 到列表)"));
+    EditFilter->setPlaceholderText(tr("篩選專案 (Ctrl+F, /)"));
+    EditFilter->setToolTip(tr(" 輸入幾個字母篩選主列表和熱門列表 (Esc 清除, ↓ 到列表)"));
     EditFilter->setClearButtonEnabled(true);
     static_cast<QVBoxLayout*>(PanelLeft->layout())->insertWidget(0, EditFilter);
 

@@ -13,8 +13,8 @@ void TForm4::buildFilter()
 {
     EditFilter = new QLineEdit(this);
     EditFilter->setObjectName(QStringLiteral("EditFilter"));
-    EditFilter->setPlaceholderText(tr("Filter (Ctrl+F, /)"));
-    EditFilter->setToolTip(tr("Type a few letters to narrow the list; Enter jumps to the first entry, Esc clears"));
+    EditFilter->setPlaceholderText(tr("篩選方法 (Ctrl+F, /)"));
+    EditFilter->setToolTip(tr("輸入幾個字母篩選列表 (Enter 跳到第一個, Esc 清除, ↓ 到列表)"));
     EditFilter->setClearButtonEnabled(true);
     static_cast<QVBoxLayout*>(layout())->insertWidget(0, EditFilter);
     connect(EditFilter, &QLineEdit::textChanged, this, &TForm4::EditFilterChange);

@@ -2,17 +2,21 @@
 // the count in the status bar, and the lists saved whole at the close.
 #include "settings/IniFile.h"
 #include "app/ProgramWindows.h"
+#include "app/ProjectListDelegate.h"
 #include "app/ProjectRows.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "viewer/MatchPaint.h"
+#include "catalogue/ProjectFilter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -252,4 +256,43 @@ TEST(MatchPaint, MatchedCharactersAreDrawnBoldAndCutWithAnEllipsis)
     // A cell too narrow keeps its drawing inside the cell.
     QImage wide = marked.copy(0, 0, 40, 20);
     EXPECT_NE(narrow, wide); // the ellipsis takes the place of the cut letters
+}
+
+TEST(ProjectListDelegate, BoldMatchesKeepTheRowsIconAndForegroundColour)
+{
+    // Other parts of the window mark rows by their icon, colour and tool tip; a cell drawn
+    // with bold matches must still show them.
+    catalogue::FilterQuery query;
+    ReportList list;
+    list.setColumns({{"a", 200}, {"b", 80}});
+    list.setItemDelegate(new ProjectListDelegate([&query] { return &query; }, &list));
+    QPixmap blue(14, 14);
+    blue.fill(QColor(0, 0, 255));
+    list.setImages({QIcon(blue)});
+    QTreeWidgetItem* row = list.addRow({"Clockwork", "Clock.exe"}, 0);
+    row->setForeground(0, QColor(255, 0, 0));
+    row->setForeground(1, QColor(255, 0, 0));
+    row->setToolTip(1, "stale");
+    list.resize(320, 120);
+    list.show();
+
+    const auto pixels = [&] {
+        const QImage image = list.viewport()->grab().toImage();
+        int red = 0, bluePixels = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 150 && c.green() < 90 && c.blue() < 90;
+                bluePixels += c.blue() > 200 && c.red() < 40 && c.green() < 40;
+            }
+        return std::pair{red, bluePixels};
+    };
+    const auto [plainRed, plainBlue] = pixels();
+    ASSERT_GT(plainRed, 0);
+    ASSERT_GT(plainBlue, 0);
+    query = catalogue::FilterQuery(u"clock");
+    const auto [boldRed, boldBlue] = pixels();
+    EXPECT_GT(boldRed, plainRed); // bold letters are heavier, in the row's own colour
+    EXPECT_EQ(boldBlue, plainBlue);
+    EXPECT_EQ(list.model()->index(0, 1).data(Qt::ToolTipRole).toString(), "stale");
 }

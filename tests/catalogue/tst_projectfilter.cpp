@@ -127,6 +127,33 @@ TEST(ProjectFilter, EveryWordMustMatchSomewhereInAnyOrder)
     EXPECT_EQ(ranked(rows, QString::fromUtf8("zenith\u3000inv")), QStringList{"Invoice"});
 }
 
+TEST(ProjectFilter, AOneLetterQueryRanksLikeALongerOne)
+{
+    // One letter or digit is ranked from what the row's texts hold, without reading them
+    // again: the order must be the one matching each text gives.
+    const std::vector<Row> rows = {
+        {"Arc", "", "/p/Arc.dpr"},          // substring
+        {"Cx", "", "/p/Cx.dpr"},            // word start
+        {"x c", "", "/p/xc.dpr"},           // a word alone
+        {"axCy", "", "/p/a.dpr"},           // word start at a hump
+        {"xaC", "", "/p/xaC.dpr"},          // a hump of one letter: a word alone
+        {"Tool", "", "/p/Tool.dpr"},        // no c anywhere
+        {"Disc", "Ds.exe", "/q/Disc.dpr"},  // substring
+        {"x7y", "", "/p/x7y.dpr"},
+        {"v7", "", "/p/v 7.dpr"},           // digit alone in the path
+    };
+    EXPECT_EQ(ranked(rows, "c"), (QStringList{"x c", "xaC", "axCy", "Cx", "Arc", "Disc"}));
+    EXPECT_EQ(ranked(rows, "C"), ranked(rows, "c"));
+    EXPECT_EQ(ranked(rows, "7"), (QStringList{"v7", "x7y"}));
+    // The same kinds as matching the texts one by one.
+    for (const Row& row : rows) {
+        MatchKind best = MatchKind::None;
+        for (const QString& text : {row.name, row.exe, row.path})
+            best = std::max(best, kindOf(text, "c"));
+        EXPECT_EQ(best != MatchKind::None, ranked({row}, "c").size() == 1) << row.name.toStdString();
+    }
+}
+
 TEST(ProjectFilter, EmptyAndBlankQueriesKeepEveryRowInItsOrder)
 {
     const std::vector<Row> rows = {{"b", "", "/b.dpr"}, {"a", "", "/a.dpr"}, {"c", "", "/c.dpr"}};
