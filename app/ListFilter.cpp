@@ -2,6 +2,8 @@
 
 #include "app/ReportList.h"
 
+#include <QAbstractItemModel>
+
 ListFilter::ListFilter(ReportList& list, QObject* parent) : QObject(parent), m_list(list)
 {
     connect(&m_list, &ReportList::rowsChanged, this, [this] {
@@ -9,6 +11,22 @@ ListFilter::ListFilter(ReportList& list, QObject* parent) : QObject(parent), m_l
         if (isActive())
             apply();
     });
+    // Without a subset the list tells nothing itself: rows that come, go or are renamed
+    // after the rows were folded (a scan while the field has the focus) fold again.
+    QAbstractItemModel* model = m_list.model();
+    const auto stale = [this] {
+        if (!m_applying)
+            m_prepared = false;
+    };
+    connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
+    connect(model, &QAbstractItemModel::modelReset, this, stale);
+    connect(model, &QAbstractItemModel::layoutChanged, this, stale);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [stale](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole))
+                    stale();
+            });
 }
 
 void ListFilter::setQuery(const catalogue::FilterQuery& query)
@@ -38,7 +56,9 @@ void ListFilter::apply()
 {
     if (m_query.isEmpty()) {
         // The folded rows stay for the next query, until release().
+        m_applying = true;
         m_list.showAllRows();
+        m_applying = false;
         emit applied();
         return;
     }
@@ -48,7 +68,9 @@ void ListFilter::apply()
     shown.reserve(ranked.size());
     for (const int index : ranked)
         shown.push_back(m_rows[size_t(index)]);
+    m_applying = true;
     m_list.showOnlyRows(shown);
+    m_applying = false;
     emit applied();
 }
 

@@ -42,4 +42,5 @@ private:
     catalogue::FilterQuery m_query;
     std::vector<QTreeWidgetItem*> m_rows; // the filter's rows, in the list's order
     bool m_prepared = false;
+    bool m_applying = false; // the list's moves that apply() makes are no change of its rows
 };

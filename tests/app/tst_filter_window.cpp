@@ -213,6 +213,24 @@ TEST_F(FilterWindow, AnEmptyFieldChangesNothingThatWasThere)
     EXPECT_FALSE(f.isFiltering());
 }
 
+TEST_F(FilterWindow, RowsReplacedWhileTheFieldHasTheFocusAreTheOnesFiltered)
+{
+    TForm1& f = start();
+    f.focusFilter(); // the rows are folded here, ahead of the first letter
+    ASSERT_TRUE(f.EditFilter->hasFocus());
+    // A scan run meanwhile: the old rows are deleted, new ones come.
+    f.lview->clear();
+    addProjectRow(*f.lview, {"Zeta", "", "/z/Zeta.dpr"});
+    addProjectRow(*f.lview, {"Clockmaker", "", "/z/Clockmaker.dpr"});
+    ASSERT_EQ(f.lview->text(1, 0), "Zeta");
+    f.lview->setRowText(f.lview->row(1), 0, "Clockface"); // and a row renamed
+    type(f, "clock");
+    EXPECT_EQ(names(*f.lview), (QStringList{"Clockface", "Clockmaker"}));
+    EXPECT_EQ(f.status->panelText(2), "2 / 2");
+    f.clearFilter();
+    EXPECT_EQ(f.lview->allRowCount(), 2);
+}
+
 TEST_F(FilterWindow, AScanWhileAQueryIsTypedShowsOnlyTheMatchingNewRows)
 {
     QTemporaryDir tree;
