@@ -365,9 +365,19 @@ ProjectFilter::Candidate ProjectFilter::prepare(const QStringList& texts, int ti
     candidate.fieldCount = int(std::min<qsizetype>(texts.size(), MaxFields));
     // One pass over each text: its characters, and which letters start a word or are one.
     enum Class : quint8 { Other, Lower, Upper, Digit, Letter };
+    QString folded[MaxFields];
+    qsizetype length = 0;
     for (int i = 0; i < candidate.fieldCount; ++i) {
-        candidate.fields[i] = foldText(texts[i]);
-        const QStringView field = candidate.fields[i];
+        folded[i] = foldText(texts[i]);
+        length += folded[i].size();
+    }
+    candidate.texts.reserve(length);
+    for (int i = 0; i < candidate.fieldCount; ++i) {
+        candidate.texts += folded[i];
+        candidate.ends[i] = candidate.texts.size();
+    }
+    for (int i = 0; i < candidate.fieldCount; ++i) {
+        const QStringView field = candidate.field(i);
         quint8 before = Other;
         quint64 startBit = 0; // the bit of a one-character word that may end here
         for (const QChar qc : field) {
@@ -470,7 +480,7 @@ void ProjectFilter::rankInto(const FilterQuery& query, const std::vector<int>* a
             }
             MatchKind best = MatchKind::None;
             for (int f = 0; f < candidate.fieldCount && best != MatchKind::ExactWord; ++f)
-                best = std::max(best, matchPlanned(candidate.fields[f], plan, nullptr));
+                best = std::max(best, matchPlanned(candidate.field(f), plan, nullptr));
             if (best == MatchKind::None)
                 return;
             score += int(best);

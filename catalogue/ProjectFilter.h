@@ -62,12 +62,19 @@ std::vector<int> matchedCharacters(QStringView shown, const FilterQuery& query);
 class ProjectFilter {
 public:
     static constexpr int MaxFields = 3;
-    // A row as the filter keeps it: its texts folded once (shared with the row's own
-    // texts when folding changes nothing), and which characters occur in them, so most
-    // rows are turned down without a look at their texts.
+    // A row as the filter keeps it: its texts folded once, one after the other in one
+    // string of its own (rows prepared in turn then lie near each other in memory, which
+    // a keystroke that reads thousands of them feels), and which characters occur in them,
+    // so most rows are turned down without a look at their texts.
     struct Candidate {
-        QString fields[MaxFields];
+        QString texts;
+        qsizetype ends[MaxFields] = {};
         int fieldCount = 0;
+        QStringView field(int f) const
+        {
+            const qsizetype from = f == 0 ? 0 : ends[f - 1];
+            return QStringView(texts).mid(from, ends[f] - from);
+        }
         int tie = 0;
         quint64 characters = 0;
         // Of the ASCII letters and digits: those that start a word, and those that are a
