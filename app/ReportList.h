@@ -116,6 +116,7 @@ private:
     int m_batchDepth = 0;
     // While a subset is shown: every row in order, and the rows removed since (taken out
     // of the order before it is next read).
+    QObject* m_subsetHooks = nullptr;
     bool m_subset = false;
     bool m_rearranging = false; // the list's own moves, not changes of its rows
     bool m_changeTold = false;

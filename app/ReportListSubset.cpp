@@ -9,18 +9,22 @@
 
 void ReportList::hookSubset()
 {
+    // The hooks' own context, gone before the tree's destruction clears the model (by then
+    // this is no ReportList any more).
+    m_subsetHooks = new QObject(this);
+    QObject* const hooks = m_subsetHooks;
     // Rows that other code removes or inserts while a subset is shown.
-    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex& parent, int first, int last) {
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, hooks, [this](const QModelIndex& parent, int first, int last) {
         if (!parent.isValid())
             rowsWillGo(first, last);
     });
-    connect(model(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+    connect(model(), &QAbstractItemModel::rowsInserted, hooks, [this](const QModelIndex& parent, int first, int last) {
         if (!parent.isValid())
             rowsCame(first, last);
     });
-    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { forgetAsideRows(); });
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, hooks, [this] { forgetAsideRows(); });
     // Near the end of what a subset has put into the view, its next rows follow.
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, hooks, [this](int value) {
         if (m_subset && value >= verticalScrollBar()->maximum() - verticalScrollBar()->pageStep())
             showMoreRows();
     });
@@ -28,6 +32,7 @@ void ReportList::hookSubset()
 
 ReportList::~ReportList()
 {
+    delete m_subsetHooks;
     // The shown rows go with the tree; the rows kept aside are this list's to delete.
     if (m_subset) {
         compactRows();
