@@ -23,9 +23,11 @@ ProjectEntry projectEntry(const QTreeWidgetItem& row)
 
 std::vector<ProjectEntry> projectEntries(const ReportList& list)
 {
+    // All rows, also those a filter keeps from view, in the list's own order.
+    const std::vector<QTreeWidgetItem*> rows = list.allRows();
     std::vector<ProjectEntry> entries;
-    entries.reserve(size_t(list.rowCount()));
-    for (int i = 0; i < list.rowCount(); ++i)
-        entries.push_back(projectEntry(*list.row(i)));
+    entries.reserve(rows.size());
+    for (const QTreeWidgetItem* row : rows)
+        entries.push_back(projectEntry(*row));
     return entries;
 }

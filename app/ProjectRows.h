@@ -14,5 +14,5 @@ QTreeWidgetItem* addProjectRow(ReportList& list, const ProjectEntry& entry);
 void addProjectRows(ReportList& list, const std::vector<ProjectEntry>& entries);
 ProjectEntry projectEntry(const QTreeWidgetItem& row);
 
-// Every row in the order the list shows them.
+// Every row in the list's own order, shown or kept aside by a filter.
 std::vector<ProjectEntry> projectEntries(const ReportList& list);

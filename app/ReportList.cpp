@@ -70,6 +70,8 @@ ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(colours);
+
+    hookSubset();
 }
 
 void ReportList::setColumns(const QList<std::pair<QString, int>>& columns)
@@ -96,7 +98,14 @@ void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); 
 QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
 {
     QTreeWidgetItem* item = makeRow(texts, image);
-    addTopLevelItem(item);
+    if (m_subset) {
+        // A row added while a subset is shown waits aside until the subset is chosen again.
+        compactRows();
+        m_all.push_back(item);
+        tellRowsChanged();
+    } else {
+        addTopLevelItem(item);
+    }
     if (!inBatch())
         applyAutomaticOrder();
     return item;
@@ -106,7 +115,13 @@ void ReportList::addRows(const QList<QTreeWidgetItem*>& rows)
 {
     // One insertion for the whole batch: the view takes it in one step, where a row at a
     // time would have it update itself thousands of times during a scan.
-    addTopLevelItems(rows);
+    if (m_subset) {
+        compactRows();
+        m_all.insert(m_all.end(), rows.begin(), rows.end());
+        tellRowsChanged();
+    } else {
+        addTopLevelItems(rows);
+    }
     if (!inBatch())
         applyAutomaticOrder();
 }
@@ -130,6 +145,8 @@ QTreeWidgetItem* ReportList::makeRow(const QStringList& texts, int image) const
 void ReportList::setRowText(QTreeWidgetItem* row, int column, const QString& text)
 {
     row->setText(column, text);
+    if (m_subset)
+        tellRowsChanged();
     if (column == 0 && !inBatch())
         applyAutomaticOrder();
 }
@@ -165,34 +182,43 @@ void ReportList::showSortOrder(int column, bool ascending)
 void ReportList::applyAutomaticOrder()
 {
     showSortOrder(0, true);
-    if (rowCount() < 2)
+    const std::vector<QTreeWidgetItem*> all = allRows();
+    if (all.size() < 2)
         return;
     // Sort keys are made once per row; comparing them is far cheaper than collating the
     // texts at every comparison of a large list.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseSensitive);
     std::vector<std::pair<QCollatorSortKey, QTreeWidgetItem*>> keyed;
-    keyed.reserve(size_t(rowCount()));
-    for (int i = 0; i < rowCount(); ++i)
-        keyed.emplace_back(collator.sortKey(row(i)->text(0)), row(i));
+    keyed.reserve(all.size());
+    for (QTreeWidgetItem* item : all)
+        keyed.emplace_back(collator.sortKey(item->text(0)), item);
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     std::vector<QTreeWidgetItem*> rows;
     rows.reserve(keyed.size());
     for (const auto& [key, item] : keyed)
         rows.push_back(item);
-    reorder(rows);
+    setOwnOrder(rows);
 }
 
 void ReportList::sortRows(const RowCompare& compare)
 {
-    if (rowCount() < 2)
+    std::vector<QTreeWidgetItem*> rows = allRows();
+    if (rows.size() < 2)
         return;
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(size_t(rowCount()));
-    for (int i = 0; i < rowCount(); ++i)
-        rows.push_back(row(i));
     std::stable_sort(rows.begin(), rows.end(),
                      [&compare](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return compare(*a, *b) < 0; });
+    setOwnOrder(rows);
+}
+
+void ReportList::setOwnOrder(const std::vector<QTreeWidgetItem*>& rows)
+{
+    if (m_subset) {
+        // The shown rows keep the order they were given; the list's own order changes.
+        m_all = rows;
+        tellRowsChanged();
+        return;
+    }
     reorder(rows);
 }
 

@@ -7,9 +7,11 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include <QSet>
+
 #include <functional>
-#include <vector>
 #include <utility>
+#include <vector>
 
 // Draws a list's texts; names that are not UTF-8 are shown readable (the rows keep
 // their bytes). A cell cut off by its column shows its whole text as a tool tip.
@@ -32,6 +34,7 @@ public:
     using RowCompare = std::function<int(const QTreeWidgetItem& a, const QTreeWidgetItem& b)>;
 
     explicit ReportList(QWidget* parent = nullptr);
+    ~ReportList() override;
 
     // Column captions with their widths; alignment per column (left unless given).
     void setColumns(const QList<std::pair<QString, int>>& columns);
@@ -73,10 +76,55 @@ public:
     // The indexes of the first and last rows on screen; first > last when none is.
     std::pair<int, int> visibleRowRange() const;
 
+    // Shows only `rows` (rows of this list), in that order, keeping the others aside; they
+    // stay the list's. Sorting, additions and removals go on acting on every row in the
+    // list's own order, and rowsChanged() says so. showAllRows() shows that order again.
+    // The first SubsetChunk rows go into the view at once, the next ones each time the view
+    // is scrolled down to its last rows, so a subset of 100,000 rows costs what a screen of
+    // them costs. rowCount() and row() count the rows in the view; the selected row stays
+    // selected while it is in the subset.
+    void showOnlyRows(const std::vector<QTreeWidgetItem*>& rows);
+    void showAllRows();
+    bool showsSubset() const { return m_subset; }
+    // The rows of the subset (in the view or still to come); rowCount() without one.
+    int subsetRowCount() const;
+    static constexpr int SubsetChunk = 1000;
+    // Every row in the list's own order, shown or not: what is saved.
+    std::vector<QTreeWidgetItem*> allRows() const;
+    int allRowCount() const;
+    // Deletes a row, in the view or kept aside.
+    void removeRow(QTreeWidgetItem* row);
+
+signals:
+    // While a subset is shown: rows were added, removed, sorted or given new texts. Told
+    // once the event loop runs again, however many changes came before.
+    void rowsChanged();
+
 private:
     // Puts the list's own rows into this order.
     void reorder(const std::vector<QTreeWidgetItem*>& rows);
+    // The list's own order: the view's rows, or every row while a subset is shown.
+    void setOwnOrder(const std::vector<QTreeWidgetItem*>& rows);
+
+    void rowsWillGo(int first, int last);
+    void rowsCame(int first, int last);
+    void forgetAsideRows();
+    void compactRows() const;
+    void replaceShownRows(const QList<QTreeWidgetItem*>& rows);
+    void showMoreRows();
+    void tellRowsChanged();
+    void hookSubset(); // ReportListSubset.cpp
 
     QList<QIcon> m_images;
     int m_batchDepth = 0;
+    // While a subset is shown: every row in order, and the rows removed since (taken out
+    // of the order before it is next read).
+    QObject* m_subsetHooks = nullptr;
+    bool m_subset = false;
+    bool m_rearranging = false; // the list's own moves, not changes of its rows
+    bool m_changeTold = false;
+    mutable std::vector<QTreeWidgetItem*> m_all;
+    mutable std::vector<QTreeWidgetItem*> m_subsetRows; // the subset, the first m_inView of them in the view
+    mutable size_t m_inView = 0;
+    mutable QSet<QTreeWidgetItem*> m_removed;
 };

@@ -2,6 +2,7 @@
 
 #include "app/Glyphs.h"
 #include "app/KestrabelApplication.h"
+#include "app/ListFilter.h"
 #include "settings/ProgramFolder.h"
 #include "app/ReportList.h"
 #include "app/StatusBar.h"
@@ -181,6 +182,7 @@ void TForm1::buildLayout()
         list->installEventFilter(this);
     connectInteraction();
     connectFilePanel();
+    buildFilter();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -17,8 +17,11 @@
 #include <exception>
 #include <memory>
 
+class ListFilter;
 class QAction;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QMenu;
 class QSplitter;
 class QToolButton;
@@ -114,6 +117,17 @@ public:
     // The main list's row last recorded as selected: the source of hotlist additions.
     QTreeWidgetItem* currentProjectRow() const;
 
+    // The filter field over both project lists (TForm1Filter.cpp).
+    void EditFilterChange();
+    bool EditFilterKeyDown(int key, Qt::KeyboardModifiers shift); // true when the key was used
+    // Puts the focus into the filter field, its text selected.
+    void focusFilter();
+    // Empties the filter field; both lists show their own order again.
+    void clearFilter();
+    bool isFiltering() const;
+    // Status panel 2: the main list's count, or "shown / all" while a query is typed.
+    void showProjectCount();
+
     // The file panel (TForm1FilePanel.cpp).
     void FillFileList(const QString& projectPath);
     QColor lviewFilesCustomDrawItem(const QString& fileName) const;
@@ -201,6 +215,7 @@ public:
     QSplitter* SplitterLodret = nullptr; // PanelLeft | file list
     QWidget* PanelLeft = nullptr;
     QSplitter* Splitter1 = nullptr; // main list over hotlist
+    QLineEdit* EditFilter = nullptr; // above the main list; narrows both lists
     ReportList* lview = nullptr;
     ReportList* lviewHotlist = nullptr;
     ReportList* lviewFiles = nullptr;
@@ -239,6 +254,8 @@ signals:
     void catalogueNoLongerFollowing();
     // A batch of build marks has been shown.
     void buildMarksApplied();
+    // Both lists show what the filter field's text leaves.
+    void filtered();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -264,6 +281,8 @@ private:
     // Ends a running search for good: no handler runs afterwards.
     void stopFileSearch();
     void buildProjectMenus();
+    void buildFilter();
+    void showFilterCount();
     void hookProjectLists();
     const launch::OptionsView& optionsView();
     launch::IdePathSetting& idePath();
@@ -290,4 +309,9 @@ private:
     std::unique_ptr<catalogue::BuildMarker> m_marker;
     std::unique_ptr<catalogue::LiveCatalogue> m_live;
     bool m_visibleMarksPosted = false;
+
+    std::unique_ptr<ListFilter> m_lviewFilter, m_lviewHotlistFilter;
+    QTimer* m_filterLater = nullptr; // the keystrokes of one event-loop turn filter once
+    bool m_filterCountShown = false;
+    QString m_countBeforeFilter; // status panel 2 as it read before the query
 };

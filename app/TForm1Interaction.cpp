@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
@@ -51,9 +52,10 @@ EventHook::Handler listEvents(std::function<void(int, Qt::KeyboardModifiers)> ke
 
 QTreeWidgetItem* markedRow(const ReportList& list)
 {
-    for (int i = 0; i < list.rowCount(); ++i)
-        if (list.row(i)->data(0, CurrentRowRole).toBool())
-            return list.row(i);
+    // Among all rows: the marked one may be kept aside by a filter.
+    for (QTreeWidgetItem* row : list.allRows())
+        if (row->data(0, CurrentRowRole).toBool())
+            return row;
     return nullptr;
 }
 
@@ -148,7 +150,7 @@ void TForm1::lviewHotlistEnter()
 
 void TForm1::lviewColumnClick(int column)
 {
-    if (lview->rowCount() == 0)
+    if (lview->allRowCount() == 0)
         return;
     lviewSort.click(column);
     SortProjectList(*lview, lviewSort);
@@ -156,7 +158,7 @@ void TForm1::lviewColumnClick(int column)
 
 void TForm1::lviewHotlistColumnClick(int column)
 {
-    if (lviewHotlist->rowCount() == 0)
+    if (lviewHotlist->allRowCount() == 0)
         return;
     lviewHotlistSort.click(column);
     SortProjectList(*lviewHotlist, lviewHotlistSort);
@@ -165,7 +167,20 @@ void TForm1::lviewHotlistColumnClick(int column)
 bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
 {
     if (key == Qt::Key_Escape) {
+        // A typed query goes first; with none, Esc closes the program.
+        if (isFiltering() || !EditFilter->text().isEmpty()) {
+            clearFilter();
+            return true;
+        }
         close();
+        return true;
+    }
+    if (key == Qt::Key_F && (shift & Qt::ControlModifier) && !(shift & Qt::AltModifier)) {
+        focusFilter();
+        return true;
+    }
+    if (key == Qt::Key_Slash && (lview->hasFocus() || lviewHotlist->hasFocus())) {
+        focusFilter();
         return true;
     }
     if (key == Qt::Key_F && (shift & Qt::AltModifier)) {

@@ -137,11 +137,11 @@ void TForm1::finishScan(int excludedCount)
         return;
     m_scanning = false;
     lview->endBatch();
-    status->setPanelText(0, m_scanStopped ? ScanRun::stoppedText(lview->rowCount())
+    status->setPanelText(0, m_scanStopped ? ScanRun::stoppedText(lview->allRowCount())
                                           : ScanRun::completedText(excludedCount));
     QApplication::restoreOverrideCursor();
     setToolBarScanning(false);
-    status->setPanelText(2, QString::number(lview->rowCount()) + tr(" prjcts"));
+    showProjectCount();
     if (FileSearch1) { // not when the window is closing
         startFollowing();
         markAllRows();

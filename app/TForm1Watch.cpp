@@ -88,9 +88,11 @@ QString markKey(const QTreeWidgetItem& row) { return row.text(ExeColumn) + u'\n'
 QHash<QString, QList<QTreeWidgetItem*>> rowsByPath(const ReportList& list)
 {
     QHash<QString, QList<QTreeWidgetItem*>> rows;
-    rows.reserve(list.rowCount());
-    for (int i = 0; i < list.rowCount(); ++i)
-        rows[list.row(i)->text(2)].append(list.row(i));
+    // Every row, also those a filter keeps out of view.
+    const std::vector<QTreeWidgetItem*> all = list.allRows();
+    rows.reserve(qsizetype(all.size()));
+    for (QTreeWidgetItem* row : all)
+        rows[row->text(2)].append(row);
     return rows;
 }
 
@@ -112,7 +114,7 @@ void TForm1::followSavedLists()
 {
     // Once the other windows exist, whose options decide the rules.
     QTimer::singleShot(0, this, [this] {
-        if (lview->rowCount() > 0 && !m_scanning)
+        if (lview->allRowCount() > 0 && !m_scanning)
             startFollowing();
         markAllRows();
     });
@@ -127,7 +129,7 @@ void TForm1::setFollowChanges(bool on)
 {
     if (on == isFollowing())
         return;
-    if (on && !m_scanning && lview->rowCount() > 0)
+    if (on && !m_scanning && lview->allRowCount() > 0)
         startFollowing();
     else if (!on)
         stopFollowing();
@@ -142,11 +144,16 @@ void TForm1::markAllRows()
     std::vector<BuildMarker::Request> first, rest;
     for (const auto& [list, id] : {std::pair{lview, MainList}, std::pair{lviewHotlist, Hotlist}}) {
         const auto [top, bottom] = list->visibleRowRange();
-        for (int i = 0; i < list->rowCount(); ++i) {
+        QSet<const QTreeWidgetItem*> onScreen;
+        for (int i = std::max(top, 0); i <= bottom && i < list->rowCount(); ++i) {
             const QTreeWidgetItem* row = list->row(i);
-            BuildMarker::Request request{id, row->text(2), row->text(ExeColumn), root + row->text(2)};
-            (i >= top && i <= bottom ? first : rest).push_back(std::move(request));
+            onScreen.insert(row);
+            first.push_back({id, row->text(2), row->text(ExeColumn), root + row->text(2)});
         }
+        // The rest, also the rows a filter keeps out of view.
+        for (const QTreeWidgetItem* row : list->allRows())
+            if (!onScreen.contains(row))
+                rest.push_back({id, row->text(2), row->text(ExeColumn), root + row->text(2)});
     }
     m_marker->markAll(std::move(first), std::move(rest));
 }
@@ -255,7 +262,7 @@ void TForm1::applyCatalogueChanges()
     std::vector<ProjectEntry> added;
     QHash<QString, size_t> addedAt;
     QSet<QString> affected;
-    const int before = lview->rowCount();
+    const int before = lview->allRowCount();
     // A source saved in a project's folder changes no row, only its mark: the list keeps
     // its order then.
     const bool structural = std::any_of(changes.begin(), changes.end(), [](const LiveCatalogue::Change& change) {
@@ -290,7 +297,8 @@ void TForm1::applyCatalogueChanges()
             }
             break;
         case LiveCatalogue::Change::Kind::Removed:
-            qDeleteAll(same);
+            for (QTreeWidgetItem* row : same)
+                lview->removeRow(row); // also a row a filter keeps out of view
             same.clear();
             if (waiting != addedAt.cend()) {
                 added[*waiting].projectPath.clear(); // left out below
@@ -310,15 +318,14 @@ void TForm1::applyCatalogueChanges()
         addProjectRows(*lview, unique);
         lview->endBatch();
     }
-    if (lview->rowCount() != before)
-        status->setPanelText(2, QString::number(lview->rowCount()) + QStringLiteral(" prjcts"));
+    if (lview->allRowCount() != before)
+        showProjectCount();
 
     // The rows of changed folders in both lists are marked again, before anything else.
     const QString root = LabelRoot->text();
     std::vector<BuildMarker::Request> requests;
     for (const auto& [list, id] : {std::pair{lview, MainList}, std::pair{lviewHotlist, Hotlist}})
-        for (int i = 0; i < list->rowCount(); ++i) {
-            const QTreeWidgetItem* row = list->row(i);
+        for (const QTreeWidgetItem* row : list->allRows()) {
             const QString path = row->text(2);
             if (affected.contains(path) || lookedAt.contains(path.left(path.lastIndexOf(u'/') + 1)))
                 requests.push_back({id, row->text(2), row->text(ExeColumn), root + row->text(2)});

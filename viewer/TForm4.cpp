@@ -5,6 +5,7 @@
 #include "platform/SystemMetrics.h"
 #include "viewer/DeclarationScanner.h"
 #include "viewer/HelpTopic.h"
+#include "viewer/MatchPaint.h"
 #include "viewer/MethodImages.h"
 #include "viewer/MethodList.h"
 #include "settings/IniFile.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -26,13 +28,23 @@ namespace {
 
 constexpr int JumperHelpTopic = 6;
 
-// Draws the grid of a report list: a line under each row and between the columns.
+// Draws the grid of a report list: a line under each row and between the columns; the
+// characters a typed filter matched in bold.
 class GridLineDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    GridLineDelegate(const catalogue::FilterQuery& query, QObject* parent) : QStyledItemDelegate(parent), m_query(query) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
+        std::vector<int> bold;
+        QStyleOptionViewItem cell = option;
+        if (index.column() == 0 && !m_query.isEmpty()) {
+            initStyleOption(&cell, index);
+            bold = catalogue::matchedCharacters(cell.text, m_query);
+        }
+        if (bold.empty())
+            QStyledItemDelegate::paint(painter, option, index);
+        else
+            viewer::drawMatchedCell(*painter, cell, bold);
         painter->save();
         painter->setPen(option.palette.color(QPalette::Midlight));
         const QRect r = option.rect;
@@ -40,6 +52,9 @@ public:
         painter->drawLine(r.topRight(), r.bottomRight());
         painter->restore();
     }
+
+private:
+    const catalogue::FilterQuery& m_query;
 };
 
 void processPendingMessages(int times)
@@ -70,13 +85,14 @@ TForm4::TForm4(IniFile& settings, QWidget* parent) : QDialog(parent), m_settings
     lview->setAllColumnsShowFocus(true);
     lview->setSortingEnabled(false);
     lview->setIconSize(QSize(16, 16));
-    lview->setItemDelegate(new GridLineDelegate(lview));
+    lview->setItemDelegate(new GridLineDelegate(m_query, lview));
     lview->header()->setSectionsClickable(true);
     lview->header()->setStretchLastSection(false);
     lview->header()->setSectionsMovable(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lview);
+    buildFilter();
 
     connect(lview->header(), &QHeaderView::sectionClicked, this, &TForm4::lviewColumnClick);
     lview->installEventFilter(this);
@@ -105,7 +121,11 @@ void TForm4::writeState(IniFile& ini) const
     ini.write(f4::lviewMJLastSortedColumn, lviewMJLastSortedColumn);
 }
 
-void TForm4::clearMethods() { lview->clear(); }
+void TForm4::clearMethods()
+{
+    resetFilter();
+    lview->clear();
+}
 
 QTreeWidgetItem* TForm4::makeRow(const QString& text, int line, int image) const
 {
@@ -116,13 +136,22 @@ QTreeWidgetItem* TForm4::makeRow(const QString& text, int line, int image) const
     return row;
 }
 
-void TForm4::addMethod(const QString& text, int line, int image) { lview->addTopLevelItem(makeRow(text, line, image)); }
+void TForm4::addMethod(const QString& text, int line, int image)
+{
+    QTreeWidgetItem* const row = makeRow(text, line, image);
+    lview->addTopLevelItem(row);
+    if (m_filtering) {
+        m_ownOrder.push_back(row);
+        m_filterPrepared = false;
+        EditFilterChange();
+    }
+}
 
 void TForm4::setMethods(const std::vector<viewer::MethodEntry>& entries)
 {
     // Sorted before they become rows, on their own values rather than the rows' texts;
     // then one insertion.
-    lview->clear();
+    clearMethods();
     std::vector<const viewer::MethodEntry*> order;
     order.reserve(entries.size());
     for (const viewer::MethodEntry& e : entries)
@@ -150,6 +179,13 @@ void TForm4::sortMethods(int column)
     lview->header()->setSortIndicator(column, lviewMJAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
     if (methodCount() < 2)
         return;
+    if (m_filtering) {
+        // The list's own order changes; the filter ranks again, its ties in that order.
+        sortRows(m_ownOrder, column);
+        m_filterPrepared = false;
+        EditFilterChange();
+        return;
+    }
     QTreeWidgetItem* const selected = lview->currentItem();
     std::vector<QTreeWidgetItem*> rows;
     rows.reserve(size_t(methodCount()));
@@ -213,6 +249,9 @@ void TForm4::lviewKeyDown(QKeyEvent* event)
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
         JumpToEntry(Qt::LeftButton);
         event->accept();
+    } else if (event->key() == Qt::Key_Slash && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        focusFilter();
+        event->accept();
     }
 }
 
@@ -223,6 +262,9 @@ void TForm4::FormKeyDown(QKeyEvent* event)
         event->accept();
     } else if (event->key() == Qt::Key_F1) {
         ShowJumperHelp();
+        event->accept();
+    } else if (event->key() == Qt::Key_F && (event->modifiers() & Qt::ControlModifier)) {
+        focusFilter();
         event->accept();
     }
 }
@@ -244,7 +286,21 @@ void TForm4::resizeEvent(QResizeEvent* event)
     FormResize();
 }
 
-int TForm4::openingRow() const { return 0; }
+int TForm4::openingRow() const
+{
+    if (!m_target)
+        return 0;
+    const int caret = m_target->SelPar();
+    int best = -1, bestLine = -1;
+    for (int i = 0; i < lview->topLevelItemCount(); ++i) {
+        const int line = lview->topLevelItem(i)->text(1).toInt();
+        if (line <= caret && line > bestLine) {
+            best = i;
+            bestLine = line;
+        }
+    }
+    return best >= 0 ? best : 0;
+}
 
 void TForm4::selectOpeningRow()
 {
@@ -259,6 +315,9 @@ void TForm4::selectOpeningRow()
 void TForm4::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Each opening shows the whole list, so that the current entry is there to select.
+    if (!EditFilter->text().isEmpty())
+        EditFilter->clear();
     selectOpeningRow();
     lview->setFocus();
 }
@@ -280,6 +339,14 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
         FormKeyDown(key);
         if (!key->isAccepted())
             lviewKeyDown(key);
+        return key->isAccepted();
+    }
+    if (watched == EditFilter && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (EditFilterKeyDown(key))
+            return true;
+        key->ignore();
+        FormKeyDown(key);
         return key->isAccepted();
     }
     if (watched == lview->viewport() && event->type() == QEvent::MouseButtonRelease) {

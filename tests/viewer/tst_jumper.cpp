@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -308,8 +309,10 @@ TEST_F(JumperTest, OpeningMakesTheFirstRowAsShownCurrentAndSelected)
     EXPECT_TRUE(jumper->isHidden());
     EXPECT_EQ(memo.par, 2);
 
-    // Another order, another row left current: the next opening takes the first again.
+    // Another order, another row left current, the caret above every entry: the next
+    // opening takes the first again.
     clickHeader(0);
+    memo.par = 0;
     jumper->lview->setCurrentItem(jumper->lview->topLevelItem(2));
     ASSERT_EQ(jumper->lview->topLevelItem(0)->text(0), "Alpha");
     jumper->show();
@@ -339,4 +342,131 @@ TEST_F(JumperTest, F1WithoutHelpFileShowsTheMissingBoxElseOpensTopicSix)
     EXPECT_EQ(kbltest::dialogs().boxes.size(), 1u);
     EXPECT_TRUE(jumper->isVisible());
     jumper->hide();
+}
+
+TEST_F(JumperTest, OpeningSelectsTheEntryWhoseLineHoldsOrPrecedesTheCaret)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString("text %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    jumper->setJumpTarget(&memo);
+    fill(); // lines 2 gamma, 9 uses, 10 beta, 100 Alpha
+    const auto openedOn = [&](int caret) {
+        memo.par = caret;
+        jumper->show();
+        QTreeWidgetItem* current = jumper->lview->currentItem();
+        EXPECT_EQ(jumper->lview->selectedItems(), QList<QTreeWidgetItem*>({current}));
+        jumper->hide();
+        return current ? current->text(0) : QString();
+    };
+    EXPECT_EQ(openedOn(9), "uses (1)"); // the line itself
+    EXPECT_EQ(openedOn(50), "beta");    // the last one before
+    EXPECT_EQ(openedOn(199), "Alpha");
+    EXPECT_EQ(openedOn(1), "gamma"); // above every entry: the first as shown
+    clickHeader(0);                  // by name: Alpha, beta, gamma, uses
+    EXPECT_EQ(openedOn(1), "Alpha");
+    EXPECT_EQ(openedOn(9), "uses (1)");
+    // Enter at once jumps to the current entry.
+    memo.par = 12;
+    jumper->show();
+    QTest::keyClick(jumper->lview, Qt::Key_Return);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 10);
+    jumper->setJumpTarget(nullptr);
+}
+
+TEST_F(JumperTest, TheFilterNarrowsBestFirstEnterJumpsToTheFirstAndEmptyingRestoresTheOrder)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString("text %1").arg(i);
+    kbltest::LineMemo memo(lines);
+    jumper->setJumpTarget(&memo);
+    jumper->setMethods({{"TForm1.FormCreate", 40, 0},
+                        {"TForm1.Button1Click", 50, 0},
+                        {"Creates", 60, 1},
+                        {"Recreate", 65, 1},
+                        {"TÉlan.Créer", 70, 0},
+                        {"implementation", 30, 2},
+                        {"TForm1.FormDestroy", 80, 0}});
+    const QStringList byLine = column(0);
+    jumper->show();
+    QLineEdit* field = jumper->EditFilter;
+    ASSERT_NE(field, nullptr);
+    // Ctrl+F in the list goes to the field; so does "/", which is not typed into it.
+    QTest::keyClick(jumper->lview, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(jumper->focusWidget(), field);
+    jumper->lview->setFocus();
+    QTest::keyClick(jumper->lview, Qt::Key_Slash);
+    EXPECT_EQ(jumper->focusWidget(), field);
+    EXPECT_EQ(field->text(), "");
+
+    const auto shown = [&] {
+        QStringList out;
+        for (int i = 0; i < jumper->lview->topLevelItemCount(); ++i)
+            if (!jumper->lview->topLevelItem(i)->isHidden())
+                out << jumper->lview->topLevelItem(i)->text(0);
+        return out;
+    };
+    QTest::keyClicks(field, "create");
+    // A whole word first, then a word start, then a substring; the rest hidden.
+    EXPECT_EQ(shown(), (QStringList{"TForm1.FormCreate", "Creates", "Recreate"}));
+    EXPECT_EQ(jumper->shownMethodCount(), 3);
+    EXPECT_EQ(jumper->methodCount(), 7);
+    EXPECT_EQ(jumper->lview->currentItem()->text(0), "TForm1.FormCreate");
+    // Accent-blind, case-blind, words in any order, subsequences.
+    field->setText("creer ELAN");
+    EXPECT_EQ(shown(), QStringList{"TÉlan.Créer"});
+    field->setText("fmdst");
+    EXPECT_EQ(shown(), QStringList{"TForm1.FormDestroy"});
+    field->setText("zzz");
+    EXPECT_EQ(shown(), QStringList{});
+    EXPECT_EQ(jumper->lview->currentItem(), nullptr);
+    QTest::keyClick(field, Qt::Key_Return); // nothing left: no jump, the jumper stays
+    EXPECT_TRUE(jumper->isVisible());
+
+    // A sort while filtering keeps the ranking; ties follow the new order.
+    field->setText("form1");
+    EXPECT_EQ(shown(), (QStringList{"TForm1.FormCreate", "TForm1.Button1Click", "TForm1.FormDestroy"}));
+    clickHeader(1); // lines descending
+    EXPECT_EQ(shown(), (QStringList{"TForm1.FormDestroy", "TForm1.Button1Click", "TForm1.FormCreate"}));
+    clickHeader(1);
+
+    // Esc empties the field and brings the list's own order back; a second Esc closes.
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(column(0), byLine);
+    EXPECT_EQ(shown(), byLine);
+    EXPECT_TRUE(jumper->isVisible());
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(jumper->isHidden());
+
+    // Enter in the field jumps to the first entry left; Down moves into the list on it.
+    jumper->show();
+    jumper->focusFilter();
+    QTest::keyClicks(field, "click");
+    QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_EQ(jumper->focusWidget(), jumper->lview);
+    EXPECT_EQ(jumper->lview->currentItem()->text(0), "TForm1.Button1Click");
+    jumper->focusFilter();
+    QTest::keyClicks(field, "destroy");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(jumper->isHidden());
+    EXPECT_EQ(memo.par, 80);
+
+    // The next opening shows the whole list again, the caret's entry selected.
+    jumper->show();
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(shown(), byLine);
+    EXPECT_EQ(jumper->lview->currentItem()->text(0), "TForm1.FormDestroy");
+    jumper->hide();
+    // A new list empties the field.
+    jumper->show();
+    field->setText("form");
+    jumper->setMethods({{"Alpha", 1, 0}, {"Beta", 2, 0}});
+    EXPECT_EQ(field->text(), "");
+    EXPECT_EQ(shown(), (QStringList{"Alpha", "Beta"}));
+    jumper->hide();
+    jumper->setJumpTarget(nullptr);
 }
