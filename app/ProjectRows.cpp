@@ -7,6 +7,15 @@ QTreeWidgetItem* addProjectRow(ReportList& list, const ProjectEntry& entry)
     return list.addRow({entry.applicationName, entry.executableName, entry.projectPath}, entry.image);
 }
 
+void addProjectRows(ReportList& list, const std::vector<ProjectEntry>& entries)
+{
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(qsizetype(entries.size()));
+    for (const ProjectEntry& entry : entries)
+        rows << list.makeRow({entry.applicationName, entry.executableName, entry.projectPath}, entry.image);
+    list.addRows(rows);
+}
+
 ProjectEntry projectEntry(const QTreeWidgetItem& row)
 {
     return {row.text(0), row.text(1), row.text(2), ReportList::imageOf(row)};

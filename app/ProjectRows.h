@@ -10,6 +10,8 @@ class QTreeWidgetItem;
 class ReportList;
 
 QTreeWidgetItem* addProjectRow(ReportList& list, const ProjectEntry& entry);
+// Many rows in one insertion: the scan's batches and the saved lists.
+void addProjectRows(ReportList& list, const std::vector<ProjectEntry>& entries);
 ProjectEntry projectEntry(const QTreeWidgetItem& row);
 
 // Every row in the order the list shows them.

@@ -95,6 +95,24 @@ void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); 
 
 QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
 {
+    QTreeWidgetItem* item = makeRow(texts, image);
+    addTopLevelItem(item);
+    if (!inBatch())
+        applyAutomaticOrder();
+    return item;
+}
+
+void ReportList::addRows(const QList<QTreeWidgetItem*>& rows)
+{
+    // One insertion for the whole batch: the view takes it in one step, where a row at a
+    // time would have it update itself thousands of times during a scan.
+    addTopLevelItems(rows);
+    if (!inBatch())
+        applyAutomaticOrder();
+}
+
+QTreeWidgetItem* ReportList::makeRow(const QStringList& texts, int image) const
+{
     auto* item = new QTreeWidgetItem(texts);
     item->setData(0, ImageRole, image);
     if (image >= 0 && image < m_images.size())
@@ -106,9 +124,6 @@ QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
                 item->setData(column, Qt::TextAlignmentRole, alignment);
         }
     }
-    addTopLevelItem(item);
-    if (!inBatch())
-        applyAutomaticOrder();
     return item;
 }
 
@@ -150,26 +165,44 @@ void ReportList::showSortOrder(int column, bool ascending)
 void ReportList::applyAutomaticOrder()
 {
     showSortOrder(0, true);
+    if (rowCount() < 2)
+        return;
+    // Sort keys are made once per row; comparing them is far cheaper than collating the
+    // texts at every comparison of a large list.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseSensitive);
-    sortRows([&collator](const QTreeWidgetItem& a, const QTreeWidgetItem& b) {
-        return collator.compare(a.text(0), b.text(0));
-    });
+    std::vector<std::pair<QCollatorSortKey, QTreeWidgetItem*>> keyed;
+    keyed.reserve(size_t(rowCount()));
+    for (int i = 0; i < rowCount(); ++i)
+        keyed.emplace_back(collator.sortKey(row(i)->text(0)), row(i));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    std::vector<QTreeWidgetItem*> rows;
+    rows.reserve(keyed.size());
+    for (const auto& [key, item] : keyed)
+        rows.push_back(item);
+    reorder(rows);
 }
 
 void ReportList::sortRows(const RowCompare& compare)
 {
     if (rowCount() < 2)
         return;
-    QTreeWidgetItem* const current = currentItem();
-    QTreeWidgetItem* const selected = selectedRow();
     std::vector<QTreeWidgetItem*> rows;
     rows.reserve(size_t(rowCount()));
-    while (rowCount() > 0)
-        rows.push_back(takeTopLevelItem(rowCount() - 1));
-    std::reverse(rows.begin(), rows.end());
+    for (int i = 0; i < rowCount(); ++i)
+        rows.push_back(row(i));
     std::stable_sort(rows.begin(), rows.end(),
                      [&compare](const QTreeWidgetItem* a, const QTreeWidgetItem* b) { return compare(*a, *b) < 0; });
+    reorder(rows);
+}
+
+void ReportList::reorder(const std::vector<QTreeWidgetItem*>& rows)
+{
+    QTreeWidgetItem* const current = currentItem();
+    QTreeWidgetItem* const selected = selectedRow();
+    // All rows out and back in one step each.
+    const QList<QTreeWidgetItem*> taken = invisibleRootItem()->takeChildren();
+    Q_ASSERT(taken.size() == qsizetype(rows.size()));
     insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
     if (current)
         setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <vector>
 #include <utility>
 
 // Draws a list's texts; names that are not UTF-8 are shown readable (the rows keep
@@ -41,6 +42,10 @@ public:
 
     // Appends a row (then applies the automatic order unless a batch is running).
     QTreeWidgetItem* addRow(const QStringList& texts, int image);
+    // A row for addRows, not yet in the list.
+    QTreeWidgetItem* makeRow(const QStringList& texts, int image) const;
+    // Appends many rows at once (the list takes them over), then orders as addRow does.
+    void addRows(const QList<QTreeWidgetItem*>& rows);
     void setRowText(QTreeWidgetItem* row, int column, const QString& text);
     static int imageOf(const QTreeWidgetItem& row);
 
@@ -66,6 +71,9 @@ public:
     QTreeWidgetItem* selectedRow() const;
 
 private:
+    // Puts the list's own rows into this order.
+    void reorder(const std::vector<QTreeWidgetItem*>& rows);
+
     QList<QIcon> m_images;
     int m_batchDepth = 0;
 };

@@ -321,8 +321,7 @@ bool TForm1::loadList(ReportList& list, const QString& fileName, int image)
     if (content.outcome == ListFileContent::Outcome::Malformed)
         return false;
     list.beginBatch();
-    for (const ProjectEntry& entry : content.entries)
-        addProjectRow(list, entry);
+    addProjectRows(list, content.entries);
     list.endBatch();
     if (content.outcome == ListFileContent::Outcome::ReadError)
         throw ListLoadInterrupted{};

@@ -29,8 +29,7 @@ public:
 
     void addProjects(const std::vector<ProjectEntry>& entries) override
     {
-        for (const ProjectEntry& entry : entries)
-            addProjectRow(*m_form.lview, entry);
+        addProjectRows(*m_form.lview, entries);
     }
 
     void finishScan(int excludedCount) override { m_form.finishScan(excludedCount); }

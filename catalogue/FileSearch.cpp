@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <thread>
 #include <vector>
 
 using platform::EntryType;
@@ -184,7 +185,112 @@ void TFileSearchThread::SearchFolder(Walk& walk)
     }
 }
 
+namespace {
+
+// What a walk found, in walk order: a folder entered, or a match with its details.
+struct WalkRecord {
+    bool match = false;
+    platform::EntryInfo info;
+    QByteArray path;
+};
+
+// The walk's records on their way from the thread that lists the folders to the worker
+// that raises the events: batches in order, at most a few thousand records ahead.
+class RecordQueue {
+public:
+    // Producer: blocks while the queue is full; returns at once once the consumer closed it.
+    void push(std::vector<WalkRecord>&& batch)
+    {
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [this] { return closed_ || batches_.size() < MaxBatches; });
+        if (closed_)
+            return;
+        batches_.push_back(std::move(batch));
+        ready_.notify_one();
+    }
+    void finish()
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+        ready_.notify_one();
+    }
+    // Consumer: the next batch; false once the producer has finished and all is taken.
+    bool pop(std::vector<WalkRecord>& batch)
+    {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return finished_ || !batches_.empty(); });
+        if (batches_.empty())
+            return false;
+        batch = std::move(batches_.front());
+        batches_.pop_front();
+        room_.notify_one();
+        return true;
+    }
+    void close()
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        batches_.clear();
+        room_.notify_one();
+    }
+
+    static constexpr std::size_t BatchSize = 256;
+
+private:
+    static constexpr std::size_t MaxBatches = 16;
+    std::mutex mutex_;
+    std::condition_variable room_, ready_;
+    std::deque<std::vector<WalkRecord>> batches_;
+    bool finished_ = false;
+    bool closed_ = false;
+};
+
+} // namespace
+
 void TFileSearchThread::SearchTree(Walk& walk)
+{
+    // Listing folders is system calls, raising events is the handlers' work (a scan reads
+    // each project there): one thread lists ahead while this one raises the events, in
+    // exactly the walk's order, so the two share the machine's cores.
+    RecordQueue queue;
+    std::thread lister([&] {
+        std::vector<WalkRecord> batch;
+        batch.reserve(RecordQueue::BatchSize);
+        const auto add = [&](bool match, const platform::EntryInfo& info) {
+            // A copy of its own: no byte buffer is shared between the two threads.
+            batch.push_back({match, info, QByteArray(walk.path.constData(), walk.path.size())});
+            if (batch.size() == RecordQueue::BatchSize) {
+                queue.push(std::move(batch));
+                batch.clear();
+                batch.reserve(RecordQueue::BatchSize);
+            }
+        };
+        ListTree(walk, add);
+        if (!batch.empty())
+            queue.push(std::move(batch));
+        queue.finish();
+    });
+    std::vector<WalkRecord> batch;
+    while (queue.pop(batch)) {
+        for (const WalkRecord& record : batch) {
+            if (cancelled())
+                break;
+            if (record.match)
+                emit owner_.OnMatchFound(this, qint32(record.info.dosTime), qint32(record.info.size),
+                                         qint32(record.info.attributes), platform::fileNameFromBytes(record.path));
+            else
+                emit owner_.OnProgress(this, platform::fileNameFromBytes(record.path), walk.mask);
+        }
+        if (cancelled()) {
+            queue.close();
+            break;
+        }
+    }
+    lister.join();
+}
+
+template <typename Add>
+void TFileSearchThread::ListTree(Walk& walk, Add& add)
 {
     platform::FolderHandle root = platform::FolderHandle::open(walk.path);
     if (!root.isValid())
@@ -192,8 +298,9 @@ void TFileSearchThread::SearchTree(Walk& walk)
     if (const auto id = root.id())
         walk.onPath.push_back(*id);
 
-    // Lists `folder` (at `depth`), reporting matches when asked, notes its sub-folders
-    // and walks them in the order they were listed.
+    // Lists `folder` (at `depth`), noting matches when asked and its sub-folders, and
+    // walks the sub-folders in the order they were listed. `add` takes each record with
+    // walk.path naming it.
     auto level = [&](auto& self, const platform::FolderHandle& folder, std::size_t depth, bool report) -> void {
         if (walk.subFolders.size() <= depth)
             walk.subFolders.emplace_back();
@@ -206,8 +313,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
             if (report && walk.matches(entry.name)) {
                 if (const auto info = folder.info(entry.name.data())) {
                     appendName(walk.path, entry.name);
-                    emit owner_.OnMatchFound(this, qint32(info->dosTime), qint32(info->size),
-                                             qint32(info->attributes), platform::fileNameFromBytes(walk.path));
+                    add(true, *info);
                     walk.path.truncate(base);
                 }
             }
@@ -240,7 +346,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
                 continue;
 
             appendName(walk.path, QByteArrayView(name, qsizetype(length)));
-            emit owner_.OnProgress(this, platform::fileNameFromBytes(walk.path), walk.mask);
+            add(false, platform::EntryInfo{});
             if (child.isValid() && !cancelled()) {
                 if (id)
                     walk.onPath.push_back(*id);

@@ -49,6 +49,9 @@ private:
     struct Walk;
     void Execute(); // the thread body
     void SearchTree(Walk& walk);
+    // The walk itself, on the thread that lists ahead: each record to `add`.
+    template <typename Add>
+    void ListTree(Walk& walk, Add& add);
     void SearchFolder(Walk& walk);
 
     TFileSearch& owner_;

@@ -1,5 +1,9 @@
 #include "platform/FileNames.h"
 
+#include <QStringDecoder>
+
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -46,9 +50,20 @@ int validSequenceLength(const unsigned char* p, const unsigned char* end, char32
 
 QString fileNameFromBytes(QByteArrayView bytes)
 {
+    // Plain ASCII and valid UTF-8 are by far the common case, and Qt decodes them fast;
+    // its decoder refuses what this one refuses (overlong forms, surrogates, values past
+    // U+10FFFF), so only names that are not UTF-8 take the byte-by-byte way below.
+    const auto ascii = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    if (ascii == bytes.end())
+        return QString::fromLatin1(bytes.data(), bytes.size());
+    {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
-    // Plain ASCII and valid UTF-8 are by far the common case.
     QString result;
     result.reserve(bytes.size());
     while (p < end) {

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <string>
+
 namespace platform {
 
 class WildcardMask {
@@ -21,11 +23,12 @@ public:
     bool matches(QStringView name) const;
 
 private:
-    QString mask_;        // case-folded, without a final "." or ".*" rule
+    std::u32string mask_; // case-folded code points, without a final "." rule
     QByteArray asciiMask_; // the same in bytes, when the mask is plain ASCII
     bool ascii_ = true;
     bool noDot_ = false;        // mask ended in "."
     bool dotStarOptional_ = false; // mask ended in ".*"
+    QByteArray suffix_;            // for "*" + a plain ASCII tail: the folded tail
 };
 
 } // namespace platform

@@ -121,8 +121,12 @@ std::optional<Lines> loadLines(const QString& path)
         return Lines{};
     if (!file)
         return std::nullopt; // the reason is recorded
+    // A file saved with a BOM (as Notepad does) would otherwise hide its first section.
+    QByteArrayView text(file.bytes);
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
     Lines lines;
-    platform::forEachLine(file.bytes, [&](QByteArrayView line) { lines.emplace_back(line.toByteArray()); });
+    platform::forEachLine(text, [&](QByteArrayView line) { lines.emplace_back(line.toByteArray()); });
     return lines;
 }
 
@@ -140,11 +144,26 @@ QByteArray joinLines(const Lines& lines)
     return bytes;
 }
 
+// Whether a read would change the value: it drops blanks at either end, one pair of
+// enclosing quotes, and a BOM in front.
+bool needsQuotes(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    if (blank(text.front()) || blank(text.back()) || text.front() == QChar(0xFEFF))
+        return true;
+    return text.size() >= 2 && (text.front() == u'"' || text.front() == u'\'') && text.back() == text.front();
+}
+
 // A value with a line break would split into lines of its own and corrupt the section.
+// Quotes keep what a read would drop; other readers of INI files drop them too.
 QByteArray encodeValue(const QString& value)
 {
     QString text = value;
     text.replace(u'\r', u' ').replace(u'\n', u' ');
+    if (needsQuotes(text))
+        text = u'"' + text + u'"';
     return platform::encodeText(text);
 }
 
@@ -178,8 +197,9 @@ bool IniFile::parseInteger(QStringView text, int& value)
         const qulonglong bits = digits.toULongLong(&ok, 16);
         if (!ok || bits > 0xFFFFFFFFull)
             return false;
-        const qint32 v = qint32(quint32(bits));
-        value = negative ? -v : v;
+        // The negation wraps as the 32-bit pattern does: "-$80000000" is the same pattern.
+        const quint32 pattern = quint32(bits);
+        value = qint32(negative ? 0u - pattern : pattern);
         return true;
     }
     const qlonglong v = digits.toLongLong(&ok, 10);

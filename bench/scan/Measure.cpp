@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -32,6 +33,28 @@ long statusField(const char* name)
 
 long peakResidentKiB() { return statusField("VmHWM:"); }
 long residentKiB() { return statusField("VmRSS:"); }
+
+QString fdProgram()
+{
+    // Debian installs fd as "fdfind".
+    for (const char* name : {"fd", "fdfind"})
+        if (const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name)); !found.isEmpty())
+            return found;
+    return QString();
+}
+
+QString bfsProgram() { return QStandardPaths::findExecutable(QStringLiteral("bfs")); }
+
+int runCounting(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), qPrintable(process.errorString()));
+        return -1;
+    }
+    return int(process.readAllStandardOutput().count('\n'));
+}
 
 void runFindCat(const QString& root)
 {

@@ -47,13 +47,13 @@ TreeCounts buildTree(const QString& root, const TreeShape& shape)
         const unsigned kind = random() % 100;
         std::string name;
         if (kind < 4)
-            name = "v" + std::to_string(i % 7) + "." + std::to_string(i); // dotted: not entered
+            name = "v" + std::to_string(i % 7) + "." + std::to_string(i); // dotted: entered like any other
         else if (kind < 7)
             name = ".cache" + std::to_string(i);                           // hidden: not entered
         else
             name = "Folder " + std::to_string(i);
         Folder folder{folders[parent].path + "/" + name, folders[parent].depth + 1,
-                      folders[parent].walked && kind >= 7};
+                      folders[parent].walked && (kind < 4 || kind >= 7)};
         ::mkdir(folder.path.c_str(), 0755);
         counts.folders++;
         if (folder.walked)

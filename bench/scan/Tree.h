@@ -1,6 +1,6 @@
 #pragma once
 // A synthetic project tree: folders nested up to a given depth, some with dots in their
-// names or hidden, and project folders each with a .dpr holding a title line and a few
+// names (walked like any other) or hidden (left out), and project folders each with a .dpr holding a title line and a few
 // .pas units. The same parameters always give the same tree.
 
 #include <QString>
@@ -13,7 +13,7 @@ struct TreeShape {
 
 struct TreeCounts {
     int folders = 0;      // all folders made, root excluded
-    int walked = 0;       // folders a scan enters (no dot, not hidden, not below such)
+    int walked = 0;       // folders a scan enters (not hidden, not below a hidden one)
     int projects = 0;     // .dpr files made
     int listed = 0;       // .dpr files a scan lists
 };

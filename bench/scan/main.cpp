@@ -1,7 +1,8 @@
 // Scan benchmark: builds a project tree in a temporary folder, then times the real scan
 // run of the real main window (offscreen) until it completes, and `find ROOT -iname '*.dpr'
-// -type f -exec cat {} +` on the same tree, warm cache, best of 5 each.
-//   bench_scan [--folders N] [--projects N] [--depth N] [--runs N] [--keep]
+// -type f -exec cat {} +`, fd and bfs on the same tree, warm cache, best of 5 each; first
+// on a tree of 100,000 folders, then on one of 20,000, whose ratio to fd is the last line.
+//   bench_scan [--folders N] [--projects N] [--depth N] [--runs N] [--large N] [--keep]
 
 #include "Measure.h"
 #include "Tree.h"
@@ -15,6 +16,7 @@
 #include "catalogue/FileSearch.h"
 #include "catalogue/ProjectSource.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -71,7 +73,7 @@ double scanOnce(TForm1& form)
     QElapsedTimer clock;
     clock.start();
     form.SButScanClick();
-    while (!form.PanelTop->isEnabled())
+    while (form.isScanning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return double(clock.nsecsElapsed()) / 1e9;
 }
@@ -80,6 +82,61 @@ int argValue(const QStringList& args, const char* name, int fallback)
 {
     const qsizetype at = args.indexOf(QString::fromLatin1(name));
     return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
+}
+
+// The figures of one tree: the window's scan, the engine alone and the three peers.
+struct TreeFigures {
+    double scan = 0, engine = 0, find = 0, fd = 0, bfs = 0;
+};
+
+TreeFigures measureTree(TForm1& form, const QString& programFolder, const TreeShape& shape, int runs, bool keep)
+{
+    QTemporaryDir dir;
+    dir.setAutoRemove(!keep);
+    const QString root = dir.path() + QStringLiteral("/work");
+    QDir().mkpath(root);
+    const TreeCounts counts = buildTree(root, shape);
+    std::printf("tree: %s\n  %d folders (%d walked), %d projects (%d listed), depth up to %d\n",
+                qPrintable(root), counts.folders, counts.walked, counts.projects, counts.listed, shape.maxDepth);
+    IniFile(programFolder + u'/' + QLatin1String(settings::FileName)).write(settings::options::EditRoot, root + u'/');
+    form.LabelRoot->setText(root);
+
+    TreeFigures figures;
+    const long rssBefore = residentKiB();
+    scanOnce(form); // warms the cache
+    const long rssAfterFirst = residentKiB();
+    figures.scan = 1e30;
+    for (int i = 0; i < runs; ++i)
+        figures.scan = std::min(figures.scan, scanOnce(form));
+    std::printf("scan (main window, offscreen): %.3f s, %d rows, status \"%s\" / \"%s\"\n", figures.scan,
+                form.lview->rowCount(), qPrintable(form.status->panelText(0)), qPrintable(form.status->panelText(2)));
+    const long rssAfterScans = residentKiB();
+
+    EngineRun engine;
+    engine.run(root); // warms the cache
+    figures.engine = bestOf(runs, [&] { engine.run(root); });
+    std::printf("engine (search + reader, no window): %.3f s, %d rows\n", figures.engine, engine.rows.load());
+
+    runFindCat(root);
+    figures.find = bestOf(runs, [&] { runFindCat(root); });
+    std::printf("find -iname '*.dpr' -type f -exec cat: %.3f s\n", figures.find);
+    if (const QString fd = fdProgram(); !fd.isEmpty()) {
+        // fd takes a pattern before the folder; "." matches every name.
+        const QStringList args{"--no-ignore", "--type", "f", "--extension", "dpr", ".", root};
+        const int found = runCounting(fd, args);
+        figures.fd = bestOf(runs, [&] { runCounting(fd, args); });
+        std::printf("fd --no-ignore --type f --extension dpr . ROOT: %.3f s, %d files\n", figures.fd, found);
+    }
+    if (const QString bfs = bfsProgram(); !bfs.isEmpty()) {
+        const QStringList args{root, "-nohidden", "-iname", "*.dpr"};
+        const int found = runCounting(bfs, args);
+        figures.bfs = bestOf(runs, [&] { runCounting(bfs, args); });
+        std::printf("bfs -nohidden -iname '*.dpr': %.3f s, %d files\n", figures.bfs, found);
+    }
+    std::printf("peak memory: %ld KiB; resident before the scans %ld KiB, after the first %ld KiB, after %d more %ld KiB\n",
+                peakResidentKiB(), rssBefore, rssAfterFirst, runs, rssAfterScans);
+    form.lview->clear();
+    return figures;
 }
 
 } // namespace
@@ -94,48 +151,30 @@ int main(int argc, char** argv)
     shape.projects = argValue(args, "--projects", shape.projects);
     shape.maxDepth = argValue(args, "--depth", shape.maxDepth);
     const int runs = argValue(args, "--runs", 5);
+    const int large = argValue(args, "--large", 100000); // 0 leaves the large tree out
+    const bool keep = args.contains(QStringLiteral("--keep"));
 
-    QTemporaryDir dir;
-    dir.setAutoRemove(!args.contains(QStringLiteral("--keep")));
-    const QString root = dir.path() + QStringLiteral("/work");
-    QDir().mkpath(root);
-    const TreeCounts counts = buildTree(root, shape);
-    std::printf("tree: %s\n  %d folders (%d walked), %d projects (%d listed), depth up to %d\n",
-                qPrintable(root), counts.folders, counts.walked, counts.projects, counts.listed, shape.maxDepth);
-
-    // The program's folder with a settings file naming the root.
+    // The program's folder, with a settings file naming each tree's root in turn.
     QTemporaryDir programDir;
     program::setFolderOverride(programDir.path());
-    {
-        IniFile ini(programDir.filePath(QLatin1String(settings::FileName)));
-        ini.write(settings::options::EditRoot, root + u'/');
-    }
     ProgramWindows windows = createProgramWindows();
     TForm1& form = *windows.form1;
 
-    const long rssBefore = residentKiB();
-    scanOnce(form); // warms the cache
-    const long rssAfterFirst = residentKiB();
-    double scanTime = 1e30;
-    for (int i = 0; i < runs; ++i)
-        scanTime = std::min(scanTime, scanOnce(form));
-    std::printf("scan (main window, offscreen): %.3f s, %d rows, status \"%s\" / \"%s\"\n", scanTime,
-                form.lview->rowCount(), qPrintable(form.status->panelText(0)), qPrintable(form.status->panelText(2)));
-    const long rssAfterScans = residentKiB();
-
-    EngineRun engine;
-    engine.run(root); // warms the cache
-    const double engineTime = bestOf(runs, [&] { engine.run(root); });
-    std::printf("engine (search + reader, no window): %.3f s, %d rows\n", engineTime, engine.rows.load());
-
-    runFindCat(root);
-    const double findTime = bestOf(runs, [&] { runFindCat(root); });
-    std::printf("find -iname '*.dpr' -type f -exec cat: %.3f s\n", findTime);
-
-    std::printf("peak memory: %ld KiB; resident before the scans %ld KiB, after the first %ld KiB, after %d more %ld KiB\n",
-                peakResidentKiB(), rssBefore, rssAfterFirst, runs, rssAfterScans);
-    std::printf("ratio engine/find: %.2f\n", engineTime / findTime);
-    std::printf("ratio scan/find: %.2f\n", scanTime / findTime);
+    if (large > 0) {
+        TreeShape big = shape;
+        big.folders = large;
+        big.projects = shape.projects * large / std::max(shape.folders, 1);
+        const TreeFigures figures = measureTree(form, programDir.path(), big, std::max(2, runs / 2), keep);
+        if (figures.fd > 0)
+            std::printf("ratio scan/fd (%d folders): %.2f\n", large, figures.scan / figures.fd);
+    }
+    const TreeFigures figures = measureTree(form, programDir.path(), shape, runs, keep);
+    std::printf("ratio engine/find: %.2f\n", figures.engine / figures.find);
+    std::printf("ratio scan/find: %.2f\n", figures.scan / figures.find);
+    if (figures.bfs > 0)
+        std::printf("ratio scan/bfs: %.2f\n", figures.scan / figures.bfs);
+    if (figures.fd > 0)
+        std::printf("ratio scan/fd: %.2f\n", figures.scan / figures.fd);
     windows.form1->close();
     return 0;
 }

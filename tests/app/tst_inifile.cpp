@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -188,6 +190,50 @@ TEST_F(IniFileTest, AnUnreadableExistingFileIsNotOverwritten)
     QDir(folder.path()).mkdir("kbl.ini");
     EXPECT_THROW(ini.writeInteger("form1", "left", 1), SettingsWriteError);
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(IniFileTest, AByteOrderMarkIsNoPartOfTheFirstSection)
+{
+    // Notepad saves UTF-8 with a BOM in front of the first line.
+    given("\xEF\xBB\xBF[options]\r\nEditRoot=C:\\Delphi\\\r\n[form1]\r\nleft=3\r\n");
+    EXPECT_EQ(ini.readString("options", "EditRoot", "none"), "C:\\Delphi\\");
+    EXPECT_EQ(ini.readSectionValues("options"), QStringList{"EditRoot=C:\\Delphi\\"});
+    ini.writeString("options", "EditRoot", "/home/dev/");
+    EXPECT_EQ(contents(), "[options]\r\nEditRoot=/home/dev/\r\n[form1]\r\nleft=3\r\n");
+}
+
+TEST_F(IniFileTest, EveryValueWrittenReadsBackAsWritten)
+{
+    // Blanks at either end and enclosing quotes are what a read drops, so a value that
+    // has them must be written so that they survive.
+    const QStringList values{"  padded  ", " lead", "trail\t", "\"quoted\"", "'single'", "\"\"", "\"", "a\"",
+                             "\" both \"", "plain", "", QString(u'\xFEFF') + "bom"};
+    for (const QString& value : values) {
+        ini.writeString("s", "k", value);
+        EXPECT_EQ(ini.readString("s", "k", "missing"), value) << qPrintable(value);
+    }
+    // What was read from a file is written back unchanged in meaning.
+    given("[s]\nk=\"  kept  \"\n");
+    ini.writeString("s", "k", ini.readString("s", "k", ""));
+    EXPECT_EQ(ini.readString("s", "k", ""), "  kept  ");
+    // Values without such ends are written as before.
+    ini.writeString("s", "k", "C:\\Program Files\\IDE");
+    EXPECT_TRUE(contents().contains("k=C:\\Program Files\\IDE\r\n"));
+}
+
+TEST_F(IniFileTest, EveryIntegerTextReadsWithoutOverflow)
+{
+    // The hex patterns cover all 32 bits; their negation wraps as the stored value would.
+    int value = 0;
+    ASSERT_TRUE(IniFile::parseInteger(u"-$80000000", value));
+    EXPECT_EQ(value, std::numeric_limits<int>::min());
+    ASSERT_TRUE(IniFile::parseInteger(u"-0x80000000", value));
+    EXPECT_EQ(value, std::numeric_limits<int>::min());
+    ASSERT_TRUE(IniFile::parseInteger(u"-$FFFFFFFF", value));
+    EXPECT_EQ(value, 1);
+    ASSERT_TRUE(IniFile::parseInteger(u"-2147483648", value));
+    EXPECT_EQ(value, std::numeric_limits<int>::min());
+    EXPECT_FALSE(IniFile::parseInteger(u"-2147483649", value));
 }
 
 } // namespace

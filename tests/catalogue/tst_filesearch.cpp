@@ -201,14 +201,20 @@ TEST(FileSearch, FoldersThatCannotBeListedAreAnnouncedAndPassedOver)
     writeFile(f.root, "a/gone/x.dpr");
     writeFile(f.root, "a/gone/deeper/y.dpr");
     writeFile(f.root, "a/kept.dpr");
-    // The folder disappears between its listing by the parent and its own search.
+    // The folder disappears while the walk goes on. The walk lists ahead of the events, so
+    // what it had read of the folder before it went may still be reported; the rest of
+    // the tree is walked to its end either way.
     f.log.onProgress = [&](const QString& dir) {
         if (dir.endsWith("/gone"))
             QDir(dir).removeRecursively();
     };
     QStringList lines = f.run();
-    lines.sort();
-    EXPECT_EQ(lines, (QStringList{"C", "M:/a/kept.dpr", "P:/a", "P:/a/gone"}));
+    for (const char* expected : {"C", "M:/a/kept.dpr", "P:/a", "P:/a/gone"})
+        EXPECT_TRUE(lines.contains(QString::fromLatin1(expected))) << expected;
+    for (const QString& line : lines)
+        EXPECT_TRUE(line == "C" || line.startsWith("P:/a") || line.startsWith("M:/a/")) << line.toStdString();
+    EXPECT_EQ(lines.last(), "C");
+    EXPECT_FALSE(QDir(f.root + "/a/gone").exists());
 }
 
 TEST(FileSearch, UnreadableFoldersYieldNothing)

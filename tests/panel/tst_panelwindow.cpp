@@ -259,7 +259,7 @@ TEST_F(PanelWindowTest, HeaderClicksFlipTheSortedColumnAndKeepTheDirectionOnAnot
 {
     writeFile(path("/Toys/Alarm.dpr"), 1);
     folder.write("projects.dat", "3\r\n2\r\n" + TwoProjects.mid(6) + "Alarm\r\nAlarm.exe\r\n/Toys/Alarm.dpr\r\n");
-    run([this](TForm1& f, ProgramWindows&) {
+    run([](TForm1& f, ProgramWindows&) {
         // Saved state: column 0 ascending.
         ASSERT_EQ(column(*f.lview, 0), QStringList({"Alarm", "Clock", "Sorter"}));
         clickHeader(*f.lview, 0);

@@ -51,6 +51,19 @@ TEST(Wildcard, NonAsciiNamesCompareWithoutCase)
     EXPECT_TRUE(WildcardMask(u"*").matches(QByteArrayView("\xFF\xFE")));
 }
 
+TEST(Wildcard, AQuestionMarkIsOneCharacterEvenBeyondTheBasicPlane)
+{
+    const QByteArray emojiName = "\xF0\x9F\x98\x80x.txt"; // U+1F600, two UTF-16 units
+    EXPECT_TRUE(WildcardMask(u"?x.txt").matches(QByteArrayView(emojiName)));
+    EXPECT_TRUE(WildcardMask(u"?x.txt").matches(QStringView(platform::fileNameFromBytes(emojiName))));
+    EXPECT_FALSE(WildcardMask(u"??x.txt").matches(QByteArrayView(emojiName)));
+    EXPECT_TRUE(WildcardMask(u"*\U0001F600*").matches(QByteArrayView(emojiName)));
+    EXPECT_TRUE(WildcardMask(u"?").matches(QByteArrayView("\xF0\x90\x90\x80"))); // U+10400, folded to U+10428
+    // An escaped byte of a name that is not UTF-8 is one character too.
+    EXPECT_TRUE(WildcardMask(u"caf?.dpr").matches(QByteArrayView("caf\xE9.dpr")));
+    EXPECT_FALSE(WildcardMask(u"caf??.dpr").matches(QByteArrayView("caf\xE9.dpr")));
+}
+
 TEST(FileNames, EveryByteSequenceRoundTrips)
 {
     const QByteArray samples[] = {
@@ -62,4 +75,17 @@ TEST(FileNames, EveryByteSequenceRoundTrips)
         EXPECT_EQ(platform::fileNameToBytes(platform::fileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
     EXPECT_EQ(platform::fileNameFromBytes("\xC3\xA4"), QString::fromUtf8("ä"));
     EXPECT_EQ(platform::fileNameFromBytes("a\xE9").size(), 2);
+}
+
+TEST(Wildcard, PlainSuffixMasksAgreeWithTheGeneralRule)
+{
+    const WildcardMask dpr(u"*.dpr");
+    const WildcardMask scr(u"*.scr");
+    for (const char* yes : {"a.dpr", "A.DPR", "x.dpR", ".dpr", "caf\xc3\xa9.dpr", "\xb4\xfa.dpr"})
+        EXPECT_TRUE(dpr.matches(QByteArrayView(yes))) << yes;
+    for (const char* no : {"dpr", "a.dprx", "a.dp", "", "a.d\xc3\xa9r"})
+        EXPECT_FALSE(dpr.matches(QByteArrayView(no))) << no;
+    // A character outside ASCII may fold to an ASCII one: LONG S is an "s".
+    EXPECT_TRUE(scr.matches(QByteArrayView("a.\xc5\xbf" "cr")));
+    EXPECT_EQ(scr.matches(QByteArrayView("a.\xc5\xbf" "cr")), scr.matches(QStringView(u"a.\u017Fcr")));
 }
