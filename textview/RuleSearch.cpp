@@ -326,7 +326,7 @@ namespace {
 // or the paragraph end; the list's boundary flags are made valid for the separators first.
 struct SearchStretch {
     int pi;
-    const ParagraphInfo& para;
+    const ParagraphInfo para; // a snapshot: the search changes no text
     qint32 len;
     const char16_t* raw;
     qint32 fromOff;

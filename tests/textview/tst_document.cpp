@@ -273,7 +273,7 @@ TEST(DocumentUpdateModes, OnNeedParsesOnlyWhatIsAskedAndBackgroundFinishes)
     doc.UpdateMode = umOnNeed;
     doc.StartStopKeys().Add("{", "}", 0, fsItalic, 3, 0, -1, -1, false);
     std::vector<int> laidOut;
-    doc.layoutHook = [&](int para, ParagraphInfo&) { laidOut.push_back(para); };
+    doc.layoutHook = [&](int para) { laidOut.push_back(para); };
     QString text;
     for (int i = 0; i < 2000; ++i)
         text += (i == 10 ? QStringLiteral("{ open\n") : QStringLiteral("line %1\n").arg(i));
