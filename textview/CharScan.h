@@ -52,6 +52,32 @@ inline qsizetype findEither(const char16_t* p, qsizetype i, qsizetype n, char16_
     return n;
 }
 
+// The first index in [i, n) holding a or b, or with `high` any character from 0x80 up
+// (where a case mapping beyond ASCII may produce a or b), else n.
+inline qsizetype findEitherOrHigh(const char16_t* p, qsizetype i, qsizetype n, char16_t a, char16_t b, bool high)
+{
+    if (!high)
+        return findEither(p, i, n, a, b);
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi16(short(a));
+    const __m128i vb = _mm_set1_epi16(short(b));
+    const __m128i highBits = _mm_set1_epi16(short(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const int eq = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb)));
+        const int ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, highBits), zero));
+        const int m = eq | (~ascii & 0xFFFF);
+        if (m)
+            return i + (__builtin_ctz(unsigned(m)) >> 1);
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == a || p[i] == b || p[i] >= 0x80)
+            return i;
+    return n;
+}
+
 // The last index in [lo, i] holding a or b, else -1 (i < lo gives -1).
 inline qsizetype findEitherBack(const char16_t* p, qsizetype lo, qsizetype i, char16_t a, char16_t b)
 {
