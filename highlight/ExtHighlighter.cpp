@@ -72,8 +72,7 @@ void TCustomExtHighlighter::applyOwnKeywords(StyledDocument& doc, TStyledNavigat
     const RuleSet rules = ruleSet();
     int applied = 0;
     for (int pi = p0; pi <= p1; ++pi) {
-        const ParagraphInfo& para = doc.paragraph(pi);
-        const qint32 len = para.length();
+        const qint32 len = doc.paraLength(pi);
         const qint32 fromOff = pi == p0 ? from.offset() : 0;
         const qint32 toOff = pi == p1 ? to.offset() : len;
         const qint32 s = pi == p0 ? std::max(0, fromOff - maxLen - 1) : 0;
@@ -85,7 +84,7 @@ void TCustomExtHighlighter::applyOwnKeywords(StyledDocument& doc, TStyledNavigat
             upper = doc.UpperCopy(pi, 0, len);
         // The texts are addressed by paragraph offset; the copy covers the whole paragraph.
         applied += applyKeywordRules(doc, pi, pi == p0 ? fromOff : -(1 << 30),
-                                     pi == p1 ? toOff : (1 << 30), s, e, para.text(), upper,
+                                     pi == p1 ? toOff : (1 << 30), s, e, doc.paraChars(pi), upper,
                                      keywordList, keywordIndex, rules, &startStopList,
                                      regionBase);
     }

@@ -93,6 +93,53 @@ QString dumpText(StyledDocument& doc)
     return out;
 }
 
+namespace {
+
+struct Fnv {
+    quint64 h = 1469598103934665603ull;
+    void add(quint64 v, int bytes)
+    {
+        for (int i = 0; i < bytes; ++i) {
+            h = (h ^ (v & 0xFF)) * 1099511628211ull;
+            v >>= 8;
+        }
+    }
+    void add(const FormatRecord& r)
+    {
+        add(r.Attribute, 1);
+        add(quint8(r.Level), 1);
+        add(r.StartKeyLen, 1);
+        add(r.StopKeyLen, 1);
+        add(quint16(r.Cursor), 2);
+        add(quint32(r.Background), 4);
+        add(quint32(r.Foreground), 4);
+        add(quint32(r.Context), 4);
+        for (qint16 id : r.RuleStack)
+            add(quint16(id), 2);
+    }
+};
+
+} // namespace
+
+quint64 formatChecksum(StyledDocument& doc)
+{
+    for (int i = 0; i < doc.paragraphCount(); ++i)
+        doc.ensureParsed(i);
+    Fnv sum;
+    for (int i = 0; i < doc.paragraphCount(); ++i) {
+        const ParagraphInfo& p = doc.paragraph(i);
+        sum.add(quint32(i), 4);
+        sum.add(quint32(p.length()), 4);
+        sum.add(doc.formats().at(p.StartFormat));
+        sum.add(quint32(p.Formats.size()), 4);
+        for (const StoredRecord& s : p.Formats) {
+            sum.add(quint32(s.offset), 4);
+            sum.add(doc.formats().at(s.style));
+        }
+    }
+    return sum.h;
+}
+
 QString dumpHtml(StyledDocument& doc, const QString& title)
 {
     const int own = doc.StartStopKeys().count();

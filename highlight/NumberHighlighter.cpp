@@ -82,9 +82,8 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
                                        TStyledNavigator& to, int baseIndex)
 {
     const int pi = from.paraIndex();
-    const ParagraphInfo& para = doc.paragraph(pi);
-    const char16_t* T = para.text();
-    const qint32 N = para.length();
+    const char16_t* T = doc.paraChars(pi);
+    const qint32 N = doc.paraLength(pi);
     const qint32 fromOff = from.offset();
     const qint32 toOff = to.paraIndex() == pi ? to.offset() : N;
     qint32 i = fromOff > 0 ? fromOff - 1 : 0;
@@ -92,10 +91,10 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     while (i > 0 && !separators.contains(T[i - 1]))
         --i;
 
-    const auto& F = para.Formats;
+    const RecordSpan F = doc.records(pi);
     constexpr qint32 None = std::numeric_limits<qint32>::max();
     size_t ri = size_t(doc.upperRecordIndex(pi, i));
-    const FormatRecord* cur = &doc.formats().at(ri > 0 ? F[ri - 1].style : para.StartFormat);
+    const FormatRecord* cur = &doc.formats().at(ri > 0 ? F[ri - 1].style : doc.paraStartFormat(pi));
     auto nextOffset = [&] { return ri < F.size() ? F[ri].offset : None; };
     bool allowed = mayHighlight(*cur);
     auto advanceRecord = [&] {
@@ -142,7 +141,7 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
         return;
 
     // Numbers are separate words ending before the next record: one merge serves all.
-    const qint64 start = para.Start;
+    const qint64 start = doc.paraStart(pi);
     const int applied = doc.applyFormatsMerged(pi, hits,
         [&](size_t i, quint32, const FormatRecord& inForce, FormatRecord& rec, quint32&) {
             const int level = inForce.level();

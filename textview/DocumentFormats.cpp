@@ -11,19 +11,70 @@ namespace kbl {
 
 void StyledDocument::setStartFormat(int para, const FormatRecord& r)
 {
-    ParagraphInfo& p = paragraph(para);
-    const int before = table.at(p.StartFormat).level();
-    p.StartFormat = table.intern(r);
-    if (table.at(p.StartFormat).level() != before)
+    ParagraphRecord& p = paragraphRecord(para);
+    const int before = table.at(p.startFormat).level();
+    p.startFormat = table.intern(r);
+    if (table.at(p.startFormat).level() != before)
         recordsChanged(para, std::numeric_limits<int>::max());
 }
 
 FormatRecord StyledDocument::record(int para, int i) const
 {
-    const auto& f = paragraph(para).Formats;
+    const RecordSpan f = recordsOf(paragraphRecord(para));
     if (i < 0 || i >= int(f.size()))
         throwListIndexOutOfBounds();
     return table.expand(f[size_t(i)]);
+}
+
+// ---- the record store ----
+
+void StyledDocument::recordsInsert(int para, int index, StoredRecord s)
+{
+    RecordBlock& b = paras[size_t(para)].formats;
+    if (b.count == b.cap)
+        store.reserve(b, b.count + 1);
+    StoredRecord* f = store.data(b);
+    std::copy_backward(f + index, f + b.count, f + b.count + 1);
+    f[index] = s;
+    ++b.count;
+}
+
+void StyledDocument::recordsErase(int para, int from, int to)
+{
+    RecordBlock& b = paras[size_t(para)].formats;
+    if (to <= from)
+        return;
+    StoredRecord* f = store.data(b);
+    std::copy(f + to, f + b.count, f + from);
+    b.count -= quint32(to - from);
+}
+
+void StyledDocument::recordsAssign(int para, const StoredRecord* src, size_t n)
+{
+    RecordBlock& b = paras[size_t(para)].formats;
+    if (n > 0xFFFFFFFFull)
+        throw std::length_error("Text too long");
+    store.reserve(b, quint32(n));
+    if (n)
+        std::copy_n(src, n, store.data(b));
+    b.count = quint32(n);
+}
+
+void StyledDocument::compactRecords()
+{
+    if (!store.wantsCompaction())
+        return;
+    RecordStore packed;
+    for (ParagraphRecord& p : paras) {
+        RecordBlock b;
+        if (p.formats.count) {
+            packed.reserve(b, p.formats.count, true);
+            std::copy_n(store.data(p.formats), p.formats.count, packed.data(b));
+            b.count = p.formats.count;
+        }
+        p.formats = b;
+    }
+    store = std::move(packed);
 }
 
 namespace {
@@ -32,7 +83,7 @@ namespace {
 // steps there and at most twice a plain binary search elsewhere. `before(r)` holds for
 // the records before the index sought.
 template <typename Before>
-int searchFromEnd(const std::vector<StoredRecord>& f, Before before)
+int searchFromEnd(const RecordSpan& f, Before before)
 {
     const int n = int(f.size());
     if (n == 0 || before(f[size_t(n - 1)]))
@@ -51,37 +102,37 @@ int searchFromEnd(const std::vector<StoredRecord>& f, Before before)
 
 int StyledDocument::lowerRecordIndex(int para, qint32 offset) const
 {
-    return searchFromEnd(paras[size_t(para)].Formats,
+    return searchFromEnd(recordsOf(paras[size_t(para)]),
                          [offset](const StoredRecord& r) { return r.offset < offset; });
 }
 
 int StyledDocument::upperRecordIndex(int para, qint32 offset) const
 {
-    return searchFromEnd(paras[size_t(para)].Formats,
+    return searchFromEnd(recordsOf(paras[size_t(para)]),
                          [offset](const StoredRecord& r) { return r.offset <= offset; });
 }
 
 const FormatRecord& StyledDocument::styleInForce(int para, qint32 offset) const
 {
-    const ParagraphInfo& p = paragraph(para);
+    const ParagraphRecord& p = paragraphRecord(para);
     const int i = upperRecordIndex(para, offset);
-    return table.at(i > 0 ? p.Formats[size_t(i - 1)].style : p.StartFormat);
+    return table.at(i > 0 ? recordsOf(p)[size_t(i - 1)].style : p.startFormat);
 }
 
 FormatRecord StyledDocument::recordInForce(int para, qint32 offset) const
 {
-    const ParagraphInfo& p = paragraph(para);
+    const ParagraphRecord& p = paragraphRecord(para);
     const int i = upperRecordIndex(para, offset);
     if (i > 0)
-        return table.expand(p.Formats[size_t(i - 1)]);
-    return table.at(p.StartFormat);
+        return table.expand(recordsOf(p)[size_t(i - 1)]);
+    return table.at(p.startFormat);
 }
 
 // ---- the state a closing region returns to ----
 
 int StyledDocument::lowerInParagraph(int pi, int index, int level)
 {
-    const auto& f = paras[size_t(pi)].Formats;
+    const RecordSpan f = recordsOf(paras[size_t(pi)]);
     index = std::min(index, int(f.size()) - 1);
     if (index < 0)
         return -1;
@@ -131,13 +182,13 @@ StyledDocument::Landing StyledDocument::landingAtEnd(int q, int level)
                 e.at[size_t(l)] = endLandings.at[size_t(l)];
             break;
         }
-        const auto& f = paras[size_t(p)].Formats;
+        const RecordSpan f = recordsOf(paras[size_t(p)]);
         for (int r = int(f.size()) - 1; r >= 0 && open >= 0; --r) {
             const int own = levelOf(f[size_t(r)]);
             if (own < open)
                 settle(own, p, r);
         }
-        const int own = table.at(paras[size_t(p)].StartFormat).level();
+        const int own = table.at(paras[size_t(p)].startFormat).level();
         if (open >= 0 && own < open)
             settle(own, p, -1);
     }
@@ -149,18 +200,18 @@ FormatRecord StyledDocument::recordBelowLevel(int pi, int index, int level)
 {
     if (level < 0)
         return FormatRecord{};
-    const ParagraphInfo& p = paragraph(pi);
+    const ParagraphRecord& p = paragraphRecord(pi);
     const int r = lowerInParagraph(pi, index, level);
     if (r >= 0)
-        return table.expand(p.Formats[size_t(r)]);
-    const FormatRecord& start = table.at(p.StartFormat);
+        return table.expand(recordsOf(p)[size_t(r)]);
+    const FormatRecord& start = table.at(p.startFormat);
     if (start.level() < level)
         return start;
     const Landing at = landingAtEnd(pi - 1, level);
     if (at.para < 0)
         return FormatRecord{};
-    const ParagraphInfo& q = paras[size_t(at.para)];
-    return at.index < 0 ? table.at(q.StartFormat) : table.expand(q.Formats[size_t(at.index)]);
+    const ParagraphRecord& q = paras[size_t(at.para)];
+    return at.index < 0 ? table.at(q.startFormat) : table.expand(recordsOf(q)[size_t(at.index)]);
 }
 
 // ---- changing records ----
@@ -183,14 +234,12 @@ void StyledDocument::paragraphsReplaced(int fromPara)
 
 void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
 {
-    auto& f = paragraph(para).Formats;
-    if (index < 0 || index > int(f.size()))
+    const ParagraphRecord& p = paragraphRecord(para);
+    if (index < 0 || index > int(p.formats.count))
         throwListIndexOutOfBounds();
-    // Grow by a fraction so that very long paragraphs do not copy their records over
-    // and over.
-    if (f.size() == f.capacity())
-        f.reserve(f.size() + f.size() / 8 + 4);
-    f.insert(f.begin() + index, table.store(r));
+    // The store grows a block by a fraction, so that very long paragraphs do not copy
+    // their records over and over.
+    recordsInsert(para, index, table.store(r));
     recordsChanged(para, index);
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
@@ -199,10 +248,11 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
 
 void StyledDocument::replaceRecord(int para, int index, const FormatRecord& r)
 {
-    auto& f = paragraph(para).Formats;
-    if (index < 0 || index >= int(f.size()))
+    ParagraphRecord& p = paragraphRecord(para);
+    if (index < 0 || index >= int(p.formats.count))
         throwListIndexOutOfBounds();
     const StoredRecord stored = table.store(r);
+    StoredRecord* f = store.data(p.formats);
     // The links follow levels only: a record that keeps its level keeps them valid.
     if (levelOf(f[size_t(index)]) != levelOf(stored))
         recordsChanged(para, index);
@@ -211,10 +261,10 @@ void StyledDocument::replaceRecord(int para, int index, const FormatRecord& r)
 
 void StyledDocument::deleteRecord(int para, int index)
 {
-    auto& f = paragraph(para).Formats;
-    if (index < 0 || index >= int(f.size()))
+    const ParagraphRecord& p = paragraphRecord(para);
+    if (index < 0 || index >= int(p.formats.count))
         throwListIndexOutOfBounds();
-    f.erase(f.begin() + index);
+    recordsErase(para, index, index + 1);
     recordsChanged(para, index);
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
@@ -223,9 +273,9 @@ void StyledDocument::deleteRecord(int para, int index)
 
 void StyledDocument::reserveRecords(int para, int n)
 {
-    auto& f = paragraph(para).Formats;
-    if (n > int(f.capacity()))
-        f.reserve(size_t(n));
+    ParagraphRecord& p = paragraphRecord(para);
+    if (n > 0)
+        store.reserve(p.formats, quint32(n), true);
 }
 // ---- laying a record over a stretch ----
 
@@ -239,7 +289,7 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
     const int p0 = paragraphAt(start);
     const int p1 = paragraphAt(end);
     auto offsetIn = [this](int para, qint64 pos) {
-        return qint32(std::min<qint64>(pos - paras[size_t(para)].Start, paras[size_t(para)].length()));
+        return qint32(std::min<qint64>(pos - paras[size_t(para)].start, paras[size_t(para)].length));
     };
     const qint32 s = offsetIn(p0, start);
     const qint32 e = offsetIn(p1, end);
@@ -252,33 +302,33 @@ void StyledDocument::ApplyFormat(qint64 start, qint64 end, FormatRecord rec, boo
 
     // The state in force at start, and where it took effect.
     FormatRecord remembered = recordInForce(p0, s);
-    qint64 rememberedPos = paras[size_t(p0)].Start;
+    qint64 rememberedPos = paras[size_t(p0)].start;
     {
         const int ui = upperRecordIndex(p0, s);
         if (ui > 0)
-            rememberedPos += paras[size_t(p0)].Formats[size_t(ui - 1)].offset;
+            rememberedPos += records(p0)[size_t(ui - 1)].offset;
     }
     const bool insertStart = dynamic || remembered.isDynamic();
 
     // Delete the records inside [start, end); the last deleted is the state at end.
     for (int p = p0; p <= p1; ++p) {
-        auto& f = paras[size_t(p)].Formats;
         const qint32 from = p == p0 ? s : 0;
-        const qint32 to = p == p1 ? e : paras[size_t(p)].length() + 1;
+        const qint32 to = p == p1 ? e : paras[size_t(p)].length + 1;
         const int a = lowerRecordIndex(p, from);
         int b = lowerRecordIndex(p, to);
         if (p == p1 && p1 != p0 && b == a && e == 0)
             b = a;
         if (b > a) {
-            remembered = table.expand(f[size_t(b - 1)]);
-            rememberedPos = paras[size_t(p)].Start + f[size_t(b - 1)].offset;
-            f.erase(f.begin() + a, f.begin() + b);
+            const StoredRecord last = records(p)[size_t(b - 1)];
+            remembered = table.expand(last);
+            rememberedPos = paras[size_t(p)].start + last.offset;
+            recordsErase(p, a, b);
         }
         if (b > a || p > p0)
             recordsChanged(p, a);
         if (p > p0) {
-            paras[size_t(p)].StartFormat = table.intern(rec);
-            paras[size_t(p)].LayoutDone = false;
+            paras[size_t(p)].startFormat = table.intern(rec);
+            paras[size_t(p)].set(ParagraphRecord::LayoutDone, false);
         }
     }
     if (insertStart) {
@@ -301,14 +351,14 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
                                  void* build,
                                  bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&))
 {
-    ParagraphInfo& para = paragraph(pi);
-    const std::vector<StoredRecord>& old = para.Formats;
+    const ParagraphRecord& para = paragraphRecord(pi);
+    const RecordSpan old = recordsOf(para);
     std::vector<StoredRecord>& out = mergeBuffer;
     out.clear();
     out.reserve(old.size() + 2 * stretches.size());
     size_t oi = 0;
     int applied = 0;
-    quint32 inForce = para.StartFormat;
+    quint32 inForce = para.startFormat;
     qint32 inForcePos = 0;
     for (size_t i = 0; i < stretches.size(); ++i) {
         const auto [s, e] = stretches[i];
@@ -358,10 +408,8 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
     }
     out.insert(out.end(), old.begin() + qsizetype(oi), old.end());
     if (applied) {
-        // Room for a few more records: the number pass usually follows the keyword pass.
-        if (para.Formats.capacity() < out.size())
-            para.Formats.reserve(out.size() + 4);
-        para.Formats.assign(out.begin(), out.end());
+        // The store leaves room for a few more: the number pass follows the keyword pass.
+        recordsAssign(pi, out.data(), out.size());
         recordsChanged(pi, 0);
         for (TStyledNavigator* n : navigators)
             if (n->para == pi)

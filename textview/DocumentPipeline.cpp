@@ -64,11 +64,11 @@ void StyledDocument::ReapplyKeywords()
 {
     finishLoad();
     for (auto& p : paras) {
-        p.LayoutDone = p.RegionDone = p.KeywordsDone = false;
-        p.Formats.clear();
+        p.flags = 0;
+        p.formats.count = 0;
         FormatRecord start;
-        start.Attribute = p.StaticStyle;
-        p.StartFormat = table.intern(start);
+        start.Attribute = p.staticStyle;
+        p.startFormat = table.intern(start);
     }
     paragraphsReplaced(0);
     markNavigatorsStale(0, paragraphCount() - 1, -1);
@@ -85,9 +85,8 @@ void StyledDocument::regionPass(int pi)
     ++counters.regionPasses;
     if (inEdit)
         lastRegionPassParagraphs.push_back(pi);
-    ParagraphInfo& para = paras[size_t(pi)];
-    const qint32 len = para.length();
-    std::erase_if(para.Formats, [this](const StoredRecord& r) {
+    const qint32 len = paras[size_t(pi)].length;
+    recordsEraseIf(pi, 0, [this](const StoredRecord& r) {
         const FormatRecord& f = table.at(r.style);
         return !(f.isDynamic() && !f.isLevelRecord());
     });
@@ -109,7 +108,7 @@ void StyledDocument::regionPass(int pi)
             // Records made by the application bound the stretch searched next.
             qint32 bound = len;
             {
-                const auto& f = paras[size_t(pi)].Formats;
+                const RecordSpan f = records(pi);
                 for (size_t r = size_t(upperRecordIndex(pi, pos)); r < f.size(); ++r) {
                     const FormatRecord& x = table.at(f[r].style);
                     if (x.isDynamic() && !x.isLevelRecord()) {
@@ -148,14 +147,11 @@ void StyledDocument::regionPass(int pi)
             if (startFound) {
                 const qint32 np = from.offset();
                 // A stop found behind the new region's start is no longer valid.
-                auto& f = paras[size_t(pi)].Formats;
                 const int a = lowerRecordIndex(pi, np);
-                f.erase(std::remove_if(f.begin() + a, f.end(),
-                                       [this](const StoredRecord& r) {
-                                           const FormatRecord& x = table.at(r.style);
-                                           return !(x.isDynamic() && !x.isLevelRecord());
-                                       }),
-                        f.end());
+                recordsEraseIf(pi, a, [this](const StoredRecord& r) {
+                    const FormatRecord& x = table.at(r.style);
+                    return !(x.isDynamic() && !x.isLevelRecord());
+                });
                 recordsChanged(pi, a);
                 stuck = np > pos ? 0 : stuck + 1;
                 pos = std::max(pos, np);
@@ -172,9 +168,9 @@ void StyledDocument::regionPass(int pi)
                 break;
         }
     }
-    para.RegionDone = true;
-    para.KeywordsDone = false;
-    para.LayoutDone = false;
+    ParagraphRecord& para = paras[size_t(pi)];
+    para.set(ParagraphRecord::RegionDone, true);
+    para.set(ParagraphRecord::KeywordsDone | ParagraphRecord::LayoutDone, false);
     propagate(pi);
 }
 
@@ -182,16 +178,16 @@ void StyledDocument::propagate(int pi)
 {
     if (pi + 1 >= paragraphCount())
         return;
-    ParagraphInfo& next = paras[size_t(pi + 1)];
-    if (table.at(next.StartFormat).sameState(styleInForce(pi, paras[size_t(pi)].length())))
+    ParagraphRecord& next = paras[size_t(pi + 1)];
+    if (table.at(next.startFormat).sameState(styleInForce(pi, paras[size_t(pi)].length)))
         return;
-    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length());
+    FormatRecord end = recordInForce(pi, paras[size_t(pi)].length);
     if (!end.isDynamic())
-        end.Attribute = quint8((end.Attribute & 0xC0) | next.StaticStyle);
+        end.Attribute = quint8((end.Attribute & 0xC0) | next.staticStyle);
     end.StartKeyLen = 0;
-    next.StartFormat = table.intern(end);
+    next.startFormat = table.intern(end);
     recordsChanged(pi + 1, std::numeric_limits<int>::max());
-    next.RegionDone = next.KeywordsDone = next.LayoutDone = false;
+    next.flags = 0;
     resetWork(pi + 1);
 }
 
@@ -202,25 +198,26 @@ void StyledDocument::keywordPass(int pi)
         TStyledNavigator& from = *scratchFrom;
         TStyledNavigator& to = *scratchTo;
         from.setParaOffset(pi, 0);
-        to.setParaOffset(pi, paras[size_t(pi)].length());
+        to.setParaOffset(pi, paras[size_t(pi)].length);
         highlighter->ApplyKeywords(*this, from, to, keywords.count());
     }
     if (ApplyKeyWords && !keywords.isEmpty())
         ownKeywordPass(pi);
-    paras[size_t(pi)].KeywordsDone = true;
+    paras[size_t(pi)].set(ParagraphRecord::KeywordsDone, true);
 }
 
 void StyledDocument::ownKeywordPass(int pi)
 {
-    const ParagraphInfo& para = paras[size_t(pi)];
-    const qint32 len = para.length();
+    const ParagraphRecord& para = paras[size_t(pi)];
+    const qint32 len = para.length;
     // The view's own keywords never match inside comments, strings or other regions.
-    std::u16string masked(para.text(), size_t(len));
-    FormatRecord cur = table.at(para.StartFormat);
+    std::u16string masked(charsOf(para), size_t(len));
+    FormatRecord cur = table.at(para.startFormat);
+    const RecordSpan formats = recordsOf(para);
     size_t ri = 0;
     for (qint32 i = 0; i < len; ++i) {
-        while (ri < para.Formats.size() && para.Formats[ri].offset <= i)
-            cur = table.at(para.Formats[ri++].style);
+        while (ri < formats.size() && formats[ri].offset <= i)
+            cur = table.at(formats[ri++].style);
         if (cur.isDynamic() && cur.Context != 0)
             masked[size_t(i)] = 0xFFFF;
     }
@@ -235,7 +232,7 @@ void StyledDocument::ownKeywordPass(int pi)
                                        upper.empty() ? nullptr : upper.data(), keywords,
                                        *ownKeywordIndex, rules);
     if (hits > 0)
-        markNavigatorsStale(pi, paragraphCount() - 1, para.Start);
+        markNavigatorsStale(pi, paragraphCount() - 1, paras[size_t(pi)].start);
 }
 
 bool StyledDocument::ownStopSearch(TStyledNavigator& from, TStyledNavigator& to, int k)
@@ -263,28 +260,26 @@ void StyledDocument::ensureParsed(int pi)
     if (pi < 0 || pi >= paragraphCount())
         return;
     for (int q = parseMark; q <= pi; ++q)
-        if (!paras[size_t(q)].RegionDone)
+        if (!paras[size_t(q)].has(ParagraphRecord::RegionDone))
             regionPass(q);
     parseMark = std::max(parseMark, pi + 1);
-    ParagraphInfo& p = paras[size_t(pi)];
-    if (!p.KeywordsDone) {
+    if (!paras[size_t(pi)].has(ParagraphRecord::KeywordsDone)) {
         if (highlighter || ApplyKeyWords)
             keywordPass(pi);
         else
-            p.KeywordsDone = true;
+            paras[size_t(pi)].set(ParagraphRecord::KeywordsDone, true);
     }
 }
 
 void StyledDocument::ensureLaidOut(int pi)
 {
     ensureParsed(pi);
-    ParagraphInfo& p = paras[size_t(pi)];
-    if (!p.LayoutDone) {
+    if (!paras[size_t(pi)].has(ParagraphRecord::LayoutDone)) {
         if (layoutHook) {
-            layoutHook(pi, p);
+            layoutHook(pi);
             lineMark = std::min(lineMark, pi + 1);
         }
-        p.LayoutDone = true;
+        paras[size_t(pi)].set(ParagraphRecord::LayoutDone, true);
     }
 }
 
@@ -318,7 +313,7 @@ bool StyledDocument::doBackgroundWork(std::chrono::milliseconds budget)
     qint64 unchecked = Clock::now() < deadline ? 0 : -1;
     while (layoutMark < n && unchecked >= 0) {
         ensureLaidOut(layoutMark);
-        unchecked += paras[size_t(layoutMark)].length() + 1;
+        unchecked += paras[size_t(layoutMark)].length + 1;
         ++layoutMark;
         if (unchecked >= 4096)
             unchecked = Clock::now() < deadline ? 0 : -1;
@@ -336,32 +331,31 @@ qint64 StyledDocument::firstLine(int para)
 {
     para = std::clamp(para, 0, paragraphCount() - 1);
     if (lineMark == 0) {
-        paras[0].FirstLine = 0;
+        lineTable(0).firstLine = 0;
         lineMark = 1;
     }
-    for (; lineMark <= para; ++lineMark) {
-        const ParagraphInfo& prev = paras[size_t(lineMark - 1)];
-        paras[size_t(lineMark)].FirstLine = prev.FirstLine + prev.lineCount();
-    }
-    return paras[size_t(para)].FirstLine;
+    for (; lineMark <= para; ++lineMark)
+        lineTable(lineMark).firstLine = lineTables[size_t(lineMark - 1)].firstLine + lineCount(lineMark - 1);
+    return lineTable(para).firstLine;
 }
 
 qint64 StyledDocument::displayLineCount()
 {
     const int last = paragraphCount() - 1;
-    return firstLine(last) + paras[size_t(last)].lineCount();
+    return firstLine(last) + lineCount(last);
 }
 
 void StyledDocument::setLineTable(int para, std::vector<DisplayLine> lines)
 {
-    paragraph(para).Lines = std::move(lines);
+    paragraphRecord(para);
+    lineTable(para).lines = std::move(lines);
     lineMark = std::min(lineMark, para + 1);
 }
 
 void StyledDocument::invalidateLayout()
 {
-    for (ParagraphInfo& p : paras)
-        p.LayoutDone = false;
+    for (ParagraphRecord& p : paras)
+        p.set(ParagraphRecord::LayoutDone, false);
     layoutMark = 0;
 }
 // ---- after an edit ----
@@ -370,10 +364,10 @@ void StyledDocument::reparseAfterEdit(int firstPara, int lastPara)
 {
     lastRegionPassParagraphs.clear();
     if (OnParse)
-        OnParse(paras[size_t(firstPara)].Start,
-                paras[size_t(lastPara)].Start + paras[size_t(lastPara)].length());
+        OnParse(paras[size_t(firstPara)].start,
+                paras[size_t(lastPara)].start + paras[size_t(lastPara)].length);
     for (int q = firstPara; q <= lastPara; ++q)
-        paras[size_t(q)].RegionDone = paras[size_t(q)].KeywordsDone = paras[size_t(q)].LayoutDone = false;
+        paras[size_t(q)].flags = 0;
     resetWork(firstPara);
     if (repaintHook)
         repaintHook(firstPara, paragraphCount() - 1);
@@ -382,24 +376,24 @@ void StyledDocument::reparseAfterEdit(int firstPara, int lastPara)
     inEdit = true;
     const int known = std::max(parseMark, lastPara + 1);
     int q = firstPara;
-    for (; q < paragraphCount() && (q <= lastPara || !paras[size_t(q)].RegionDone); ++q) {
+    for (; q < paragraphCount() && (q <= lastPara || !paras[size_t(q)].has(ParagraphRecord::RegionDone)); ++q) {
         if (q > lastPara && q >= known && UpdateMode != umImmediate)
             break;
         regionPass(q);
         if (highlighter || ApplyKeyWords)
             keywordPass(q);
         else
-            paras[size_t(q)].KeywordsDone = true;
+            paras[size_t(q)].set(ParagraphRecord::KeywordsDone, true);
     }
     inEdit = false;
     parseMark = std::max(parseMark, q);
     // parseMark must not pass a paragraph whose region pass is pending.
     for (int k = firstPara; k < parseMark; ++k)
-        if (!paras[size_t(k)].RegionDone) {
+        if (!paras[size_t(k)].has(ParagraphRecord::RegionDone)) {
             parseMark = k;
             break;
         }
-    markNavigatorsStale(firstPara, paragraphCount() - 1, paras[size_t(firstPara)].Start);
+    markNavigatorsStale(firstPara, paragraphCount() - 1, paras[size_t(firstPara)].start);
 }
 
 } // namespace kbl

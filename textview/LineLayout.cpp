@@ -177,7 +177,7 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     const qreal tab = std::max<qreal>(1, params.tabWidth);
     // The style changes only at records and static codes: keep the metric variant
     // between them instead of asking for every character.
-    const std::vector<StoredRecord>& records = p.Formats;
+    const RecordSpan records = p.Formats;
     const FormatRecord* rec = &doc.formats().at(p.StartFormat);
     size_t nextRecord = 0;
     qint32 nextBoundary = -1;

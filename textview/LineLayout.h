@@ -79,7 +79,7 @@ public:
 private:
     void recompute();
     const StyledDocument& doc;
-    const ParagraphInfo& p;
+    const ParagraphInfo p; // a snapshot: valid while the walk runs
     bool staticFormat;
     quint8 fontBits;
     size_t next = 0; // index of the first record not yet in force

@@ -487,13 +487,13 @@ bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, 
     const bool copied = !matchCase && !folded;
 
     auto hay = [&](int pi) -> QStringView {
-        const ParagraphInfo& p = doc->paragraph(pi);
-        if (!copied || p.length() == 0)
-            return p.view();
-        return QStringView(doc->UpperCopy(pi, 0, p.length()), p.length());
+        const QStringView p = doc->paragraphView(pi);
+        if (!copied || p.isEmpty())
+            return p;
+        return QStringView(doc->UpperCopy(pi, 0, qint32(p.size())), p.size());
     };
     auto find = [&](QStringView h, qsizetype from) {
-        return folded ? indexOfUpperCased(h, pat, from, mode) : h.indexOf(pat, from);
+        return folded ? indexOfUpperCased(h, pat, from, mode) : indexOfExact(h, pat, from);
     };
     auto findBack = [&](QStringView h, qsizetype from) {
         return folded ? lastIndexOfUpperCased(h, pat, from, mode) : h.lastIndexOf(pat, from);

@@ -30,13 +30,13 @@ LayoutParams TStyledMemo::layoutParams() const
     return lp;
 }
 
-void TStyledMemo::layoutParagraphHook(int para, ParagraphInfo& p)
+void TStyledMemo::layoutParagraphHook(int para)
 {
-    const int before = p.lineCount();
+    const int before = doc->lineCount(para);
     LayoutResult r = layoutParagraph(*doc, para, fonts, sliceParams ? *sliceParams : layoutParams());
     widest = std::max(widest, r.widest);
     doc->setLineTable(para, std::move(r.lines));
-    const int after = p.lineCount();
+    const int after = doc->lineCount(para);
     if (after != before) {
         totalLines += after - before;
         if (para < top.para)

@@ -135,7 +135,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
 
     // Word boundaries are those of the paragraph: a word cut by either end of the
     // stretch is not a whole word.
-    const qint32 len = doc.paragraph(para).length();
+    const qint32 len = doc.paraLength(para);
     auto startsWord = [&](qint32 q) { return q == 0 || seps.contains(raw[q - 1]); };
     auto endsWord = [&](qint32 q) { return q == len || seps.contains(raw[q]); };
 
@@ -188,7 +188,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     }
     if (hits.empty())
         return 0;
-    const qint64 paraStart = doc.paragraph(para).Start;
+    const qint64 paraStart = doc.paraStart(para);
     std::optional<TStyledNavigator> first, second;
     auto eligible = [&](const Hit& h, const FormatRecord& cur) {
         if (cur.level() >= MaxNestingLevel)
@@ -326,7 +326,8 @@ namespace {
 // or the paragraph end; the list's boundary flags are made valid for the separators first.
 struct SearchStretch {
     int pi;
-    const ParagraphInfo& para;
+    RecordSpan formats; // valid while the search only reads records
+    quint32 startFormat;
     qint32 len;
     const char16_t* raw;
     qint32 fromOff;
@@ -339,10 +340,10 @@ SearchStretch searchStretch(StyledDocument& doc, TStyledNavigator& from, TStyled
     if (!list.BoundaryFlagsValid())
         list.deriveBoundaryFlags(seps);
     const int pi = from.paraIndex();
-    const ParagraphInfo& para = doc.paragraph(pi);
+    const qint32 len = doc.paraLength(pi);
     const qint32 fromOff = from.offset();
-    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : para.length();
-    return {pi, para, para.length(), para.text(), fromOff, toOff};
+    const qint32 toOff = to.paraIndex() == pi ? std::max(fromOff, to.offset()) : len;
+    return {pi, doc.records(pi), doc.paraStartFormat(pi), len, doc.paraChars(pi), fromOff, toOff};
 }
 
 // What one stop-key search learnt about a paragraph: no position in [from, to) is a
@@ -459,7 +460,6 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     // Named copies, not a structured binding: clang before 16 cannot capture bindings
     // in a lambda (upperText below).
     const int pi = st.pi;
-    const ParagraphInfo& para = st.para;
     const qint32 len = st.len;
     const char16_t* raw = st.raw;
     const qint32 fromOff = st.fromOff;
@@ -477,8 +477,8 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     };
 
     int ri = doc.upperRecordIndex(pi, scanBegin);
-    const auto& formats = para.Formats;
-    const FormatRecord* cur = &doc.formats().at(ri > 0 ? formats[size_t(ri - 1)].style : para.StartFormat);
+    const RecordSpan formats = st.formats;
+    const FormatRecord* cur = &doc.formats().at(ri > 0 ? formats[size_t(ri - 1)].style : st.startFormat);
     // Priority and context of the record in force, worked out when a key first needs them.
     bool stale = true;
     int prio = 0;
@@ -508,6 +508,10 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
             const qint32 sa = e.StartNeedsSepAfter ? 1 : 0;
             if (kl == 0 || p + kl + sa <= fromOff || p + kl > scanEnd)
                 continue;
+            // The cheap word-boundary test first: inside identifiers most candidates end here,
+            // before the upper-cased copy is made.
+            if (e.StartNeedsSepBefore && p > 0 && !seps.contains(raw[p - 1]))
+                continue;
             if (rules.ownRules) {
                 if (cur->level() >= 0 && isRegionId(cur->topRule()))
                     continue;
@@ -524,8 +528,6 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
             }
             const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
             if (!keyAt(t, p, e.StartKey))
-                continue;
-            if (e.StartNeedsSepBefore && p > 0 && !seps.contains(raw[p - 1]))
                 continue;
             if (e.StartNeedsSepAfter && p + kl < len && !seps.contains(raw[p + kl]))
                 continue;

@@ -2,6 +2,7 @@
 // steps), saving and editing.
 #include "textview/StyledDocument.h"
 
+#include "textview/CharScan.h"
 #include "textview/RuleSearch.h"
 #include "platform/TextCodec.h"
 
@@ -11,55 +12,6 @@
 namespace kbl {
 
 using Clock = std::chrono::steady_clock;
-
-// ---- ParagraphInfo ----
-
-namespace {
-qint32 capacityFor(qint64 len)
-{
-    const qint64 cap = len + len / 64 + 1;
-    if (len > MaxParagraphLength || cap > MaxParagraphLength)
-        throw std::length_error("Text too long");
-    return qint32(cap);
-}
-} // namespace
-
-void ParagraphInfo::setText(QStringView s)
-{
-    const qint32 c = capacityFor(s.size());
-    chars.reset(new char16_t[size_t(c)]);
-    std::copy_n(reinterpret_cast<const char16_t*>(s.utf16()), s.size(), chars.get());
-    len = qint32(s.size());
-    cap = c;
-    chars[size_t(len)] = 0;
-}
-
-void ParagraphInfo::insertText(qint32 at, QStringView s)
-{
-    const qint64 newLen = qint64(len) + s.size();
-    if (newLen + 1 > cap) {
-        const qint32 c = capacityFor(newLen);
-        std::unique_ptr<char16_t[]> n(new char16_t[size_t(c)]);
-        std::copy_n(text(), at, n.get());
-        std::copy_n(text() + at, len - at, n.get() + at + s.size());
-        chars = std::move(n);
-        cap = c;
-    } else {
-        std::copy_backward(chars.get() + at, chars.get() + len, chars.get() + newLen);
-    }
-    std::copy_n(reinterpret_cast<const char16_t*>(s.utf16()), s.size(), chars.get() + at);
-    len = qint32(newLen);
-    chars[size_t(len)] = 0;
-}
-
-void ParagraphInfo::removeText(qint32 at, qint32 n)
-{
-    if (n <= 0 || !chars)
-        return;
-    std::copy(chars.get() + at + n, chars.get() + len, chars.get() + at);
-    len -= n;
-    chars[size_t(len)] = 0;
-}
 
 // ---- StyledDocument ----
 
@@ -80,18 +32,57 @@ StyledDocument::~StyledDocument()
         n->doc = nullptr;
 }
 
-const ParagraphInfo& StyledDocument::paragraph(int i) const
+const ParagraphRecord& StyledDocument::paragraphRecord(int i) const
 {
     if (i < 0 || i >= paragraphCount())
         throwListIndexOutOfBounds();
     return paras[size_t(i)];
 }
 
-ParagraphInfo& StyledDocument::paragraph(int i)
+ParagraphRecord& StyledDocument::paragraphRecord(int i)
 {
     if (i < 0 || i >= paragraphCount())
         throwListIndexOutOfBounds();
     return paras[size_t(i)];
+}
+
+ParagraphInfo StyledDocument::paragraph(int i) const
+{
+    const ParagraphRecord& r = paragraphRecord(i);
+    ParagraphInfo p;
+    p.chars = charsOf(r);
+    p.len = r.length;
+    p.Start = r.start;
+    p.StartFormat = r.startFormat;
+    p.StaticStyle = r.staticStyle;
+    p.LayoutDone = r.has(ParagraphRecord::LayoutDone);
+    p.RegionDone = r.has(ParagraphRecord::RegionDone);
+    p.KeywordsDone = r.has(ParagraphRecord::KeywordsDone);
+    p.Formats = recordsOf(r);
+    if (size_t(i) < lineTables.size()) {
+        const LineTable& t = lineTables[size_t(i)];
+        p.FirstLine = t.firstLine;
+        p.Lines = LineSpan(t.lines.data(), qsizetype(t.lines.size()));
+    }
+    if (!colors.empty()) {
+        const auto it = colors.find(i);
+        if (it != colors.end()) {
+            p.Foreground = it->second.first;
+            p.Background = it->second.second;
+        }
+    }
+    return p;
+}
+
+void StyledDocument::setParagraphColors(int para, qint32 foreground, qint32 background)
+{
+    paragraphRecord(para);
+    if (foreground == -1 && background == -1)
+        colors.erase(para);
+    else
+        colors[para] = {foreground, background};
+    if (repaintHook)
+        repaintHook(para, para);
 }
 
 int StyledDocument::paragraphAt(qint64 pos) const
@@ -99,9 +90,102 @@ int StyledDocument::paragraphAt(qint64 pos) const
     if (pos <= 0)
         return 0;
     auto it = std::upper_bound(paras.begin(), paras.end(), pos,
-                               [](qint64 p, const ParagraphInfo& q) { return p < q.Start; });
+                               [](qint64 p, const ParagraphRecord& q) { return p < q.start; });
     return std::max(0, int(it - paras.begin()) - 1);
 }
+
+StyledDocument::LineTable& StyledDocument::lineTable(int para)
+{
+    if (lineTables.size() < paras.size()) {
+        if (lineTables.capacity() < paras.size())
+            lineTables.reserve(std::max(paras.size(), paras.capacity()));
+        lineTables.resize(paras.size());
+    }
+    return lineTables[size_t(para)];
+}
+
+LineSpan StyledDocument::lines(int para) const
+{
+    if (size_t(para) >= lineTables.size())
+        return {};
+    const auto& l = lineTables[size_t(para)].lines;
+    return LineSpan(l.data(), qsizetype(l.size()));
+}
+
+int StyledDocument::lineCount(int para) const
+{
+    return size_t(para) < lineTables.size() && !lineTables[size_t(para)].lines.empty()
+        ? int(lineTables[size_t(para)].lines.size())
+        : 1;
+}
+
+void StyledDocument::paragraphsInserted(int at, int n)
+{
+    if (size_t(at) < lineTables.size())
+        lineTables.insert(lineTables.begin() + at, size_t(n), LineTable{});
+    if (!colors.empty()) {
+        std::map<int, std::pair<qint32, qint32>> moved;
+        for (const auto& [p, c] : colors)
+            moved[p >= at ? p + n : p] = c;
+        colors = std::move(moved);
+    }
+}
+
+void StyledDocument::paragraphsErased(int from, int to)
+{
+    if (size_t(from) < lineTables.size())
+        lineTables.erase(lineTables.begin() + from, lineTables.begin() + std::min<qsizetype>(to, qsizetype(lineTables.size())));
+    if (!colors.empty()) {
+        std::map<int, std::pair<qint32, qint32>> kept;
+        for (const auto& [p, c] : colors)
+            if (p < from || p >= to)
+                kept[p >= to ? p - (to - from) : p] = c;
+        colors = std::move(kept);
+    }
+}
+
+// ---- the text buffer ----
+
+void StyledDocument::setParagraphText(int para, std::initializer_list<QStringView> parts)
+{
+    qint64 total = 0;
+    for (const QStringView& v : parts)
+        total += v.size();
+    if (total > MaxParagraphLength)
+        throw std::length_error("Text too long");
+    // The parts may lie in the buffer, which growing it may move: copied out first.
+    thread_local std::u16string scratch;
+    scratch.clear();
+    for (const QStringView& v : parts)
+        scratch.append(reinterpret_cast<const char16_t*>(v.utf16()), size_t(v.size()));
+    ParagraphRecord& r = paras[size_t(para)];
+    if (r.textAt + r.length == textBuf.size() && textBuf.isDetached()) {
+        textBuf.truncate(qsizetype(r.textAt)); // the last text of the buffer is rewritten in place
+    } else {
+        unusedText += r.length;
+        r.textAt = textBuf.size();
+    }
+    textBuf.append(QStringView(scratch.data(), qsizetype(scratch.size())));
+    r.length = qint32(total);
+}
+
+void StyledDocument::compactText()
+{
+    const qint64 used = textBuf.size() - unusedText;
+    if (unusedText < (1 << 20) || unusedText < used)
+        return;
+    QString packed;
+    packed.reserve(qsizetype(used + 2 * qint64(paras.size())));
+    for (ParagraphRecord& r : paras) {
+        const QStringView t = viewOf(r);
+        r.textAt = packed.size();
+        packed.append(t);
+        packed.append(u"\r\n");
+    }
+    textBuf = std::move(packed);
+    unusedText = 0;
+}
+
 // ---- loading and saving ----
 
 void StyledDocument::setStaticFormat(bool v)
@@ -109,9 +193,9 @@ void StyledDocument::setStaticFormat(bool v)
     finishLoad();
     if (v == staticFormat)
         return;
-    const QString saved = text();
+    QString saved = text();
     staticFormat = v;
-    load(saved);
+    load(std::move(saved));
 }
 
 void StyledDocument::progress(int percent, bool force)
@@ -127,100 +211,102 @@ void StyledDocument::progress(int percent, bool force)
 
 void StyledDocument::setText(QStringView text)
 {
+    load(text.toString());
+}
+
+void StyledDocument::setText(const QString& text)
+{
     load(text);
 }
 
 void StyledDocument::loadFromBytes(QByteArrayView bytes)
 {
-    QString decoded = platform::decodeText(bytes);
-    load(decoded);
+    load(platform::decodeText(bytes));
 }
 
-namespace {
-// NUL ends the text unless a replacement is set; `holder` keeps a replaced copy alive.
-QStringView withoutNul(QStringView input, char16_t replacement, QString& holder)
+qsizetype StyledDocument::takeText(QString text)
 {
-    const qsizetype nul = input.indexOf(QChar(0));
-    if (nul < 0)
-        return input;
-    if (replacement == 0)
-        return input.left(nul);
-    holder = input.toString();
-    holder.replace(QChar(0), QChar(replacement));
-    return holder;
+    // NUL ends the text unless a replacement is set.
+    qsizetype end = text.indexOf(QChar(0));
+    if (end >= 0 && NullReplacement) {
+        text.replace(QChar(0), QChar(NullReplacement));
+        end = -1;
+    }
+    textBuf = std::move(text);
+    unusedText = 0;
+    if (end < 0)
+        end = textBuf.size();
+    std::vector<ParagraphRecord>().swap(paras);
+    // Room for every paragraph now: growing the list later would move all of them at
+    // once. One per break character is enough (a CR LF pair counts twice).
+    paras.reserve(size_t(countBreakCharacters(reinterpret_cast<const char16_t*>(textBuf.constData()), end)) + 1);
+    store.clear();
+    std::vector<LineTable>().swap(lineTables);
+    colors.clear();
+    return end;
 }
-// An upper bound of the paragraphs of a text (one per break character, plus one).
-size_t paragraphsIn(QStringView text)
-{
-    size_t breaks = 0;
-    for (QChar c : text)
-        breaks += (c == u'\r' || c == u'\n');
-    return breaks + 1;
-}
-} // namespace
 
-bool StyledDocument::scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
-                                    std::vector<ParagraphInfo>& into)
+bool StyledDocument::scanParagraphs(LoadCursor& at, qsizetype end, qsizetype stopAt)
 {
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype n = text.size();
+    const char16_t* p = reinterpret_cast<const char16_t*>(textBuf.constData());
     qsizetype i = at.next;
     // Consecutive paragraphs mostly share the start style: intern it once per change.
     quint8 internedFor = quint8(~at.running);
     quint32 startId = 0;
     for (;;) {
+        const quint8 startStyle = at.running;
+        // Breaks and static codes are the only characters below 22 that matter here.
         qsizetype j = i;
-        while (j < n && p[j] != u'\r' && p[j] != u'\n')
+        for (;;) {
+            j = findBelow(p, j, end, 22);
+            if (j >= end || p[j] == u'\r' || p[j] == u'\n')
+                break;
+            if (staticFormat && isStaticCode(p[j]))
+                at.running = toggleStaticStyle(at.running, p[j]);
             ++j;
+        }
         qsizetype e = j;
         if (DiscardTrailingSpaces)
             while (e > i && (p[e - 1] == u' ' || p[e - 1] == u'\t'))
                 --e;
         if (e - i > MaxParagraphLength)
             throw std::length_error("Text too long");
-        ParagraphInfo& para = into.emplace_back(QStringView(p + i, e - i));
-        para.Start = at.pos;
-        para.StaticStyle = at.running;
-        if (internedFor != at.running) {
+        ParagraphRecord& para = paras.emplace_back();
+        para.start = at.pos;
+        para.textAt = i;
+        para.length = qint32(e - i);
+        para.staticStyle = startStyle;
+        if (internedFor != startStyle) {
             FormatRecord start;
-            start.Attribute = at.running;
+            start.Attribute = startStyle;
             startId = table.intern(start);
-            internedFor = at.running;
+            internedFor = startStyle;
         }
-        para.StartFormat = startId;
+        para.startFormat = startId;
         at.pos += (e - i) + 2;
-        if (staticFormat)
-            for (qsizetype k = i; k < e; ++k)
-                if (isStaticCode(p[k]))
-                    at.running = toggleStaticStyle(at.running, p[k]);
-        if (j >= n) {
-            at.next = n;
+        if (j >= end) {
+            at.next = end;
             return true;
         }
         // CR LF and LF CR are one break; CR CR and LF LF are two.
-        if (j + 1 < n && (p[j + 1] == u'\r' || p[j + 1] == u'\n') && p[j + 1] != p[j])
+        if (j + 1 < end && (p[j + 1] == u'\r' || p[j + 1] == u'\n') && p[j + 1] != p[j])
             ++j;
         i = j + 1;
         at.next = i;
-        if ((into.size() & 4095) == 0)
-            progress(int(i * 100 / std::max<qsizetype>(1, n)), false);
+        if ((paras.size() & 4095) == 0)
+            progress(int(i * 100 / std::max<qsizetype>(1, end)), false);
         if (i >= stopAt)
             return false;
     }
 }
 
-void StyledDocument::load(QStringView input)
+void StyledDocument::load(QString input)
 {
-    pendingText.clear();
+    pendingEnd = -1;
     pending = {};
-    QString replaced;
-    const QStringView text = withoutNul(input, NullReplacement, replaced);
-
-    std::vector<ParagraphInfo> loaded;
-    loaded.reserve(paragraphsIn(text));
+    const qsizetype end = takeText(std::move(input));
     LoadCursor at;
-    scanParagraphs(text, at, text.size() + 1, loaded);
-    paras = std::move(loaded);
+    scanParagraphs(at, end, end + 1);
     textLen = at.pos;
     loadReset();
     progress(100, true);
@@ -240,15 +326,9 @@ void StyledDocument::loadReset()
 
 void StyledDocument::beginLoad(QString input, qsizetype firstChars)
 {
-    QString replaced;
-    const QStringView view = withoutNul(input, NullReplacement, replaced);
-    pendingText = replaced.isNull() ? std::move(input) : std::move(replaced);
-    pendingText.truncate(view.size());
     pending = {};
-    paras.clear();
-    // Room for every paragraph now: growing the list later would move all of them at once.
-    paras.reserve(paragraphsIn(pendingText));
-    const bool done = scanParagraphs(pendingText, pending, std::min(firstChars, pendingText.size()), paras);
+    pendingEnd = takeText(std::move(input));
+    const bool done = scanParagraphs(pending, pendingEnd, std::min(firstChars, pendingEnd));
     textLen = pending.pos;
     loadReset();
     if (done)
@@ -257,7 +337,7 @@ void StyledDocument::beginLoad(QString input, qsizetype firstChars)
 
 bool StyledDocument::loadPending() const
 {
-    return !pendingText.isNull();
+    return pendingEnd >= 0;
 }
 
 void StyledDocument::loadMore(qsizetype chars)
@@ -265,11 +345,11 @@ void StyledDocument::loadMore(qsizetype chars)
     if (!loadPending())
         return;
     const int before = paragraphCount();
-    const bool done = scanParagraphs(pendingText, pending, pending.next + std::max<qsizetype>(1, chars), paras);
+    const bool done = scanParagraphs(pending, pendingEnd, pending.next + std::max<qsizetype>(1, chars));
     textLen = pending.pos;
     ++textVersion;
     // The last paragraph read before may already be highlighted: carry its end state on.
-    if (before > 0 && before < paragraphCount() && paras[size_t(before - 1)].RegionDone)
+    if (before > 0 && before < paragraphCount() && paras[size_t(before - 1)].has(ParagraphRecord::RegionDone))
         propagate(before - 1);
     if (done)
         endLoad();
@@ -277,7 +357,7 @@ void StyledDocument::loadMore(qsizetype chars)
 
 void StyledDocument::endLoad()
 {
-    pendingText = QString();
+    pendingEnd = -1;
     pending = {};
     progress(layoutMark >= paragraphCount() ? 100 : 99, true);
     startWork();
@@ -286,7 +366,7 @@ void StyledDocument::endLoad()
 void StyledDocument::finishLoad()
 {
     while (loadPending())
-        loadMore(pendingText.size());
+        loadMore(pendingEnd);
 }
 
 QString StyledDocument::text() const
@@ -304,9 +384,9 @@ QString StyledDocument::text() const
     QString out;
     out.reserve(qsizetype(textLen));
     for (size_t pi = 0; pi < paras.size(); ++pi) {
-        const ParagraphInfo& para = paras[pi];
-        const char16_t* t = para.text();
-        qint32 len = para.length();
+        const ParagraphRecord& para = paras[pi];
+        const char16_t* t = charsOf(para);
+        qint32 len = para.length;
         if (DiscardTrailingSpaces)
             while (len > 0 && (t[len - 1] == u' ' || t[len - 1] == u'\t'))
                 --len;
@@ -314,7 +394,11 @@ QString StyledDocument::text() const
             // A run of format codes keeps only the codes that toggle something.
             for (qint32 k = 0; k < len;) {
                 if (!isStaticCode(t[k])) {
-                    out.append(QChar(t[k++]));
+                    qint32 e = k + 1;
+                    while (e < len && !isStaticCode(t[e]))
+                        ++e;
+                    out.append(QStringView(t + k, e - k));
+                    k = e;
                     continue;
                 }
                 qint32 e = k;
@@ -346,22 +430,24 @@ QString StyledDocument::text() const
 
 void StyledDocument::updateStarts(int fromPara)
 {
-    qint64 pos = fromPara > 0 ? paras[size_t(fromPara - 1)].Start + paras[size_t(fromPara - 1)].length() + 2 : 0;
+    qint64 pos = fromPara > 0 ? paras[size_t(fromPara - 1)].start + paras[size_t(fromPara - 1)].length + 2 : 0;
     for (size_t i = size_t(std::max(0, fromPara)); i < paras.size(); ++i) {
-        paras[i].Start = pos;
-        pos += paras[i].length() + 2;
+        paras[i].start = pos;
+        pos += paras[i].length + 2;
     }
     textLen = pos;
 }
 
 quint8 StyledDocument::staticStyleAfter(int para) const
 {
-    const ParagraphInfo& q = paras[size_t(para)];
-    quint8 s = q.StaticStyle;
-    if (staticFormat)
-        for (qint32 i = 0; i < q.length(); ++i)
-            if (isStaticCode(q.at(i)))
-                s = toggleStaticStyle(s, q.at(i));
+    const ParagraphRecord& q = paras[size_t(para)];
+    quint8 s = q.staticStyle;
+    if (staticFormat) {
+        const char16_t* t = charsOf(q);
+        for (qint32 i = 0; i < q.length; ++i)
+            if (isStaticCode(t[i]))
+                s = toggleStaticStyle(s, t[i]);
+    }
     return s;
 }
 
@@ -369,9 +455,9 @@ void StyledDocument::recomputeStaticStyles(int fromPara)
 {
     for (int i = std::max(1, fromPara); i < paragraphCount(); ++i) {
         const quint8 s = staticStyleAfter(i - 1);
-        if (s == paras[size_t(i)].StaticStyle && i > fromPara + 1)
+        if (s == paras[size_t(i)].staticStyle && i > fromPara + 1)
             break;
-        paras[size_t(i)].StaticStyle = s;
+        paras[size_t(i)].staticStyle = s;
     }
 }
 
@@ -389,9 +475,21 @@ void StyledDocument::insertText(qint64 pos, QStringView text)
         insertText(pos, t);
         return;
     }
+    // Text taken from this document's own buffer: the edit may move the buffer.
+    QString own;
+    {
+        const QChar* b = textBuf.constData();
+        if (text.data() >= b && text.data() < b + textBuf.size()) {
+            own = text.toString();
+            text = own;
+        }
+    }
+    compactRecords();
+    compactText();
     pos = std::clamp<qint64>(pos, 0, textLen);
     const int pi = paragraphAt(pos);
-    const qint32 off = qint32(std::min<qint64>(pos - paras[size_t(pi)].Start, paras[size_t(pi)].length()));
+    const qint32 oldLen = paras[size_t(pi)].length;
+    const qint32 off = qint32(std::min<qint64>(pos - paras[size_t(pi)].start, oldLen));
 
     // Split the inserted text at its breaks.
     std::vector<QStringView> pieces;
@@ -410,42 +508,50 @@ void StyledDocument::insertText(qint64 pos, QStringView text)
         i = j + 1;
     }
     for (const auto& piece : pieces)
-        if (piece.size() + qint64(paras[size_t(pi)].length()) > MaxParagraphLength)
+        if (piece.size() + qint64(oldLen) > MaxParagraphLength)
             throw std::length_error("Text too long");
 
-    ParagraphInfo& first = paras[size_t(pi)];
     const qint32 ins = qint32(pieces.front().size());
     if (pieces.size() == 1) {
-        first.insertText(off, pieces.front());
-        for (auto& r : first.Formats)
-            if (r.offset > off)
-                r.offset += ins;
+        const QStringView old = viewOf(paras[size_t(pi)]);
+        setParagraphText(pi, {old.left(off), pieces.front(), old.mid(off)});
+        RecordBlock& b = paras[size_t(pi)].formats;
+        StoredRecord* f = store.data(b);
+        for (quint32 r = 0; r < b.count; ++r)
+            if (f[r].offset > off)
+                f[r].offset += ins;
     } else {
         // The tail of the paragraph moves into the last new paragraph, with its records.
-        const QString tail = first.view().mid(off).toString();
+        const QString tail = viewOf(paras[size_t(pi)]).mid(off).toString();
+        const qint32 lastPiece = qint32(pieces.back().size());
         std::vector<StoredRecord> tailRecords;
-        for (auto it = first.Formats.begin(); it != first.Formats.end();) {
-            if (it->offset > off) {
-                tailRecords.push_back({it->offset - off + qint32(pieces.back().size()), it->style});
-                it = first.Formats.erase(it);
-            } else {
-                ++it;
-            }
+        for (const StoredRecord& r : records(pi))
+            if (r.offset > off)
+                tailRecords.push_back({r.offset - off + lastPiece, r.style});
+        recordsEraseIf(pi, 0, [off](const StoredRecord& r) { return r.offset > off; });
+        const int added = int(pieces.size()) - 1;
+        ParagraphRecord blank;
+        blank.startFormat = paras[size_t(pi)].startFormat;
+        paras.insert(paras.begin() + pi + 1, size_t(added), blank);
+        paragraphsInserted(pi + 1, added);
+        for (int k = 1; k <= added; ++k) {
+            if (k < added)
+                setParagraphText(pi + k, {pieces[size_t(k)]});
+            else
+                setParagraphText(pi + k, {pieces.back(), tail});
         }
-        first.removeText(off, first.length() - off);
-        first.insertText(off, pieces.front());
-        std::vector<ParagraphInfo> added;
-        for (size_t k = 1; k < pieces.size(); ++k) {
-            ParagraphInfo np(pieces[k]);
-            np.StartFormat = first.StartFormat;
-            added.push_back(std::move(np));
+        recordsAssign(pi + added, tailRecords.data(), tailRecords.size());
+        if (const auto c = colors.find(pi); c != colors.end())
+            colors[pi + added] = c->second;
+        // The paragraph itself keeps what stood before the insertion point.
+        ParagraphRecord& first = paras[size_t(pi)];
+        if (ins == 0) {
+            unusedText += first.length - off;
+            first.length = off;
+        } else {
+            const QStringView old = viewOf(first);
+            setParagraphText(pi, {old.left(off), pieces.front()});
         }
-        added.back().insertText(added.back().length(), tail);
-        added.back().Formats = std::move(tailRecords);
-        added.back().Foreground = first.Foreground;
-        added.back().Background = first.Background;
-        paras.insert(paras.begin() + pi + 1, std::make_move_iterator(added.begin()),
-                     std::make_move_iterator(added.end()));
     }
     const int last = pi + int(pieces.size()) - 1;
     updateStarts(pi);
@@ -473,41 +579,62 @@ void StyledDocument::deleteText(qint64 pos, qint64 length)
         std::swap(start, end);
     if (end == start)
         return;
+    compactRecords();
+    compactText();
     const int p0 = paragraphAt(start);
     int p1 = paragraphAt(end);
-    const qint32 s = qint32(std::min<qint64>(start - paras[size_t(p0)].Start, paras[size_t(p0)].length()));
-    qint64 eo = end - paras[size_t(p1)].Start;
-    if (eo > paras[size_t(p1)].length()) {
+    const qint32 s = qint32(std::min<qint64>(start - paras[size_t(p0)].start, paras[size_t(p0)].length));
+    qint64 eo = end - paras[size_t(p1)].start;
+    if (eo > paras[size_t(p1)].length) {
         // The end lies inside a break: the whole break goes.
         if (p1 + 1 < paragraphCount()) {
             ++p1;
             eo = 0;
         } else {
-            eo = paras[size_t(p1)].length();
+            eo = paras[size_t(p1)].length;
         }
     }
     const qint32 e = qint32(eo);
     if (p0 == p1) {
-        ParagraphInfo& para = paras[size_t(p0)];
         if (e <= s)
             return;
-        para.removeText(s, e - s);
-        std::erase_if(para.Formats, [&](const StoredRecord& r) { return r.offset > s && r.offset < e; });
-        for (auto& r : para.Formats)
-            if (r.offset >= e)
-                r.offset -= (e - s);
+        ParagraphRecord& para = paras[size_t(p0)];
+        // In place: the characters behind the stretch move up.
+        QChar* d = textBuf.data() + para.textAt;
+        std::copy(d + e, d + para.length, d + s);
+        unusedText += e - s;
+        para.length -= e - s;
+        recordsEraseIf(p0, 0, [&](const StoredRecord& r) { return r.offset > s && r.offset < e; });
+        RecordBlock& b = para.formats;
+        StoredRecord* f = store.data(b);
+        for (quint32 r = 0; r < b.count; ++r)
+            if (f[r].offset >= e)
+                f[r].offset -= (e - s);
     } else {
-        ParagraphInfo& first = paras[size_t(p0)];
-        ParagraphInfo& lastPara = paras[size_t(p1)];
-        first.removeText(s, first.length() - s);
-        std::erase_if(first.Formats, [&](const StoredRecord& r) { return r.offset > s; });
-        if (qint64(first.length()) + (lastPara.length() - e) > MaxParagraphLength)
+        const ParagraphRecord& lastPara = paras[size_t(p1)];
+        if (qint64(s) + (lastPara.length - e) > MaxParagraphLength)
             throw std::length_error("Text too long");
-        first.insertText(s, lastPara.view().mid(e));
-        for (const auto& r : lastPara.Formats)
+        std::vector<StoredRecord> moved;
+        for (const StoredRecord& r : records(p1))
             if (r.offset >= e)
-                first.Formats.push_back({r.offset - e + s, r.style});
+                moved.push_back({r.offset - e + s, r.style});
+        if (e == lastPara.length) {
+            unusedText += paras[size_t(p0)].length - s;
+            paras[size_t(p0)].length = s;
+        } else {
+            setParagraphText(p0, {viewOf(paras[size_t(p0)]).left(s), viewOf(paras[size_t(p1)]).mid(e)});
+        }
+        recordsEraseIf(p0, 0, [s](const StoredRecord& r) { return r.offset > s; });
+        RecordBlock& b = paras[size_t(p0)].formats;
+        store.reserve(b, b.count + quint32(moved.size()));
+        std::copy(moved.begin(), moved.end(), store.data(b) + b.count);
+        b.count += quint32(moved.size());
+        for (int q = p0 + 1; q <= p1; ++q) {
+            unusedText += paras[size_t(q)].length;
+            store.release(paras[size_t(q)].formats);
+        }
         paras.erase(paras.begin() + p0 + 1, paras.begin() + p1 + 1);
+        paragraphsErased(p0 + 1, p1 + 1);
     }
     updateStarts(p0);
     recomputeStaticStyles(p0);
@@ -528,18 +655,18 @@ void StyledDocument::deleteText(qint64 pos, qint64 length)
 int StyledDocument::paraStringCount() const
 {
     const int n = paragraphCount();
-    return paras.back().length() == 0 ? n - 1 : n;
+    return paras.back().length == 0 ? n - 1 : n;
 }
 
 void StyledDocument::addParagraph(QStringView text)
 {
-    const ParagraphInfo& last = paras.back();
+    const ParagraphRecord& last = paras.back();
     QString t = text.toString() + QStringLiteral("\r\n");
     // Into the last, empty paragraph; after a last paragraph with text, behind a break
     // of its own so that the two texts do not run together.
-    if (last.length() != 0)
+    if (last.length != 0)
         t.prepend(QStringLiteral("\r\n"));
-    insertText(last.length() == 0 ? last.Start : last.Start + last.length(), t);
+    insertText(last.length == 0 ? last.start : last.start + last.length, t);
 }
 
 void StyledDocument::insertParagraph(int index, QStringView text)
@@ -547,11 +674,11 @@ void StyledDocument::insertParagraph(int index, QStringView text)
     if (index < 0 || index > paraStringCount())
         throwListIndexOutOfBounds();
     if (index == paraStringCount()) {
-        const ParagraphInfo& last = paras[size_t(std::max(0, index - 1))];
-        insertText(last.Start + last.length(), QStringLiteral("\r\n") + text.toString());
+        const ParagraphRecord& last = paras[size_t(std::max(0, index - 1))];
+        insertText(last.start + last.length, QStringLiteral("\r\n") + text.toString());
         return;
     }
-    insertText(paras[size_t(index)].Start, text.toString() + QStringLiteral("\r\n"));
+    insertText(paras[size_t(index)].start, text.toString() + QStringLiteral("\r\n"));
 }
 
 } // namespace kbl

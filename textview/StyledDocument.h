@@ -3,9 +3,11 @@
 // paragraph break counts 2), format records per paragraph, navigators, loading and
 // saving, and the highlighting pipeline (region pass, keyword pass) run on demand, in
 // one go, or in time slices that the widget drives from its event loop. No window needed.
+// The storage is compact (ParagraphStore.h): a text loaded from a string shares it.
 
 #include "textview/RuleLists.h"
 #include "textview/FormatRecord.h"
+#include "textview/ParagraphStore.h"
 #include "textview/StyledHighlighter.h"
 
 #include <QByteArrayView>
@@ -16,6 +18,7 @@
 #include <chrono>
 #include <functional>
 #include <limits>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -39,39 +42,34 @@ struct DisplayLine {
     quint8 StaticToggles = 0;
 };
 
+using LineSpan = ConstSpan<DisplayLine>;
+
+// A paragraph as callers see it: a snapshot made by StyledDocument::paragraph, valid
+// until the document changes (its text pointer and spans point into the document).
 class ParagraphInfo {
 public:
-    ParagraphInfo() = default;
-    explicit ParagraphInfo(QStringView s) { setText(s); }
-    ParagraphInfo(ParagraphInfo&&) noexcept = default;
-    ParagraphInfo& operator=(ParagraphInfo&&) noexcept = default;
-
-    const char16_t* text() const { return chars ? chars.get() : u""; }
+    const char16_t* text() const { return chars; }
     qint32 length() const { return len; }
-    QStringView view() const { return QStringView(text(), len); }
+    QStringView view() const { return QStringView(chars, len); }
     char16_t at(qint32 i) const { return chars[size_t(i)]; }
-    void setText(QStringView s);
-    void insertText(qint32 at, QStringView s);
-    void removeText(qint32 at, qint32 n);
+    qint32 lineCount() const { return Lines.empty() ? 1 : qint32(Lines.size()); }
 
     qint32 Foreground = -1;
     qint32 Background = -1;
-    qint64 Start = 0;      // absolute position of the first character
-    qint64 FirstLine = 0;  // first display line, valid up to the document's line mark
-    quint32 StartFormat = 0;   // interned record in force at the paragraph start
-    quint8 StaticStyle = 0;    // static code style running at the paragraph start
+    qint64 Start = 0;     // absolute position of the first character
+    qint64 FirstLine = 0; // first display line, valid up to the document's line mark
+    quint32 StartFormat = 0; // interned record in force at the paragraph start
+    quint8 StaticStyle = 0;  // static code style running at the paragraph start
     bool LayoutDone = false;
     bool RegionDone = false;
     bool KeywordsDone = false;
-    std::vector<DisplayLine> Lines; // empty = one line starting at 0
-    std::vector<StoredRecord> Formats;
-
-    qint32 lineCount() const { return Lines.empty() ? 1 : qint32(Lines.size()); }
+    LineSpan Lines; // empty = one line starting at 0
+    RecordSpan Formats;
 
 private:
-    std::unique_ptr<char16_t[]> chars;
+    friend class StyledDocument;
+    const char16_t* chars = u"";
     qint32 len = 0;
-    qint32 cap = 0;
 };
 
 class StyledDocument {
@@ -83,15 +81,26 @@ public:
     StyledDocument& operator=(const StyledDocument&) = delete;
 
     int paragraphCount() const { return int(paras.size()); }
-    const ParagraphInfo& paragraph(int i) const;
-    ParagraphInfo& paragraph(int i);
+    // A snapshot of paragraph i (throws "List index out of bounds").
+    ParagraphInfo paragraph(int i) const;
     qint64 textLength() const { return textLen; }
-    QString paragraphText(int i) const { return paragraph(i).view().toString(); }
+    QString paragraphText(int i) const { return paragraphView(i).toString(); }
+    // The parts of a paragraph without a snapshot, for loops over many paragraphs; the
+    // index is not checked.
+    QStringView paragraphView(int i) const { return QStringView(paraChars(i), paras[size_t(i)].length); }
+    const char16_t* paraChars(int i) const { return charsOf(paras[size_t(i)]); }
+    qint32 paraLength(int i) const { return paras[size_t(i)].length; }
+    qint64 paraStart(int i) const { return paras[size_t(i)].start; }
+    RecordSpan records(int i) const { return recordsOf(paras[size_t(i)]); }
+    quint32 paraStartFormat(int i) const { return paras[size_t(i)].startFormat; }
+    // Paragraph colours (-1: the view's font colour / no own background).
+    void setParagraphColors(int para, qint32 foreground, qint32 background);
     // Paragraph holding an absolute position (a position in a break belongs to the
     // paragraph before it).
     int paragraphAt(qint64 pos) const;
 
     void setText(QStringView text);           // loads as from a stream
+    void setText(const QString& text);        // the same, sharing the string's characters
     void loadFromBytes(QByteArrayView bytes); // decodes, then loads
     void clear() { setText(QStringView()); }
     // Loading in steps: the paragraphs of about the first `firstChars` characters at once,
@@ -203,6 +212,10 @@ public:
     qint64 firstLine(int para);
     qint64 displayLineCount();
     void setLineTable(int para, std::vector<DisplayLine> lines);
+    LineSpan lines(int para) const;
+    int lineCount(int para) const;
+    // Marks a paragraph laid out with the line table it has.
+    void setLaidOut(int para) { paragraphRecord(para).set(ParagraphRecord::LayoutDone, true); }
     // Clears every layout flag (the view's width or font changed); parsing stays done.
     void invalidateLayout();
 
@@ -215,8 +228,8 @@ public:
     std::function<void(qint64 start, qint64 stop)> OnParse;
     std::function<void(int context, qint64 start, qint64 stop)> OnContext;
     std::function<void(int percent)> OnProgress;
-    // Widget hooks: lay out paragraph i (fill Lines); repaint paragraphs [first, last].
-    std::function<void(int para, ParagraphInfo&)> layoutHook;
+    // Widget hooks: lay out paragraph i (setLineTable); repaint paragraphs [first, last].
+    std::function<void(int para)> layoutHook;
     std::function<void(int first, int last)> repaintHook;
 
 private:
@@ -228,10 +241,13 @@ private:
         quint8 running = 0; // static style there
         qint64 pos = 0;     // absolute position there
     };
-    void load(QStringView text);
-    // Reads paragraphs from at.next until one starts at or after stopAt; true at the end.
-    bool scanParagraphs(QStringView text, LoadCursor& at, qsizetype stopAt,
-                        std::vector<ParagraphInfo>& into);
+    // Makes `text` (NUL handling applied) the text buffer and returns how much of it the
+    // paragraphs take.
+    qsizetype takeText(QString text);
+    void load(QString text);
+    // Reads paragraphs of the text buffer from at.next, up to `end`, until one starts at
+    // or after stopAt; true at the end.
+    bool scanParagraphs(LoadCursor& at, qsizetype end, qsizetype stopAt);
     void loadReset();
     void endLoad();
     void updateStarts(int fromPara);
@@ -239,10 +255,39 @@ private:
     quint8 staticStyleAfter(int para) const;
     void progress(int percent, bool force);
 
-    std::vector<ParagraphInfo> paras;
+    const ParagraphRecord& paragraphRecord(int i) const;
+    ParagraphRecord& paragraphRecord(int i);
+    const char16_t* charsOf(const ParagraphRecord& r) const
+    {
+        return reinterpret_cast<const char16_t*>(textBuf.constData()) + r.textAt;
+    }
+    QStringView viewOf(const ParagraphRecord& r) const { return QStringView(charsOf(r), r.length); }
+    // Gives paragraph `para` the characters of `parts` one after the other; they may lie
+    // in the text buffer themselves.
+    void setParagraphText(int para, std::initializer_list<QStringView> parts);
+    // Text no paragraph uses any more is dropped once there is more of it than in use.
+    void compactText();
+    // Paragraphs inserted or erased at `at`: the per-paragraph side tables follow.
+    void paragraphsInserted(int at, int n);
+    void paragraphsErased(int from, int to);
+
+    std::vector<ParagraphRecord> paras;
+    // The characters of every paragraph; paragraph text never contains a break, and the
+    // loaded text keeps its breaks between the paragraphs. Shared with the string it was
+    // loaded from until an edit writes to it.
+    QString textBuf;
+    qint64 unusedText = 0; // characters of the buffer no paragraph uses
     qint64 textLen = 0;
-    QString pendingText; // null unless a load is under way
+    qsizetype pendingEnd = -1; // >= 0 while a load is under way: the end of what to read
     LoadCursor pending;
+    // Display lines: only a view that lays paragraphs out has them.
+    struct LineTable {
+        qint64 firstLine = 0;
+        std::vector<DisplayLine> lines;
+    };
+    std::vector<LineTable> lineTables; // empty, or one per paragraph
+    LineTable& lineTable(int para);
+    std::map<int, std::pair<qint32, qint32>> colors; // paragraph colours, where set
     bool staticFormat = true;
     std::vector<TStyledNavigator*> navigators;
     std::chrono::steady_clock::time_point lastProgress{};
@@ -251,6 +296,28 @@ private:
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
     std::vector<StoredRecord> mergeBuffer;
+    RecordSpan recordsOf(const ParagraphRecord& r) const { return {store.data(r.formats), r.formats.count}; }
+    // Changing a paragraph's records in place (the callers keep the caches right).
+    void recordsInsert(int para, int index, StoredRecord s);
+    void recordsErase(int para, int from, int to);
+    void recordsAssign(int para, const StoredRecord* src, size_t n);
+    template <typename Pred>
+    int recordsEraseIf(int para, int from, Pred&& drop)
+    {
+        RecordBlock& b = paras[size_t(para)].formats;
+        StoredRecord* f = store.data(b);
+        quint32 w = quint32(from);
+        for (quint32 r = quint32(from); r < b.count; ++r)
+            if (!drop(f[r]))
+                f[w++] = f[r];
+        const int removed = int(b.count - w);
+        b.count = w;
+        return removed;
+    }
+    // The record store is compacted once more of it lies unused than in use; only at
+    // the start of a pass or an edit, when nobody holds a RecordSpan.
+    void compactRecords();
+    RecordStore store;
     // What makes recordBelowLevel quick. For the records of one paragraph: the index of
     // the nearest earlier record of lower level (-1: none), known for the first `valid`
     // records; each step along these links lowers the level, so a search takes at most

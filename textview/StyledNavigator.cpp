@@ -44,18 +44,21 @@ void TStyledNavigator::setPos(qint64 p)
 {
     p = std::clamp<qint64>(p, 0, doc->textLen);
     if (para >= 0 && para < doc->paragraphCount() && p >= position) {
-        const ParagraphInfo& q = doc->paras[size_t(para)];
-        if (p <= q.Start + q.length() + 1) {
+        const ParagraphRecord& q = doc->paras[size_t(para)];
+        if (p <= q.start + q.length + 1) {
             // Forward inside the same paragraph: advance the cached indices.
-            const qint32 newOff = qint32(std::min<qint64>(p - q.Start, q.length()));
+            const qint32 newOff = qint32(std::min<qint64>(p - q.start, q.length));
             if (p == position)
                 recIndex = Unknown; // back to "before the records at the position"
-            if (recIndex != Unknown)
-                while (recIndex < int(q.Formats.size()) && q.Formats[size_t(recIndex)].offset < newOff)
+            if (recIndex != Unknown) {
+                const RecordSpan f = doc->recordsOf(q);
+                while (recIndex < int(f.size()) && f[size_t(recIndex)].offset < newOff)
                     ++recIndex;
-            if (lineIdx != Unknown && !q.Lines.empty()) {
-                while (lineIdx + 1 - int(q.FirstLine) < int(q.Lines.size())
-                       && q.Lines[size_t(lineIdx + 1 - q.FirstLine)].Start <= newOff)
+            }
+            if (lineIdx != Unknown && size_t(para) < doc->lineTables.size()) {
+                const auto& t = doc->lineTables[size_t(para)];
+                while (lineIdx + 1 - int(t.firstLine) < int(t.lines.size())
+                       && t.lines[size_t(lineIdx + 1 - t.firstLine)].Start <= newOff)
                     ++lineIdx;
             }
             position = p;
@@ -70,13 +73,13 @@ void TStyledNavigator::setPos(qint64 p)
 
 void TStyledNavigator::setParaOffset(int p, qint32 offset)
 {
-    const ParagraphInfo& q = doc->paragraph(p);
-    offset = std::clamp(offset, 0, q.length());
+    const ParagraphRecord& q = doc->paragraphRecord(p);
+    offset = std::clamp(offset, 0, q.length);
     if (para == p && offset >= off) {
-        setPos(q.Start + offset);
+        setPos(q.start + offset);
         return;
     }
-    position = q.Start + offset;
+    position = q.start + offset;
     para = p;
     off = offset;
     markStale();
@@ -85,13 +88,13 @@ void TStyledNavigator::setParaOffset(int p, qint32 offset)
 void TStyledNavigator::locate()
 {
     if (para >= 0 && para < doc->paragraphCount()) {
-        const ParagraphInfo& q = doc->paras[size_t(para)];
-        if (position >= q.Start && position <= q.Start + q.length() + 1)
+        const ParagraphRecord& q = doc->paras[size_t(para)];
+        if (position >= q.start && position <= q.start + q.length + 1)
             return;
     }
     para = doc->paragraphAt(position);
-    const ParagraphInfo& q = doc->paras[size_t(para)];
-    off = qint32(std::min<qint64>(position - q.Start, q.length()));
+    const ParagraphRecord& q = doc->paras[size_t(para)];
+    off = qint32(std::min<qint64>(position - q.start, q.length));
     markStale();
 }
 
@@ -119,10 +122,10 @@ int TStyledNavigator::lineIndex()
 {
     locate();
     if (lineIdx == Unknown) {
-        const ParagraphInfo& q = doc->paras[size_t(para)];
         const qint64 first = doc->firstLine(para);
+        const LineSpan lines = doc->lines(para);
         int l = 0;
-        while (l + 1 < int(q.Lines.size()) && q.Lines[size_t(l + 1)].Start <= off)
+        while (l + 1 < int(lines.size()) && lines[size_t(l + 1)].Start <= off)
             ++l;
         lineIdx = int(first + l);
     }
@@ -138,7 +141,7 @@ FormatRecord TStyledNavigator::recordInForce()
 void TStyledNavigator::skipRecordsAtPos()
 {
     int i = recordIndex();
-    const auto& f = doc->paras[size_t(para)].Formats;
+    const RecordSpan f = doc->records(para);
     while (i < int(f.size()) && f[size_t(i)].offset == off)
         ++i;
     recIndex = i;
@@ -150,21 +153,22 @@ bool TStyledNavigator::stepToNextRecord(qint64 limit)
     int p = para;
     // Skip records at the current position that are behind us already.
     while (p < doc->paragraphCount()) {
-        const ParagraphInfo& q = doc->paras[size_t(p)];
-        if (i < int(q.Formats.size())) {
-            const qint64 abs = q.Start + q.Formats[size_t(i)].offset;
+        const ParagraphRecord& q = doc->paras[size_t(p)];
+        const RecordSpan f = doc->recordsOf(q);
+        if (i < int(f.size())) {
+            const qint64 abs = q.start + f[size_t(i)].offset;
             if (abs > limit)
                 return false;
             position = abs;
             para = p;
-            off = q.Formats[size_t(i)].offset;
+            off = f[size_t(i)].offset;
             recIndex = i;
             lineIdx = Unknown;
             return true;
         }
         ++p;
         i = 0;
-        if (p < doc->paragraphCount() && doc->paras[size_t(p)].Start > limit)
+        if (p < doc->paragraphCount() && doc->paras[size_t(p)].start > limit)
             return false;
     }
     return false;
@@ -176,21 +180,22 @@ bool TStyledNavigator::stepBackToRecordInForce(qint64 limit)
     int p = para;
     int i = doc->upperRecordIndex(p, off);
     while (p >= 0) {
-        const ParagraphInfo& q = doc->paras[size_t(p)];
+        const ParagraphRecord& q = doc->paras[size_t(p)];
         if (i > 0) {
-            const qint64 abs = q.Start + q.Formats[size_t(i - 1)].offset;
+            const RecordSpan f = doc->recordsOf(q);
+            const qint64 abs = q.start + f[size_t(i - 1)].offset;
             if (abs < limit)
                 return false;
             position = abs;
             para = p;
-            off = q.Formats[size_t(i - 1)].offset;
+            off = f[size_t(i - 1)].offset;
             recIndex = i - 1;
             lineIdx = Unknown;
             return true;
         }
-        if (--p < 0 || doc->paras[size_t(p)].Start + doc->paras[size_t(p)].length() < limit)
+        if (--p < 0 || doc->paras[size_t(p)].start + doc->paras[size_t(p)].length < limit)
             return false;
-        i = int(doc->paras[size_t(p)].Formats.size());
+        i = int(doc->paras[size_t(p)].formats.count);
     }
     return false;
 }
@@ -207,7 +212,7 @@ void TStyledNavigator::insertRecord(const FormatRecord& r)
 void TStyledNavigator::deleteRecord()
 {
     const int i = recordIndex();
-    const auto& f = doc->paras[size_t(para)].Formats;
+    const RecordSpan f = doc->records(para);
     if (i >= int(f.size()) || f[size_t(i)].offset != off)
         throw std::logic_error("Internal StyledMemo error");
     doc->deleteRecord(para, i);

@@ -30,7 +30,7 @@ TStyledMemo::TStyledMemo(QWidget* parent)
     EndOfTextMark.Color = platform::clRed;
     SpecUnderline.Color = platform::clRed;
     altFont = font();
-    doc->layoutHook = [this](int para, ParagraphInfo& p) { layoutParagraphHook(para, p); };
+    doc->layoutHook = [this](int para) { layoutParagraphHook(para); };
     doc->repaintHook = [this](int, int) { viewport()->update(); };
     doc->OnProgress = [this](int percent) { emit OnProgress(percent); };
     setFocusPolicy(Qt::StrongFocus);

@@ -236,7 +236,7 @@ private:
     bool doWork(std::chrono::milliseconds budget); // true while work remains
 
     // Line layout and geometry (MemoPaint.cpp).
-    void layoutParagraphHook(int para, ParagraphInfo& p);
+    void layoutParagraphHook(int para);
     LayoutParams layoutParams() const;
     void fontChanged();
     void relayoutAll();

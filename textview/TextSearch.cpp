@@ -1,5 +1,7 @@
 #include "textview/TextSearch.h"
 
+#include "textview/CharScan.h"
+
 #include <algorithm>
 
 namespace kbl {
@@ -18,6 +20,12 @@ public:
     bool matches(char16_t c) const
     {
         return c == upper || c == lower || (c >= 128 && upperCaseChar(mode, c) == upper);
+    }
+    // The next position in [at, end) that may match, found eight characters at a time:
+    // outside ASCII only the ANSI mode maps a character to another.
+    qsizetype next(const char16_t* h, qsizetype at, qsizetype end) const
+    {
+        return findEitherOrHigh(h, at, end, upper, lower, mode == smuAnsi);
     }
 
 private:
@@ -45,6 +53,12 @@ qsizetype firstMatchFrom(QStringView hay, QStringView upperNeedle, qsizetype at,
     at = step > 0 ? std::max<qsizetype>(0, at) : std::min(at, last);
     const FirstCharacter first(upperNeedle[0].unicode(), mode);
     const char16_t* h = hay.utf16();
+    if (step > 0) {
+        for (; (at = first.next(h, at, last + 1)) <= last; ++at)
+            if (first.matches(h[at]) && restMatches(h + at, upperNeedle, mode))
+                return at;
+        return -1;
+    }
     for (; at >= 0 && at <= last; at += step)
         if (first.matches(h[at]) && restMatches(h + at, upperNeedle, mode))
             return at;
@@ -52,6 +66,20 @@ qsizetype firstMatchFrom(QStringView hay, QStringView upperNeedle, qsizetype at,
 }
 
 } // namespace
+
+qsizetype indexOfExact(QStringView hay, QStringView needle, qsizetype from)
+{
+    const qsizetype m = needle.size();
+    if (m == 0 || m > hay.size())
+        return -1;
+    const qsizetype last = hay.size() - m;
+    const char16_t* h = hay.utf16();
+    const char16_t* n = needle.utf16();
+    for (qsizetype at = std::max<qsizetype>(0, from); (at = findEither(h, at, last + 1, n[0], n[0])) <= last; ++at)
+        if (std::equal(n + 1, n + m, h + at + 1))
+            return at;
+    return -1;
+}
 
 qsizetype indexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode)
 {

@@ -14,7 +14,11 @@ namespace kbl {
 // smuAscii or smuAnsi.
 qsizetype indexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode);
 
-// The same for the last position at or before `from`.
+// The first position at or after `from` where `hay` holds `needle` exactly; -1 when
+// there is none.
+qsizetype indexOfExact(QStringView hay, QStringView needle, qsizetype from);
+
+// The same as indexOfUpperCased for the last position at or before `from`.
 qsizetype lastIndexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode);
 
 } // namespace kbl

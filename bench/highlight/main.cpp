@@ -4,6 +4,7 @@
 
 #include "common/PascalCorpus.h"
 
+#include "highlight/HighlightDump.h"
 #include "highlight/OOPHighlighter.h"
 #include "textview/StyledDocument.h"
 
@@ -18,12 +19,17 @@
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 
 namespace {
+
+// formatChecksum of the 20 MB text as the engine highlighted it before its matching was
+// made faster: a faster engine must give the same records.
+constexpr quint64 ExpectedChecksum20MB = 10022301286847552990ull;
 
 long procStatusKb(const char* key)
 {
@@ -46,7 +52,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString text = kblbench::pascalCorpus();
+    // An optional argument gives the size in millions of characters (20 by default).
+    const qsizetype size = argc > 1 ? qsizetype(std::atof(argv[1]) * 1e6) : 20 * 1000 * 1000;
+    const QString text = kblbench::pascalCorpus(size);
     const double mb = double(text.size()) / 1e6;
     std::printf("text: %.1f MB, %lld characters\n", mb, qlonglong(text.size()));
 
@@ -54,6 +62,7 @@ int main(int argc, char** argv)
     // counts.
     constexpr int rounds = 3;
     double ourBest = 1e9, loadBest = 1e9;
+    quint64 checksum = 0;
 #ifdef KBL_HAVE_QSCINTILLA
     double qsciBest = 1e9;
     QsciScintilla editor;
@@ -89,6 +98,7 @@ int main(int argc, char** argv)
                             doc.paragraphCount(), records, doc.formats().size());
                 std::printf("ours: peak memory %.2f bytes per character of text\n",
                             double(peakKb - baseKb) * 1024.0 / double(text.size()));
+                checksum = kbl::formatChecksum(doc);
             }
         }
 #ifdef KBL_HAVE_QSCINTILLA
@@ -99,6 +109,10 @@ int main(int argc, char** argv)
         qsciBest = std::min(qsciBest, double(t.nsecsElapsed()) / 1e9);
 #endif
     }
+    const bool defaultText = size == 20 * 1000 * 1000;
+    std::printf("checksum of all format records: %llu (before the faster engine: %s)\n",
+                static_cast<unsigned long long>(checksum),
+                defaultText ? QByteArray::number(ExpectedChecksum20MB).constData() : "not known for this size");
     std::printf("ours: load %.3f s (%.1f MB/s), highlight %.3f s (%.1f MB/s)\n", loadBest,
                 mb / loadBest, ourBest, mb / ourBest);
 #ifdef KBL_HAVE_QSCINTILLA
@@ -107,5 +121,13 @@ int main(int argc, char** argv)
 #else
     std::printf("QScintilla not available: no ratio\n");
 #endif
+    if (defaultText && checksum != ExpectedChecksum20MB) {
+        std::fprintf(stderr, "FAILED: the format records differ from those of the engine before\n");
+        return 1;
+    }
+    if (defaultText && checksum != ExpectedChecksum20MB) {
+        std::fprintf(stderr, "FAILED: the format records differ from those of the engine before\n");
+        return 1;
+    }
     return 0;
 }

@@ -273,7 +273,7 @@ TEST(DocumentUpdateModes, OnNeedParsesOnlyWhatIsAskedAndBackgroundFinishes)
     doc.UpdateMode = umOnNeed;
     doc.StartStopKeys().Add("{", "}", 0, fsItalic, 3, 0, -1, -1, false);
     std::vector<int> laidOut;
-    doc.layoutHook = [&](int para, ParagraphInfo&) { laidOut.push_back(para); };
+    doc.layoutHook = [&](int para) { laidOut.push_back(para); };
     QString text;
     for (int i = 0; i < 2000; ++i)
         text += (i == 10 ? QStringLiteral("{ open\n") : QStringLiteral("line %1\n").arg(i));
@@ -392,6 +392,44 @@ TEST(CaseBlindSearch, AgreesWithSearchingAnUpperCasedCopy)
             }
         }
     }
+}
+
+TEST(CaseBlindSearch, LongTextsAgreeWithQtWithAndWithoutCase)
+{
+    // Long enough for the eight-at-a-time scan, with candidates at every place of a block
+    // and characters outside ASCII that upper-case to the needle's first character.
+    const QString alphabet = QString::fromUtf8("abcABCıſé x");
+    quint32 seed = 777;
+    auto next = [&seed](quint32 n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (const TpmUpperCase mode : {smuAscii, smuAnsi}) {
+        for (int round = 0; round < 400; ++round) {
+            QString hay;
+            for (quint32 k = 0, n = next(90); k < n; ++k)
+                hay += alphabet[qsizetype(next(quint32(alphabet.size())))];
+            std::u16string upper(reinterpret_cast<const char16_t*>(hay.utf16()), size_t(hay.size()));
+            upperCaseInPlace(mode, upper.data(), qsizetype(upper.size()));
+            const QStringView upperHay(upper.data(), qsizetype(upper.size()));
+            const qsizetype start = hay.isEmpty() ? 0 : qsizetype(next(quint32(hay.size())));
+            const qsizetype len = qsizetype(1 + next(4));
+            const QStringView upperNeedle = upperHay.mid(start, len);
+            const QStringView needle = QStringView(hay).mid(start, len);
+            if (needle.isEmpty())
+                continue;
+            for (qsizetype from = 0; from <= hay.size() + 1; from += 1 + qsizetype(next(5))) {
+                SCOPED_TRACE(hay.toStdString() + " / " + needle.toString().toStdString() + " from " +
+                             std::to_string(from));
+                EXPECT_EQ(indexOfUpperCased(hay, upperNeedle, from, mode), upperHay.indexOf(upperNeedle, from));
+                EXPECT_EQ(indexOfExact(hay, needle, from), QStringView(hay).indexOf(needle, from));
+            }
+        }
+    }
+    EXPECT_EQ(indexOfExact(u"abcabc", u"", 0), -1);
+    EXPECT_EQ(indexOfExact(u"ab", u"abc", 0), -1);
+    EXPECT_EQ(indexOfExact(QString(40, u'x') + QStringLiteral("Ab"), u"Ab", 3), 40);
+    EXPECT_EQ(indexOfExact(QString(40, u'x') + QStringLiteral("Ab"), u"AB", 0), -1);
 }
 
 TEST(CaseBlindSearch, ModesDifferOutsideAscii)

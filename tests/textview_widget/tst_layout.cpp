@@ -138,7 +138,7 @@ TEST(LineLayout, AWalkerStartedAtALineFindsTheStyleOfAWalkFromTheParagraphStart)
         ASSERT_GT(r.lines.size(), 20u);
         const std::vector<DisplayLine> lines = r.lines;
         t.doc.setLineTable(0, std::move(r.lines));
-        t.doc.paragraph(0).LayoutDone = true;
+        t.doc.setLaidOut(0);
         const quint8 bits = t.fonts.fontStyleBits();
         size_t line = 0;
         for (qint32 o = 0; o <= s.size(); ++o) {

@@ -153,7 +153,7 @@ TEST(MemoKeys, EndOnAPieceOfACutWordGoesBehindItsLastCharacter)
 {
     View v(QStringLiteral("ab ") + QString(80, u'x') + QStringLiteral(" cd"), 200, 200);
     TStyledMemo& m = v.memo;
-    const std::vector<DisplayLine>& lines = m.document().paragraph(0).Lines;
+    const LineSpan lines = m.document().paragraph(0).Lines;
     ASSERT_GE(lines.size(), 4u); // "ab ", pieces of the long word, the rest
     ASSERT_EQ(lines[1].Start, 3);
     const int piece1 = lines[1].Start, piece2 = lines[2].Start, piece3 = lines[3].Start;
