@@ -179,8 +179,8 @@ void TForm2::buildControls()
     CBoxDontLoadList = checkBox(tr("不載入儲存列表"), "CBoxDontLoadList", GBoxOptions, tr(" 不載入儲存列表"));
     CBoxLazarusProjects = checkBox(tr("掃描 Lazarus 專案 (.lpi)"), "CBoxLazarusProjects", GBoxOptions,
                                    tr(" 掃描時也列出 Lazarus 專案"));
-    CBoxFollowChanges = checkBox(tr("Follow changes under the root"), "CBoxFollowChanges", GBoxOptions,
-                                 tr(" The project list follows projects appearing and vanishing without a new scan"));
+    CBoxFollowChanges = checkBox(tr("跟隨根目錄下的變化"), "CBoxFollowChanges", GBoxOptions,
+                                 tr(" 不必重新掃描，專案列表即跟隨專案的出現與消失"));
     auto* opts = new QVBoxLayout(GBoxOptions);
     compact(opts);
     for (QCheckBox* box : {CBoxMinExe, CBoxMinProject, CBoxMinimizeAllWhenRunProject, CBoxDontLoadList, CBoxLazarusProjects,

@@ -330,6 +330,50 @@
         <source>First select a root directory.</source>
         <translation>First select a root directory.</translation>
     </message>
+    <message>
+        <source>篩選專案 (Ctrl+F, /)</source>
+        <translation>Filter projects (Ctrl+F, /)</translation>
+    </message>
+    <message>
+        <source> 輸入幾個字母篩選主列表和熱門列表 (Esc 清除, ↓ 到列表)</source>
+        <translation> Type a few letters to filter the main list and the hotlist (Esc clears, ↓ goes to the list)</translation>
+    </message>
+    <message>
+        <source>Executable missing</source>
+        <translation>Executable missing</translation>
+    </message>
+    <message>
+        <source>Executable older than the newest source</source>
+        <translation>Executable older than the newest source</translation>
+    </message>
+    <message>
+        <source>Executable up to date</source>
+        <translation>Executable up to date</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>missing</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Executable: %1</source>
+        <translation>Executable: %1</translation>
+    </message>
+    <message>
+        <source>Newest source: %1</source>
+        <translation>Newest source: %1</translation>
+    </message>
+    <message>
+        <source> The list no longer follows changes on disk: the folders under the root need more watches than the system allows (fs.inotify.max_user_watches = %1). Raise it, e.g. sudo sysctl fs.inotify.max_user_watches=524288, then scan again.</source>
+        <translation> The list no longer follows changes on disk: the folders under the root need more watches than the system allows (fs.inotify.max_user_watches = %1). Raise it, e.g. sudo sysctl fs.inotify.max_user_watches=524288, then scan again.</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unknown</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>
@@ -566,6 +610,14 @@
         <source>介面語言：</source>
         <translation>Language:</translation>
     </message>
+    <message>
+        <source>跟隨根目錄下的變化</source>
+        <translation>Follow changes under the root</translation>
+    </message>
+    <message>
+        <source> 不必重新掃描，專案列表即跟隨專案的出現與消失</source>
+        <translation> The project list follows projects appearing and vanishing without a new scan</translation>
+    </message>
 </context>
 <context>
     <name>TForm3</name>
@@ -639,6 +691,14 @@
     <message>
         <source> Can&apos;t find help file</source>
         <translation> Can&apos;t find help file</translation>
+    </message>
+    <message>
+        <source>篩選方法 (Ctrl+F, /)</source>
+        <translation>Filter methods (Ctrl+F, /)</translation>
+    </message>
+    <message>
+        <source>輸入幾個字母篩選列表 (Enter 跳到第一個, Esc 清除, ↓ 到列表)</source>
+        <translation>Type a few letters to filter the list (Enter jumps to the first, Esc clears, ↓ goes to the list)</translation>
     </message>
 </context>
 <context>

@@ -330,6 +330,50 @@
         <source>First select a root directory.</source>
         <translation>请先选择根目录。</translation>
     </message>
+    <message>
+        <source>篩選專案 (Ctrl+F, /)</source>
+        <translation>筛选项目 (Ctrl+F, /)</translation>
+    </message>
+    <message>
+        <source> 輸入幾個字母篩選主列表和熱門列表 (Esc 清除, ↓ 到列表)</source>
+        <translation> 输入几个字母筛选主列表和热门列表 (Esc 清除, ↓ 到列表)</translation>
+    </message>
+    <message>
+        <source>Executable missing</source>
+        <translation>可执行文件不存在</translation>
+    </message>
+    <message>
+        <source>Executable older than the newest source</source>
+        <translation>可执行文件比最新的源文件旧</translation>
+    </message>
+    <message>
+        <source>Executable up to date</source>
+        <translation>可执行文件是最新的</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>不存在</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Executable: %1</source>
+        <translation>可执行文件：%1</translation>
+    </message>
+    <message>
+        <source>Newest source: %1</source>
+        <translation>最新源文件：%1</translation>
+    </message>
+    <message>
+        <source> The list no longer follows changes on disk: the folders under the root need more watches than the system allows (fs.inotify.max_user_watches = %1). Raise it, e.g. sudo sysctl fs.inotify.max_user_watches=524288, then scan again.</source>
+        <translation> 列表不再跟随磁盘上的变化：根目录下的文件夹需要的监视数超过系统允许的数量 (fs.inotify.max_user_watches = %1)。请调高该值，例如 sudo sysctl fs.inotify.max_user_watches=524288，然后重新扫描。</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>
@@ -566,6 +610,14 @@
         <source>介面語言：</source>
         <translation>界面语言：</translation>
     </message>
+    <message>
+        <source>跟隨根目錄下的變化</source>
+        <translation>跟随根目录下的变化</translation>
+    </message>
+    <message>
+        <source> 不必重新掃描，專案列表即跟隨專案的出現與消失</source>
+        <translation> 项目列表无需重新扫描即可跟随项目的出现和消失</translation>
+    </message>
 </context>
 <context>
     <name>TForm3</name>
@@ -639,6 +691,14 @@
     <message>
         <source> Can&apos;t find help file</source>
         <translation> 找不到帮助文件</translation>
+    </message>
+    <message>
+        <source>篩選方法 (Ctrl+F, /)</source>
+        <translation>筛选方法 (Ctrl+F, /)</translation>
+    </message>
+    <message>
+        <source>輸入幾個字母篩選列表 (Enter 跳到第一個, Esc 清除, ↓ 到列表)</source>
+        <translation>输入几个字母筛选列表 (Enter 跳到第一个, Esc 清除, ↓ 到列表)</translation>
     </message>
 </context>
 <context>

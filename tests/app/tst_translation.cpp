@@ -198,7 +198,7 @@ TEST_F(TranslationTest, TheOptionsDialogHoldsEveryLanguageInItsSize)
     // A caption wider than its place would be cut off: the dialog keeps its size, so a
     // translation may need no more room than the program's own texts.
     QSize own;
-    for (const QString language : {QString(), QStringLiteral("en"), QStringLiteral("zh_CN")}) {
+    for (const QString& language : {QString(), QStringLiteral("en"), QStringLiteral("zh_CN")}) {
         kbltest::ProgramFolder folder;
         language::install(language);
         ProgramWindows w = createProgramWindows();
