@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <random>
+#include <utility>
 
 namespace kblbench {
 
@@ -28,6 +29,16 @@ public:
         return s;
     }
 
+    // Two identifiers for one call: the order of a call's arguments is unspecified, so they
+    // are drawn here, the second first (the order the published figures were taken on), and
+    // every compiler generates the same text.
+    std::pair<QString, QString> identPair()
+    {
+        QString second = ident();
+        QString first = ident();
+        return {std::move(first), std::move(second)};
+    }
+
     QString unit(int index)
     {
         QString u;
@@ -41,8 +52,9 @@ public:
             const QString cls = QStringLiteral("T") + ident();
             classes << cls;
             QStringList fields;
+            const auto [kept, keeper] = identPair();
             u += QStringLiteral("  { %1 keeps the %2 of a %3\r\n    and tells its owner about changes }\r\n")
-                     .arg(cls, ident(), ident());
+                     .arg(cls, kept, keeper);
             u += QStringLiteral("  %1 = class(TPersistent)\r\n  private\r\n").arg(cls);
             for (int f = 0; f < 4; ++f) {
                 fields << ident();
@@ -65,12 +77,15 @@ public:
                 u += QStringLiteral("procedure %1.Update%2(const A%3: Integer; var B%4: string);\r\n"
                                     "var\r\n  I, J: Integer;\r\n  S: string;\r\nbegin\r\n")
                          .arg(cls, ident(), a, b);
-                u += QStringLiteral("  // walk the %1 and count the %2\r\n").arg(ident(), ident());
+                const auto [walked, counted] = identPair();
+                u += QStringLiteral("  // walk the %1 and count the %2\r\n").arg(walked, counted);
+                const auto every = rng() % 16 + 2;
+                const auto [field, unitName] = identPair();
                 u += QStringLiteral("  for I := 0 to A%1 - 1 do\r\n  begin\r\n"
                                     "    if (I mod %2 = 0) and not Assigned(F%3) then\r\n"
                                     "      S := S + 'It''s item ' + IntToStr(I) + ', %4'\r\n"
                                     "    else\r\n      J := J + $%5 * %6.%7;\r\n  end;\r\n")
-                         .arg(a).arg(rng() % 16 + 2).arg(ident(), ident())
+                         .arg(a).arg(every).arg(field, unitName)
                          .arg(rng() % 0xFFF, 0, 16).arg(rng() % 1000).arg(rng() % 100);
                 u += QStringLiteral("  while J > 0 do\r\n  try\r\n    Dec(J);\r\n  finally\r\n"
                                     "    B%1 := Format('%d of %s', [J, S]); { done }\r\n  end;\r\nend;\r\n\r\n").arg(b);
