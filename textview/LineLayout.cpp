@@ -185,6 +185,34 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     const quint8 fontBits = fonts.fontStyleBits();
     int var = FontSet::variant(effectiveStyle(*rec, staticStyle, fontBits));
 
+    {
+        // Most paragraphs are printable ASCII that fits the line: one pass adds the
+        // advances in the order the full walk below would, so the width is the same.
+        qreal sum = 0;
+        bool plain = true;
+        size_t r = 0;
+        const FormatRecord* fr = rec;
+        for (qint32 i = 0; i < n && plain;) {
+            while (r < records.size() && records[r].offset <= i)
+                fr = &doc.formats().at(records[r++].style);
+            const qint32 end = r < records.size() ? std::min(n, records[r].offset) : n;
+            const std::array<qreal, 128>& adv =
+                fonts.asciiAdvances(FontSet::variant(effectiveStyle(*fr, staticStyle, fontBits)));
+            for (; i < end; ++i) {
+                const char16_t c = t[i];
+                if (c < 32 || c >= 128) {
+                    plain = false;
+                    break;
+                }
+                sum += adv[c];
+            }
+        }
+        if (plain && (!params.wordWrap || sum <= avail)) {
+            out.widest = sum;
+            return out;
+        }
+    }
+
     std::vector<DisplayLine> lines;
     qint32 lineStart = 0;
     quint8 lineToggles = 0; // static codes toggled before the line start

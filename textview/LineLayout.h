@@ -38,6 +38,8 @@ public:
             return v.ascii[c];
         return otherAdvance(v, c);
     }
+    // The advances of the ASCII characters in a variant.
+    const std::array<qreal, 128>& asciiAdvances(int variant) const { return variants[size_t(variant)].ascii; }
     // The font to draw a style with (underline and strike-out applied).
     const QFont& font(quint8 style) const;
     const QFontMetricsF& metrics(int variant) const { return variants[size_t(variant)].fm; }

@@ -1,7 +1,7 @@
 #pragma once
 // The styled text view: a scroll area over a StyledDocument that wraps paragraphs into
 // display lines, paints them line by line off-screen, keeps a caret and a selection, and
-// handles keys, mouse and wheel. Layout and highlighting after a load run in 25 ms slices
+// handles keys, mouse and wheel. Layout and highlighting after a load run in 12 ms slices
 // from the event loop, so the first screen shows at once.
 
 #include "textview/LineLayout.h"

@@ -256,6 +256,9 @@ bool TForm3::BeginViewerFile(const QString& path)
     styledmemo->document().setHighlighter(nullptr);
     styledmemo->document().ApplyKeyWords = false;
     m_highlight = viewer::isHighlightedFile(path);
+    // Attaching the highlighter lays the whole text out again: until then the view lays
+    // out only what it shows instead of working ahead in the background.
+    styledmemo->document().UpdateMode = m_highlight ? kbl::umOnNeed : kbl::umBackground;
     m_loadedText = std::move(file.text);
     styledmemo->setText(m_loadedText);
     return true;
@@ -268,6 +271,7 @@ void TForm3::FinishViewerFile()
         // Attaching re-highlights the whole text; with keywords switched on first, that
         // is the one re-highlighting the load needs.
         styledmemo->document().ApplyKeyWords = true;
+        styledmemo->document().UpdateMode = kbl::umBackground;
         styledmemo->setHighlighter(OOPHighlighter1.get());
     }
 }

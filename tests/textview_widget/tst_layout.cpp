@@ -106,6 +106,31 @@ TEST(LineLayout, TabsAdvanceToMultiplesOfTheTabWidth)
     EXPECT_NEAR(ys[2], 2 * tab, 1e-6);
 }
 
+TEST(LineLayout, AFormatRecordsWidthDecidesWhetherAParagraphFits)
+{
+    // Bold over the middle word: the paragraph is as wide as its styled characters, fits
+    // a line exactly that wide and wraps on one a little narrower, with or without wrap
+    // giving the same width.
+    Wrapper t;
+    const QString s = QStringLiteral("alpha WWWWW omega");
+    t.doc.setText(s);
+    FormatRecord bold;
+    bold.Attribute = 0x01;
+    t.doc.ApplyFormat(6, 11, bold, true);
+    const qreal styled = measureLine(t.doc, 0, 0, qint32(s.size()), t.fonts, t.params).back();
+    ASSERT_GT(styled, t.w(s)); // the bold variant is wider
+    for (const bool wrap : {true, false}) {
+        t.params.wordWrap = wrap;
+        t.params.availableWidth = styled;
+        LayoutResult r = layoutParagraph(t.doc, 0, t.fonts, t.params);
+        EXPECT_TRUE(r.lines.empty()) << wrap;
+        EXPECT_DOUBLE_EQ(r.widest, styled) << wrap;
+        t.params.availableWidth = styled - 0.5;
+        r = layoutParagraph(t.doc, 0, t.fonts, t.params);
+        EXPECT_EQ(r.lines.size(), wrap ? 2u : 0u) << wrap;
+    }
+}
+
 TEST(LineLayout, WithoutWrapAParagraphIsOneLine)
 {
     Wrapper t;
