@@ -85,29 +85,12 @@ void TStyledNavigator::setParaOffset(int p, qint32 offset)
     markStale();
 }
 
-void TStyledNavigator::locate()
+void TStyledNavigator::relocate()
 {
-    if (para >= 0 && para < doc->paragraphCount()) {
-        const ParagraphRecord& q = doc->paras[size_t(para)];
-        if (position >= q.start && position <= q.start + q.length + 1)
-            return;
-    }
     para = doc->paragraphAt(position);
     const ParagraphRecord& q = doc->paras[size_t(para)];
     off = qint32(std::min<qint64>(position - q.start, q.length));
     markStale();
-}
-
-int TStyledNavigator::paraIndex()
-{
-    locate();
-    return para;
-}
-
-qint32 TStyledNavigator::offset()
-{
-    locate();
-    return off;
 }
 
 int TStyledNavigator::recordIndex()
