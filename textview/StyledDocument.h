@@ -255,8 +255,19 @@ private:
     quint8 staticStyleAfter(int para) const;
     void progress(int percent, bool force);
 
-    const ParagraphRecord& paragraphRecord(int i) const;
-    ParagraphRecord& paragraphRecord(int i);
+    // Inline: the passes ask for the same few paragraphs many times each.
+    const ParagraphRecord& paragraphRecord(int i) const
+    {
+        if (i < 0 || i >= paragraphCount())
+            throwListIndexOutOfBounds();
+        return paras[size_t(i)];
+    }
+    ParagraphRecord& paragraphRecord(int i)
+    {
+        if (i < 0 || i >= paragraphCount())
+            throwListIndexOutOfBounds();
+        return paras[size_t(i)];
+    }
     const char16_t* charsOf(const ParagraphRecord& r) const
     {
         return reinterpret_cast<const char16_t*>(textBuf.constData()) + r.textAt;
