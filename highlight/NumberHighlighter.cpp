@@ -3,6 +3,7 @@
 #include "textview/StyledDocument.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kbl {
 
@@ -142,11 +143,35 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
 
     // Numbers are separate words ending before the next record: one merge serves all.
     const qint64 start = doc.paraStart(pi);
+    // A number's record depends only on the record in force, its length and the number
+    // style: most numbers repeat one of a few, and looking it up again costs more than
+    // remembering it.
+    struct CacheEntry {
+        quint64 serial = 0;
+        quint32 cur = ~0u;
+        quint8 len = 0;
+        int base = 0;
+        quint8 attribute = 0;
+        qint32 background = 0, foreground = 0;
+        qint16 context = 0;
+        quint32 id = 0;
+    };
+    thread_local std::array<CacheEntry, 256> cache;
+    const quint64 serial = doc.formats().serial();
+    const quint8 attribute = quint8(Style | 0xC0 | (AltFont ? 0x20 : 0));
     const int applied = doc.applyFormatsMerged(pi, hits,
-        [&](size_t i, quint32, const FormatRecord& inForce, FormatRecord& rec, quint32&) {
+        [&](size_t i, quint32 curId, const FormatRecord& inForce, FormatRecord& rec, quint32& id) {
             const int level = inForce.level();
             if (level >= MaxNestingLevel)
                 return false;
+            const auto len = quint8((hits[i].second - hits[i].first) & 0xFF);
+            CacheEntry& c = cache[(curId * 31u + len) & 255u];
+            if (c.serial == serial && c.cur == curId && c.len == len && c.base == baseIndex
+                && c.attribute == attribute && c.background == Background
+                && c.foreground == Foreground && c.context == ContextNum) {
+                id = c.id;
+                return true;
+            }
             rec = inForce;
             rec.Attribute = quint8(Style | 0xC0 | (AltFont ? 0x20 : 0));
             rec.Background = Background;
@@ -156,6 +181,9 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
             rec.StartKeyLen = rec.StopKeyLen = quint8((hits[i].second - hits[i].first) & 0xFF);
             rec.Level = qint8(level + 1);
             rec.RuleStack[size_t(level + 1)] = qint16(baseIndex);
+            rec.Attribute |= 0x80;
+            id = doc.formats().intern(rec);
+            c = {serial, curId, len, baseIndex, attribute, Background, Foreground, ContextNum, id};
             return true;
         });
     if (applied == 0)

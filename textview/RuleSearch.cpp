@@ -207,8 +207,10 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                 first.emplace(&doc);
                 second.emplace(&doc);
             }
-            first->setPos(paraStart + h.start);
-            second->setPos(paraStart + h.start + h.len);
+            // By paragraph and offset: an absolute position would have to look its
+            // paragraph up again for every hit.
+            first->setParaOffset(para, h.start);
+            second->setParaOffset(para, h.start + h.len);
             (*rules.onKeywordMatch)(*first, &*second, h.k, accept);
         }
         return accept;
@@ -486,17 +488,20 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     const int count = list.count();
     const StartReach& reach = startReach(list);
 
-    for (qint32 p = scanBegin; p <= toOff && p < len; ++p) {
-        while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
-            cur = &doc.formats().at(formats[size_t(ri)].style);
-            ++ri;
-            stale = true;
-        }
+    const qint32 scanLast = std::min(toOff + 1, len);
+    for (qint32 p = scanBegin; p < scanLast; ++p) {
         quint64 cand = list.startCandidates(raw[p]);
         if (p < fromOff && count <= 64)
             cand &= reach.beyond(fromOff - p); // keys that end after From
         if (!cand)
             continue;
+        // The record in force is only needed where a key may start: most characters
+        // start none.
+        while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
+            cur = &doc.formats().at(formats[size_t(ri)].style);
+            ++ri;
+            stale = true;
+        }
         int winner = -1;
         for (int i = 0; i < count && cand; ++i) {
             if (count <= 64) {

@@ -32,20 +32,6 @@ StyledDocument::~StyledDocument()
         n->doc = nullptr;
 }
 
-const ParagraphRecord& StyledDocument::paragraphRecord(int i) const
-{
-    if (i < 0 || i >= paragraphCount())
-        throwListIndexOutOfBounds();
-    return paras[size_t(i)];
-}
-
-ParagraphRecord& StyledDocument::paragraphRecord(int i)
-{
-    if (i < 0 || i >= paragraphCount())
-        throwListIndexOutOfBounds();
-    return paras[size_t(i)];
-}
-
 ParagraphInfo StyledDocument::paragraph(int i) const
 {
     const ParagraphRecord& r = paragraphRecord(i);

@@ -255,8 +255,19 @@ private:
     quint8 staticStyleAfter(int para) const;
     void progress(int percent, bool force);
 
-    const ParagraphRecord& paragraphRecord(int i) const;
-    ParagraphRecord& paragraphRecord(int i);
+    // Inline: the passes ask for the same few paragraphs many times each.
+    const ParagraphRecord& paragraphRecord(int i) const
+    {
+        if (i < 0 || i >= paragraphCount())
+            throwListIndexOutOfBounds();
+        return paras[size_t(i)];
+    }
+    ParagraphRecord& paragraphRecord(int i)
+    {
+        if (i < 0 || i >= paragraphCount())
+            throwListIndexOutOfBounds();
+        return paras[size_t(i)];
+    }
     const char16_t* charsOf(const ParagraphRecord& r) const
     {
         return reinterpret_cast<const char16_t*>(textBuf.constData()) + r.textAt;
@@ -391,8 +402,8 @@ public:
     void setPos(qint64 p);
     // Places the navigator at an offset of a paragraph (a shortcut for setPos).
     void setParaOffset(int para, qint32 offset);
-    int paraIndex();
-    qint32 offset();
+    int paraIndex() { locate(); return para; }
+    qint32 offset() { locate(); return off; }
     // The number of records before the position (after skipRecordsAtPos: at or before).
     int recordIndex();
     int lineIndex();
@@ -408,7 +419,18 @@ public:
 
 private:
     friend class StyledDocument;
-    void locate();
+    // The passes ask for paragraph and offset many times per paragraph: the check that
+    // they still hold is inline, finding the paragraph again is not.
+    void locate()
+    {
+        if (para >= 0 && size_t(para) < doc->paras.size()) {
+            const ParagraphRecord& q = doc->paras[size_t(para)];
+            if (position >= q.start && position <= q.start + q.length + 1)
+                return;
+        }
+        relocate();
+    }
+    void relocate();
     StyledDocument* doc;
     qint64 position = 0;
     int para = -1;

@@ -76,7 +76,15 @@ void TStyledNavigator::setParaOffset(int p, qint32 offset)
     const ParagraphRecord& q = doc->paragraphRecord(p);
     offset = std::clamp(offset, 0, q.length);
     if (para == p && offset >= off) {
-        setPos(q.start + offset);
+        // Forward in the same paragraph with no indices to carry along: the passes move
+        // their navigators this way many times per paragraph.
+        const qint64 np = q.start + offset;
+        if (recIndex == Unknown && lineIdx == Unknown && np >= position && np <= doc->textLen) {
+            position = np;
+            off = offset;
+            return;
+        }
+        setPos(np);
         return;
     }
     position = q.start + offset;
@@ -85,29 +93,12 @@ void TStyledNavigator::setParaOffset(int p, qint32 offset)
     markStale();
 }
 
-void TStyledNavigator::locate()
+void TStyledNavigator::relocate()
 {
-    if (para >= 0 && para < doc->paragraphCount()) {
-        const ParagraphRecord& q = doc->paras[size_t(para)];
-        if (position >= q.start && position <= q.start + q.length + 1)
-            return;
-    }
     para = doc->paragraphAt(position);
     const ParagraphRecord& q = doc->paras[size_t(para)];
     off = qint32(std::min<qint64>(position - q.start, q.length));
     markStale();
-}
-
-int TStyledNavigator::paraIndex()
-{
-    locate();
-    return para;
-}
-
-qint32 TStyledNavigator::offset()
-{
-    locate();
-    return off;
 }
 
 int TStyledNavigator::recordIndex()
