@@ -32,7 +32,7 @@ public:
     qsizetype remainingLines() const { return qsizetype(m_lines.size() - m_next); }
 
     // The next line as text; past the end, empty lines.
-    QString next() { return platform::decodeText(nextBytes()); }
+    QString next() { return platform::decodeLine(nextBytes()); }
 
     // The next line as a file name: bytes that are not UTF-8 are kept, so the path opens.
     QString nextName() { return platform::fileNameFromBytes(nextBytes()); }

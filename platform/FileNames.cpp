@@ -57,7 +57,8 @@ QString fileNameFromBytes(QByteArrayView bytes)
     if (ascii == bytes.end())
         return QString::fromLatin1(bytes.data(), bytes.size());
     {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // A leading BOM is part of a name like any other character, never a mark to drop.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString text = utf8.decode(bytes);
         if (!utf8.hasError())
             return text;

@@ -88,15 +88,29 @@ QString decodeCodePage(QByteArrayView bytes, int codePage)
     return result;
 }
 
-QString decodeText(QByteArrayView bytes)
+namespace {
+
+QString decodeUtf8ElseCodePage(QByteArrayView bytes, QStringDecoder::Flags flags)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, flags);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
     return decodeCodePage(bytes, ansiCodePage());
+}
+
+} // namespace
+
+QString decodeText(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    return decodeUtf8ElseCodePage(bytes, QStringDecoder::Flag::Stateless);
+}
+
+QString decodeLine(QByteArrayView bytes)
+{
+    return decodeUtf8ElseCodePage(bytes, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
 }
 
 // Escaped bytes of a name that was not UTF-8 go back as those bytes, so a path written

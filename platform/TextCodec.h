@@ -19,6 +19,9 @@ int ansiCodePage();
 // Decodes bytes read from a text file.
 QString decodeText(QByteArrayView bytes);
 
+// Decodes one line inside a file whose BOM was taken off its start: a BOM here is text.
+QString decodeLine(QByteArrayView bytes);
+
 // Decodes bytes in the given Windows code page.
 QString decodeCodePage(QByteArrayView bytes, int codePage);
 

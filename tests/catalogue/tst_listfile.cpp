@@ -35,6 +35,17 @@ TEST(ListFile, RoundTripKeepsTextsOrderAndEmptyColumns)
     EXPECT_EQ(back.entries, entries);
 }
 
+TEST(ListFile, NamesThatBeginWithABomKeepItThroughSaveAndLoad)
+{
+    // A file may be named with a BOM's bytes in front (found by fuzz_listfile).
+    const QString bom(QChar(0xFEFF));
+    const std::vector<ProjectEntry> entries = {{bom + "dp\u00ff", bom + bom + "x.exe", bom + "/p/\u4e2d.dpr", 1}};
+    const QByteArray saved = formatListFile(entries);
+    const ListFileContent back = parseListFile(saved, 1);
+    EXPECT_EQ(back.entries, entries);
+    EXPECT_EQ(formatListFile(back.entries), saved);
+}
+
 TEST(ListFile, AFirstLineOtherThanExactlyThreeIsMalformed)
 {
     for (const QByteArray& bytes : {QByteArray("3 \r\n0\r\na\r\nb\r\nc\r\n"), QByteArray(" 3\r\n0\r\n"), QByteArray("4\r\n0\r\n"),

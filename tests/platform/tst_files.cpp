@@ -36,9 +36,12 @@ TEST(FileNames, EveryByteSequenceRoundTripsAndUtf8StaysText)
     const QString escaped = fileNameFromBytes(Latin1);
     EXPECT_EQ(escaped.size(), 8);
     EXPECT_EQ(escaped[3].unicode(), 0xDCE9);
+    EXPECT_EQ(fileNameFromBytes("\xef\xbb\xbf\xe4\xb8\xad"), QChar(0xFEFF) + QString::fromUtf8("中"));
     // Overlong forms, encoded surrogates and truncated sequences are kept as bytes too.
     for (const QByteArray& bytes : {Big5, Latin1, QByteArray("\xc0\xaf"), QByteArray("\xed\xa0\x80"),
-                                    QByteArray("a\xe4\xb8"), QByteArray("\xf4\x90\x80\x80"), QByteArray("\xff")})
+                                    QByteArray("a\xe4\xb8"), QByteArray("\xf4\x90\x80\x80"), QByteArray("\xff"),
+                                    // A name may begin with a BOM's bytes: part of the name, not a mark.
+                                    QByteArray("\xef\xbb\xbfx.dpr"), QByteArray("\xef\xbb\xbf\xef\xbb\xbf\xff")})
         EXPECT_EQ(fileNameToBytes(fileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
     // Text written to our files keeps the bytes the same way.
     EXPECT_EQ(encodeText(fileNameFromBytes(Big5 + "/p.dpr")), Big5 + "/p.dpr");
