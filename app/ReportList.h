@@ -109,6 +109,8 @@ private:
     void rowsWillGo(int first, int last);
     void rowsCame(int first, int last);
     void forgetAsideRows();
+    // Deletes the rows kept out of view and forgets the subset's order.
+    void deleteAsideRows();
     void compactRows() const;
     void replaceShownRows(const QList<QTreeWidgetItem*>& rows);
     void showMoreRows();

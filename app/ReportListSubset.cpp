@@ -35,14 +35,20 @@ ReportList::~ReportList()
     delete m_subsetHooks;
     // The shown rows go with the tree; the rows kept aside are this list's to delete.
     if (m_subset) {
-        compactRows();
-        for (QTreeWidgetItem* item : m_all)
-            if (item->treeWidget() != this)
-                delete item;
-        m_all.clear();
-        m_subsetRows.clear();
+        deleteAsideRows();
         m_subset = false; // the tree's own clearing follows
     }
+}
+
+void ReportList::deleteAsideRows()
+{
+    compactRows();
+    for (QTreeWidgetItem* item : m_all)
+        if (item->treeWidget() != this)
+            delete item;
+    m_all.clear();
+    m_subsetRows.clear();
+    m_inView = 0;
 }
 
 void ReportList::tellRowsChanged()
@@ -81,13 +87,7 @@ void ReportList::forgetAsideRows()
     if (!m_subset || m_rearranging)
         return;
     // clear(): the tree deletes the shown rows, the rest are deleted here.
-    compactRows();
-    for (QTreeWidgetItem* item : m_all)
-        if (item->treeWidget() != this)
-            delete item;
-    m_all.clear();
-    m_subsetRows.clear();
-    m_inView = 0;
+    deleteAsideRows();
     tellRowsChanged();
 }
 
