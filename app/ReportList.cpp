@@ -1,5 +1,6 @@
 #include "app/ReportList.h"
 
+#include "app/ReportModel.h"
 #include "platform/Files.h"
 
 #include <QAbstractItemView>
@@ -51,8 +52,23 @@ bool ReportListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, c
     return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
-ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
+ReportList::ReportList(QWidget* parent) : QTreeView(parent), m_model(new ReportModel(this))
 {
+    setModel(m_model);
+    m_model->rowDeleted = [this](QTreeWidgetItem* row) { rowDeleted(row); };
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_rearranging)
+            emit itemSelectionChanged();
+    });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (QTreeWidgetItem* item = m_model->rowAt(index.row()))
+            emit itemClicked(item, index.column());
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (QTreeWidgetItem* item = m_model->rowAt(index.row()))
+            emit itemDoubleClicked(item, index.column());
+    });
+    connect(m_model, &ReportModel::rowChanged, this, &ReportList::itemChanged);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -76,21 +92,18 @@ ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
 
 void ReportList::setColumns(const QList<std::pair<QString, int>>& columns)
 {
-    QStringList captions;
-    for (const auto& column : columns)
-        captions << column.first;
-    setColumnCount(int(columns.size()));
-    setHeaderLabels(captions);
-    for (int i = 0; i < columns.size(); ++i)
+    m_model->setColumnCount(int(columns.size()));
+    for (int i = 0; i < columns.size(); ++i) {
+        headerItem()->setText(i, columns[i].first);
         setColumnWidth(i, columns[i].second);
+    }
 }
 
 void ReportList::setColumnAlignment(int column, Qt::Alignment alignment)
 {
-    if (QTreeWidgetItem* head = headerItem())
-        head->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    for (int i = 0; i < rowCount(); ++i)
-        row(i)->setTextAlignment(column, alignment | Qt::AlignVCenter);
+    headerItem()->setTextAlignment(column, alignment | Qt::AlignVCenter);
+    for (QTreeWidgetItem* item : allRows())
+        item->setTextAlignment(column, alignment | Qt::AlignVCenter);
 }
 
 void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); }
@@ -104,7 +117,7 @@ QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
         m_all.push_back(item);
         tellRowsChanged();
     } else {
-        addTopLevelItem(item);
+        m_model->append({item});
     }
     if (!inBatch())
         applyAutomaticOrder();
@@ -120,7 +133,7 @@ void ReportList::addRows(const QList<QTreeWidgetItem*>& rows)
         m_all.insert(m_all.end(), rows.begin(), rows.end());
         tellRowsChanged();
     } else {
-        addTopLevelItems(rows);
+        m_model->append(std::vector<QTreeWidgetItem*>(rows.begin(), rows.end()));
     }
     if (!inBatch())
         applyAutomaticOrder();
@@ -128,16 +141,14 @@ void ReportList::addRows(const QList<QTreeWidgetItem*>& rows)
 
 QTreeWidgetItem* ReportList::makeRow(const QStringList& texts, int image) const
 {
-    auto* item = new QTreeWidgetItem(texts);
+    QTreeWidgetItem* item = m_model->makeRow(texts);
     item->setData(0, ImageRole, image);
     if (image >= 0 && image < m_images.size())
         item->setIcon(0, m_images[image]);
-    if (QTreeWidgetItem* head = headerItem()) {
-        for (int column = 0; column < columnCount(); ++column) {
-            const QVariant alignment = head->data(column, Qt::TextAlignmentRole);
-            if (alignment.isValid())
-                item->setData(column, Qt::TextAlignmentRole, alignment);
-        }
+    for (int column = 0; column < columnCount(); ++column) {
+        const QVariant alignment = headerItem()->data(column, Qt::TextAlignmentRole);
+        if (alignment.isValid())
+            item->setData(column, Qt::TextAlignmentRole, alignment);
     }
     return item;
 }
@@ -224,16 +235,8 @@ void ReportList::setOwnOrder(const std::vector<QTreeWidgetItem*>& rows)
 
 void ReportList::reorder(const std::vector<QTreeWidgetItem*>& rows)
 {
-    QTreeWidgetItem* const current = currentItem();
-    QTreeWidgetItem* const selected = selectedRow();
-    // All rows out and back in one step each.
-    const QList<QTreeWidgetItem*> taken = invisibleRootItem()->takeChildren();
-    Q_ASSERT(taken.size() == qsizetype(rows.size()));
-    insertTopLevelItems(0, QList<QTreeWidgetItem*>(rows.begin(), rows.end()));
-    if (current)
-        setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    if (selected)
-        selected->setSelected(true);
+    Q_ASSERT(int(rows.size()) == rowCount());
+    replaceShownRows(rows);
 }
 
 void ReportList::selectRow(QTreeWidgetItem* row)
@@ -249,6 +252,72 @@ QTreeWidgetItem* ReportList::selectedRow() const
 {
     const QList<QTreeWidgetItem*> rows = selectedItems();
     return rows.isEmpty() ? nullptr : rows.first();
+}
+
+int ReportList::rowCount() const { return m_model->size(); }
+
+QTreeWidgetItem* ReportList::row(int index) const { return m_model->rowAt(index); }
+
+int ReportList::indexOfTopLevelItem(const QTreeWidgetItem* row) const { return m_model->rowOf(row); }
+
+bool ReportList::holds(const QTreeWidgetItem* row) const { return m_model->owns(row); }
+
+int ReportList::columnCount() const { return m_model->columnCount(); }
+
+QTreeWidgetItem* ReportList::headerItem() const { return m_model->header(); }
+
+QModelIndex ReportList::indexOf(const QTreeWidgetItem* row, int column) const
+{
+    const int at = m_model->rowOf(row);
+    return at >= 0 ? m_model->index(at, column) : QModelIndex();
+}
+
+QTreeWidgetItem* ReportList::currentItem() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? m_model->rowAt(current.row()) : nullptr;
+}
+
+void ReportList::setCurrentItem(QTreeWidgetItem* row) { setCurrentIndex(indexOf(row)); }
+
+void ReportList::setCurrentItem(QTreeWidgetItem* row, int column, QItemSelectionModel::SelectionFlags command)
+{
+    selectionModel()->setCurrentIndex(indexOf(row, column), command);
+}
+
+QList<QTreeWidgetItem*> ReportList::selectedItems() const
+{
+    QList<QTreeWidgetItem*> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
+        QTreeWidgetItem* item = m_model->rowAt(index.row());
+        if (item && !rows.contains(item))
+            rows << item;
+    }
+    return rows;
+}
+
+QRect ReportList::visualItemRect(const QTreeWidgetItem* row) const
+{
+    const QModelIndex first = indexOf(row, 0);
+    if (!first.isValid())
+        return {};
+    return visualRect(first) | visualRect(first.siblingAtColumn(columnCount() - 1));
+}
+
+void ReportList::scrollToItem(const QTreeWidgetItem* row, ScrollHint hint)
+{
+    if (const QModelIndex at = indexOf(row); at.isValid())
+        scrollTo(at, hint);
+}
+
+QList<QTreeWidgetItem*> ReportList::findItems(const QString& text, Qt::MatchFlags flags, int column) const
+{
+    QList<QTreeWidgetItem*> rows;
+    if (rowCount() == 0)
+        return rows;
+    for (const QModelIndex& index : m_model->match(m_model->index(0, column), Qt::DisplayRole, text, -1, flags))
+        rows << m_model->rowAt(index.row());
+    return rows;
 }
 
 std::pair<int, int> ReportList::visibleRowRange() const

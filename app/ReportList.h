@@ -2,10 +2,13 @@
 // A report-style list: columns, whole-row single selection, read-only, selection kept
 // visible without the focus. It keeps itself ordered by its first column (locale-aware,
 // case-sensitive) whenever a first-column text is set, except inside a batch, which
-// sorts once when it ends.
+// sorts once when it ends. Its rows are tree items (ReportModel.h says why they live
+// outside any tree widget); the list takes the tree widget's calls for them.
 
+#include <QItemSelectionModel>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <QTreeWidgetItem>
 
 #include <QSet>
 
@@ -27,7 +30,9 @@ public:
     bool isCutOff(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 };
 
-class ReportList : public QTreeWidget {
+class ReportModel;
+
+class ReportList : public QTreeView {
     Q_OBJECT
 public:
     // Negative, zero or positive as row a sorts before, with or after row b.
@@ -52,9 +57,32 @@ public:
     void setRowText(QTreeWidgetItem* row, int column, const QString& text);
     static int imageOf(const QTreeWidgetItem& row);
 
-    int rowCount() const { return topLevelItemCount(); }
-    QTreeWidgetItem* row(int index) const { return topLevelItem(index); }
+    int rowCount() const;
+    QTreeWidgetItem* row(int index) const;
     QString text(int rowIndex, int column) const;
+
+    // The rows in the view by the tree widget's names: what callers and tests reach for.
+    int topLevelItemCount() const { return rowCount(); }
+    QTreeWidgetItem* topLevelItem(int index) const { return row(index); }
+    // The row's place in the view, -1 when it is not shown there.
+    int indexOfTopLevelItem(const QTreeWidgetItem* row) const;
+    // Whether the row is one of this list's, shown or kept aside.
+    bool holds(const QTreeWidgetItem* row) const;
+    int columnCount() const;
+    // The captions (and alignments) of the columns; setting them shows at once.
+    QTreeWidgetItem* headerItem() const;
+    QTreeWidgetItem* currentItem() const;
+    // Makes the row current and selects it, as a click does.
+    void setCurrentItem(QTreeWidgetItem* row);
+    void setCurrentItem(QTreeWidgetItem* row, int column, QItemSelectionModel::SelectionFlags command);
+    QList<QTreeWidgetItem*> selectedItems() const;
+    // The whole row's rectangle in the viewport; empty when it is not shown.
+    QRect visualItemRect(const QTreeWidgetItem* row) const;
+    void scrollToItem(const QTreeWidgetItem* row, ScrollHint hint = EnsureVisible);
+    // The shown rows whose text in `column` matches.
+    QList<QTreeWidgetItem*> findItems(const QString& text, Qt::MatchFlags flags, int column = 0) const;
+    // Deletes every row, shown or kept aside.
+    void clear();
 
     // Repainting and the automatic order stay suspended until the matching endBatch().
     void beginBatch();
@@ -99,6 +127,11 @@ signals:
     // While a subset is shown: rows were added, removed, sorted or given new texts. Told
     // once the event loop runs again, however many changes came before.
     void rowsChanged();
+    // The tree widget's signals, for the rows of this list.
+    void itemSelectionChanged();
+    void itemClicked(QTreeWidgetItem* row, int column);
+    void itemDoubleClicked(QTreeWidgetItem* row, int column);
+    void itemChanged(QTreeWidgetItem* row, int column);
 
 private:
     // Puts the list's own rows into this order.
@@ -106,24 +139,21 @@ private:
     // The list's own order: the view's rows, or every row while a subset is shown.
     void setOwnOrder(const std::vector<QTreeWidgetItem*>& rows);
 
-    void rowsWillGo(int first, int last);
-    void rowsCame(int first, int last);
-    void forgetAsideRows();
-    // Deletes the rows kept out of view and forgets the subset's order.
-    void deleteAsideRows();
+    QModelIndex indexOf(const QTreeWidgetItem* row, int column = 0) const;
+    void rowDeleted(QTreeWidgetItem* row);
     void compactRows() const;
-    void replaceShownRows(const QList<QTreeWidgetItem*>& rows);
+    void replaceShownRows(std::vector<QTreeWidgetItem*> rows);
     void showMoreRows();
     void tellRowsChanged();
     void hookSubset(); // ReportListSubset.cpp
 
+    ReportModel* m_model = nullptr;
     QList<QIcon> m_images;
     int m_batchDepth = 0;
+    bool m_rearranging = false; // the list's own moves, not changes of the selection
     // While a subset is shown: every row in order, and the rows removed since (taken out
     // of the order before it is next read).
-    QObject* m_subsetHooks = nullptr;
     bool m_subset = false;
-    bool m_rearranging = false; // the list's own moves, not changes of its rows
     bool m_changeTold = false;
     mutable std::vector<QTreeWidgetItem*> m_all;
     mutable std::vector<QTreeWidgetItem*> m_subsetRows; // the subset, the first m_inView of them in the view

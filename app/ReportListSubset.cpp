@@ -2,29 +2,18 @@
 // and for saving (ReportList.h says how).
 #include "app/ReportList.h"
 
+#include "app/ReportModel.h"
+
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <algorithm>
 
 void ReportList::hookSubset()
 {
-    // The hooks' own context, gone before the tree's destruction clears the model (by then
-    // this is no ReportList any more).
-    m_subsetHooks = new QObject(this);
-    QObject* const hooks = m_subsetHooks;
-    // Rows that other code removes or inserts while a subset is shown.
-    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, hooks, [this](const QModelIndex& parent, int first, int last) {
-        if (!parent.isValid())
-            rowsWillGo(first, last);
-    });
-    connect(model(), &QAbstractItemModel::rowsInserted, hooks, [this](const QModelIndex& parent, int first, int last) {
-        if (!parent.isValid())
-            rowsCame(first, last);
-    });
-    connect(model(), &QAbstractItemModel::modelAboutToBeReset, hooks, [this] { forgetAsideRows(); });
     // Near the end of what a subset has put into the view, its next rows follow.
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, hooks, [this](int value) {
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (m_subset && value >= verticalScrollBar()->maximum() - verticalScrollBar()->pageStep())
             showMoreRows();
     });
@@ -32,23 +21,31 @@ void ReportList::hookSubset()
 
 ReportList::~ReportList()
 {
-    delete m_subsetHooks;
-    // The shown rows go with the tree; the rows kept aside are this list's to delete.
-    if (m_subset) {
-        deleteAsideRows();
-        m_subset = false; // the tree's own clearing follows
-    }
+    // Whoever listens may be going too: nothing is told from here on.
+    const QSignalBlocker quiet(this);
+    m_model->rowDeleted = nullptr;
+    m_model->deleteRows(allRows());
 }
 
-void ReportList::deleteAsideRows()
+void ReportList::clear()
 {
-    compactRows();
-    for (QTreeWidgetItem* item : m_all)
-        if (item->treeWidget() != this)
-            delete item;
-    m_all.clear();
-    m_subsetRows.clear();
-    m_inView = 0;
+    const std::vector<QTreeWidgetItem*> rows = allRows();
+    if (m_subset) {
+        // The subset stays chosen, with nothing in it.
+        m_all.clear();
+        m_subsetRows.clear();
+        m_inView = 0;
+        tellRowsChanged();
+    }
+    m_model->deleteRows(rows);
+}
+
+void ReportList::rowDeleted(QTreeWidgetItem* row)
+{
+    if (!m_subset)
+        return;
+    m_removed.insert(row);
+    tellRowsChanged();
 }
 
 void ReportList::tellRowsChanged()
@@ -63,71 +60,44 @@ void ReportList::tellRowsChanged()
     });
 }
 
-void ReportList::rowsWillGo(int first, int last)
-{
-    if (!m_subset || m_rearranging)
-        return;
-    for (int i = first; i <= last; ++i)
-        m_removed.insert(topLevelItem(i));
-    tellRowsChanged();
-}
-
-void ReportList::rowsCame(int first, int last)
-{
-    if (!m_subset || m_rearranging)
-        return;
-    compactRows();
-    for (int i = first; i <= last; ++i)
-        m_all.push_back(topLevelItem(i));
-    tellRowsChanged();
-}
-
-void ReportList::forgetAsideRows()
-{
-    if (!m_subset || m_rearranging)
-        return;
-    // clear(): the tree deletes the shown rows, the rest are deleted here.
-    deleteAsideRows();
-    tellRowsChanged();
-}
-
 void ReportList::compactRows() const
 {
-    // Removed rows are dropped before anything reads the order or adds to it, so an
+    // Deleted rows are dropped before anything reads the order or adds to it, so an
     // address that a new row reuses is never taken for the old one.
     if (m_removed.isEmpty())
         return;
     const auto removed = [this](QTreeWidgetItem* item) { return m_removed.contains(item); };
     std::erase_if(m_all, removed);
-    // Of the subset, only rows in the view can have gone by other code.
+    // Of the subset, only rows in the view can have gone while in it.
     const auto gone = std::count_if(m_subsetRows.begin(), m_subsetRows.begin() + qsizetype(m_inView), removed);
     std::erase_if(m_subsetRows, removed);
     m_inView -= size_t(gone);
     m_removed.clear();
 }
 
-void ReportList::replaceShownRows(const QList<QTreeWidgetItem*>& rows)
+void ReportList::replaceShownRows(std::vector<QTreeWidgetItem*> rows)
 {
     QTreeWidgetItem* const current = currentItem();
     QTreeWidgetItem* const selected = selectedRow();
+    // The view forgets its selection with the rows it showed; it comes back here, and is
+    // told only if the selected row is no longer shown.
     m_rearranging = true;
-    (void)invisibleRootItem()->takeChildren();
-    insertTopLevelItems(0, rows);
-    m_rearranging = false;
-    if (current && current->treeWidget() == this)
+    m_model->setShown(std::move(rows));
+    if (indexOf(current).isValid())
         setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    if (selected && selected->treeWidget() == this)
-        selected->setSelected(true);
+    const bool kept = indexOf(selected).isValid();
+    if (kept)
+        selectionModel()->select(indexOf(selected), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_rearranging = false;
+    if (selected && !kept)
+        emit itemSelectionChanged();
 }
 
 void ReportList::showOnlyRows(const std::vector<QTreeWidgetItem*>& rows)
 {
     compactRows();
     if (!m_subset) {
-        m_all.clear();
-        m_all.reserve(size_t(rowCount()));
-        for (int i = 0; i < rowCount(); ++i)
-            m_all.push_back(row(i));
+        m_all = m_model->shown();
         m_subset = true;
     }
     m_subsetRows = rows;
@@ -139,15 +109,10 @@ void ReportList::showOnlyRows(const std::vector<QTreeWidgetItem*>& rows)
             first = std::max(first, size_t(at - rows.begin()) + 1);
     }
     m_inView = first;
+    const std::vector<QTreeWidgetItem*> shown(rows.begin(), rows.begin() + qsizetype(first));
     // The same rows in the same order need no move (a query that changed nothing shown).
-    if (int(first) == rowCount()) {
-        bool same = true;
-        for (int i = 0; same && i < rowCount(); ++i)
-            same = row(i) == rows[size_t(i)];
-        if (same)
-            return;
-    }
-    replaceShownRows(QList<QTreeWidgetItem*>(rows.begin(), rows.begin() + qsizetype(first)));
+    if (shown != m_model->shown())
+        replaceShownRows(shown);
 }
 
 void ReportList::showMoreRows()
@@ -157,9 +122,7 @@ void ReportList::showMoreRows()
         return;
     const size_t more = std::min(m_subsetRows.size() - m_inView, size_t(SubsetChunk));
     const auto from = m_subsetRows.begin() + qsizetype(m_inView);
-    m_rearranging = true;
-    insertTopLevelItems(rowCount(), QList<QTreeWidgetItem*>(from, from + qsizetype(more)));
-    m_rearranging = false;
+    m_model->append(std::vector<QTreeWidgetItem*>(from, from + qsizetype(more)));
     m_inView += more;
 }
 
@@ -173,15 +136,7 @@ int ReportList::subsetRowCount() const
 
 void ReportList::removeRow(QTreeWidgetItem* item)
 {
-    if (!item)
-        return;
-    if (m_subset && item->treeWidget() != this) {
-        // Kept aside: no view tells of it, so it leaves the order here.
-        compactRows();
-        std::erase(m_all, item);
-        std::erase(m_subsetRows, item);
-        tellRowsChanged();
-    }
+    // The row tells the list itself, shown or kept aside.
     delete item;
 }
 
@@ -190,27 +145,22 @@ void ReportList::showAllRows()
     if (!m_subset)
         return;
     compactRows();
-    const QList<QTreeWidgetItem*> rows(m_all.begin(), m_all.end());
+    std::vector<QTreeWidgetItem*> rows = std::move(m_all);
     m_subset = false;
     m_all.clear();
     m_subsetRows.clear();
     m_inView = 0;
-    replaceShownRows(rows);
+    replaceShownRows(std::move(rows));
     if (QTreeWidgetItem* selected = selectedRow())
         scrollToItem(selected);
 }
 
 std::vector<QTreeWidgetItem*> ReportList::allRows() const
 {
-    if (m_subset) {
-        compactRows();
-        return m_all;
-    }
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(size_t(rowCount()));
-    for (int i = 0; i < rowCount(); ++i)
-        rows.push_back(row(i));
-    return rows;
+    if (!m_subset)
+        return m_model->shown();
+    compactRows();
+    return m_all;
 }
 
 int ReportList::allRowCount() const

@@ -176,8 +176,8 @@ void TForm1::buildLayout()
     connect(SButSetRoot, &QToolButton::clicked, this, &TForm1::SButSetRootClick);
     connect(SButOptions, &QToolButton::clicked, this, &TForm1::SButOptionsClick);
     connect(SplitterLodret, &QSplitter::splitterMoved, this, &TForm1::SplitterLodretMoved);
-    connect(lview, &QTreeWidget::itemClicked, this, &TForm1::lviewClick);
-    connect(lviewHotlist, &QTreeWidget::itemClicked, this, &TForm1::lviewHotlistClick);
+    connect(lview, &ReportList::itemClicked, this, &TForm1::lviewClick);
+    connect(lviewHotlist, &ReportList::itemClicked, this, &TForm1::lviewHotlistClick);
     for (ReportList* list : {lview, lviewHotlist, lviewFiles})
         list->installEventFilter(this);
     connectInteraction();

@@ -22,7 +22,7 @@ void TForm1::connectFilePanel()
     lviewFiles->setItemDelegate(new RowColorDelegate(
         [this](const QString& fileName) { return lviewFilesCustomDrawItem(fileName); }, lviewFiles));
     connect(lviewFiles->header(), &QHeaderView::sectionClicked, this, &TForm1::lviewFilesColumnClick);
-    connect(lviewFiles, &QTreeWidget::itemDoubleClicked, this, &TForm1::SButViewFileClick);
+    connect(lviewFiles, &ReportList::itemDoubleClicked, this, &TForm1::SButViewFileClick);
     connect(SButViewFile, &QToolButton::clicked, this, &TForm1::SButViewFileClick);
     EventHook::install(lviewFiles, this, [this](QObject*, QEvent* event) {
         if (event->type() != QEvent::KeyPress)

@@ -92,10 +92,10 @@ void TForm1::hookProjectLists()
     connect(SButRunProject, &QToolButton::clicked, this, &TForm1::SButRunProjectClick);
     connect(SButRunExe, &QToolButton::clicked, this, &TForm1::SButRunExeClick);
     connect(SButOpenInExplorer, &QToolButton::clicked, this, &TForm1::SButOpenInExplorerClick);
-    connect(lview, &QTreeWidget::itemSelectionChanged, this, &TForm1::mnuPopupPopup);
-    connect(lviewHotlist, &QTreeWidget::itemSelectionChanged, this, &TForm1::mnuPopupHotlistPopup);
-    connect(lview, &QTreeWidget::itemDoubleClicked, this, &TForm1::lviewDblClick);
-    connect(lviewHotlist, &QTreeWidget::itemDoubleClicked, this, &TForm1::lviewHotlistDblClick);
+    connect(lview, &ReportList::itemSelectionChanged, this, &TForm1::mnuPopupPopup);
+    connect(lviewHotlist, &ReportList::itemSelectionChanged, this, &TForm1::mnuPopupHotlistPopup);
+    connect(lview, &ReportList::itemDoubleClicked, this, &TForm1::lviewDblClick);
+    connect(lviewHotlist, &ReportList::itemDoubleClicked, this, &TForm1::lviewHotlistDblClick);
 
     EventHook::install(lview->viewport(), this, [this](QObject*, QEvent* event) {
         switch (event->type()) {

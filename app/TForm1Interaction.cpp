@@ -80,7 +80,7 @@ void showHelpContents(TForm1& form)
 
 void TForm1::connectInteraction()
 {
-    connect(lview, &QTreeWidget::itemSelectionChanged, this, &TForm1::lviewSelectItem);
+    connect(lview, &ReportList::itemSelectionChanged, this, &TForm1::lviewSelectItem);
     EventHook::install(lview->viewport(), this, [this](QObject*, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress)
             lviewMouseDown();

@@ -106,7 +106,8 @@ void TForm1::createBuildMarks()
         // Rows coming on screen, new rows and changed texts are marked first.
         connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, &TForm1::scheduleVisibleMarks);
         connect(list->model(), &QAbstractItemModel::rowsInserted, this, &TForm1::scheduleVisibleMarks);
-        connect(list, &QTreeWidget::itemChanged, this, &TForm1::scheduleVisibleMarks);
+        connect(list->model(), &QAbstractItemModel::modelReset, this, &TForm1::scheduleVisibleMarks);
+        connect(list, &ReportList::itemChanged, this, &TForm1::scheduleVisibleMarks);
     }
 }
 

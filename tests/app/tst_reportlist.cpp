@@ -156,10 +156,92 @@ TEST(ReportList, ALargeSubsetEntersTheViewAsItIsScrolled)
     // A removed row kept aside leaves the subset and the order.
     list.showOnlyRows(reversed);
     QTreeWidgetItem* aside = reversed[2400];
-    ASSERT_EQ(aside->treeWidget(), nullptr);
+    ASSERT_EQ(list.indexOfTopLevelItem(aside), -1);
     list.removeRow(aside);
     EXPECT_EQ(list.subsetRowCount(), 2499);
     EXPECT_EQ(list.allRowCount(), 2499);
     list.showAllRows();
     EXPECT_EQ(list.rowCount(), 2499);
 }
+
+namespace {
+
+// The rows live outside any tree widget: what the view shows must still follow them.
+TEST(ReportList, TheViewFollowsItsRowsChangesHeaderAndDeletions)
+{
+    ReportList list;
+    list.setColumns({{"name", 50}, {"exe", 50}});
+    QTreeWidgetItem* a = list.addRow({"a", "a.exe"}, 0);
+    QTreeWidgetItem* b = list.addRow({"b", "b.exe"}, 0);
+    QTreeWidgetItem* c = list.addRow({"c", "c.exe"}, 0);
+    QAbstractItemModel& model = *list.model();
+
+    QSignalSpy changed(&list, &ReportList::itemChanged);
+    b->setToolTip(1, "built");
+    EXPECT_EQ(model.index(1, 1).data(Qt::ToolTipRole).toString(), "built");
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].value<QTreeWidgetItem*>(), b);
+    EXPECT_EQ(changed[0][1].toInt(), 1);
+    b->setToolTip(1, "built"); // the same value is no change
+    EXPECT_EQ(changed.count(), 1);
+
+    // A header caption set on the header item is the view's at once.
+    list.headerItem()->setText(1, "program");
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "program");
+    EXPECT_EQ(list.columnCount(), 2);
+
+    // Rows can be dragged, are never parents, and nothing outside the rows is a row.
+    EXPECT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemIsDragEnabled);
+    EXPECT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemNeverHasChildren);
+    EXPECT_EQ(list.row(3), nullptr);
+    EXPECT_EQ(list.row(-1), nullptr);
+    QTreeWidgetItem stranger(QStringList{"b"});
+    EXPECT_FALSE(list.holds(&stranger));
+    EXPECT_EQ(list.indexOfTopLevelItem(&stranger), -1);
+    EXPECT_TRUE(list.holds(b));
+
+    // Deleting the selected row, whoever does it, takes it out of the view and the
+    // selection, and says so.
+    list.selectRow(b);
+    QSignalSpy selection(&list, &ReportList::itemSelectionChanged);
+    delete b;
+    EXPECT_EQ(firstColumn(list), QStringList({"a", "c"}));
+    EXPECT_EQ(list.indexOfTopLevelItem(c), 1);
+    EXPECT_NE(list.selectedRow(), b);
+    EXPECT_GE(selection.count(), 1);
+    EXPECT_EQ(list.findItems("c", Qt::MatchExactly).value(0), c);
+    EXPECT_TRUE(list.findItems("b", Qt::MatchExactly).isEmpty());
+    list.removeRow(a);
+    EXPECT_EQ(firstColumn(list), QStringList({"c"}));
+}
+
+TEST(ReportList, TheSelectionIsToldOnlyWhenTheSelectedRowLeavesTheView)
+{
+    ReportList list;
+    list.setColumns({{"a", 50}});
+    for (const char* text : {"a", "b", "c", "d"})
+        list.addRow({text}, 0);
+    QTreeWidgetItem* b = list.row(1);
+    QTreeWidgetItem* d = list.row(3);
+    list.selectRow(b);
+    QSignalSpy selection(&list, &ReportList::itemSelectionChanged);
+
+    // Rearranged but still shown: the same row stays selected and current, nothing told.
+    list.showOnlyRows({d, b});
+    EXPECT_EQ(list.selectedRow(), b);
+    EXPECT_EQ(list.currentItem(), b);
+    list.sortRows([](const QTreeWidgetItem& x, const QTreeWidgetItem& y) { return y.text(0).compare(x.text(0)); });
+    list.showAllRows();
+    EXPECT_EQ(firstColumn(list), QStringList({"d", "c", "b", "a"}));
+    EXPECT_EQ(list.selectedRow(), b);
+    EXPECT_EQ(selection.count(), 0);
+
+    // Out of the view: nothing is selected, and the list says so once.
+    list.showOnlyRows({d});
+    EXPECT_EQ(list.selectedRow(), nullptr);
+    EXPECT_EQ(selection.count(), 1);
+    list.showAllRows();
+    EXPECT_EQ(list.allRowCount(), 4);
+}
+
+} // namespace

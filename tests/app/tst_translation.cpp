@@ -2,6 +2,7 @@
 // text is translated, and without a translation each shows the program's own text.
 #include "app/Language.h"
 #include "app/ProgramWindows.h"
+#include "app/ReportList.h"
 #include "app/StatusBar.h"
 #include "catalogue/ScanRun.h"
 #include "settings/IniFile.h"
@@ -76,6 +77,9 @@ void collect(Texts& texts, QWidget* window)
         if (auto* t = qobject_cast<QTreeWidget*>(w))
             for (int i = 0; i < t->columnCount(); ++i)
                 addText(texts, where(w, "header"), t->headerItem()->text(i));
+        if (auto* r = qobject_cast<ReportList*>(w))
+            for (int i = 0; i < r->columnCount(); ++i)
+                addText(texts, where(w, "header"), r->headerItem()->text(i));
     }
     for (QAction* a : window->findChildren<QAction*>()) {
         addText(texts, where(a, "action"), a->text());

@@ -1,0 +1,89 @@
+#pragma once
+// The rows a report list shows, as a flat model. Each row is a tree item of its own that
+// lives outside any tree widget, so moving rows in and out of the view is a change of
+// this model's array alone: taking 100,000 rows out of view costs what swapping two
+// arrays costs, where a tree widget walks and re-parents every item it loses or gains.
+
+#include <QAbstractTableModel>
+#include <QTreeWidgetItem>
+
+#include <functional>
+#include <vector>
+
+class ReportModel;
+
+// A row of a report list. It tells its list's model when one of its values changes, and
+// when it is deleted, whoever deletes it.
+class ReportRow final : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    ~ReportRow() override;
+    void setData(int column, int role, const QVariant& value) override;
+
+private:
+    friend class ReportModel;
+    ReportModel* m_model = nullptr; // the model of the list that owns the row
+    int m_shownAt = -1;             // its row in the view, -1 while not shown
+};
+
+// The header's captions and alignments, which the model's header data reads.
+class ReportHeader final : public QTreeWidgetItem {
+public:
+    explicit ReportHeader(ReportModel& model) : m_model(model) {}
+    void setData(int column, int role, const QVariant& value) override;
+
+private:
+    ReportModel& m_model;
+};
+
+class ReportModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ReportModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void setColumnCount(int count);
+    QTreeWidgetItem* header() { return &m_header; }
+
+    // The shown rows; nullptr outside them.
+    QTreeWidgetItem* rowAt(int row) const;
+    int size() const { return int(m_shown.size()); }
+    const std::vector<QTreeWidgetItem*>& shown() const { return m_shown; }
+    // The row's place in the view, -1 when it is not shown or not this model's.
+    int rowOf(const QTreeWidgetItem* item) const;
+    // Whether the row was made for this model (shown or kept aside by its list).
+    bool owns(const QTreeWidgetItem* item) const;
+    // Makes a row of this model, not yet shown.
+    ReportRow* makeRow(const QStringList& texts) const;
+
+    // Shows these rows instead, in this order (a model reset: a view keeps nothing).
+    void setShown(std::vector<QTreeWidgetItem*> rows);
+    // Shows these rows after the shown ones.
+    void append(const std::vector<QTreeWidgetItem*>& rows);
+    // Deletes these rows, which hold every shown one, without a word per row.
+    void deleteRows(const std::vector<QTreeWidgetItem*>& rows);
+
+    // Told when a row of this model is deleted, after the view has let it go.
+    std::function<void(QTreeWidgetItem*)> rowDeleted;
+
+signals:
+    // A value of a shown row changed.
+    void rowChanged(QTreeWidgetItem* row, int column);
+
+private:
+    friend class ReportRow;
+    friend class ReportHeader;
+    void changed(ReportRow& row, int column, int role);
+    void deleted(ReportRow& row);
+    void headerChanged(int column);
+    void numberFrom(size_t first);
+
+    std::vector<QTreeWidgetItem*> m_shown;
+    ReportHeader m_header{*this};
+    int m_columns = 0;
+};
