@@ -410,6 +410,21 @@ ProjectFilter::Candidate ProjectFilter::prepare(const QStringList& texts, int ti
 void ProjectFilter::setCandidates(std::vector<Candidate> candidates)
 {
     m_candidates = std::move(candidates);
+    qsizetype length = 0;
+    for (const Candidate& candidate : m_candidates)
+        length += candidate.texts.size();
+    m_texts.clear();
+    m_texts.reserve(length);
+    for (Candidate& candidate : m_candidates) {
+        candidate.start = m_texts.size();
+        m_texts += candidate.texts;
+        candidate.texts = QString();
+    }
+    // The scratch of a keystroke that keeps every row, made now: the allocator then tidies
+    // the thousands of strings just freed here, not during the first letter typed.
+    m_keys.reserve(m_candidates.size());
+    m_sorted.reserve(m_candidates.size());
+    m_among.reserve(m_candidates.size());
     m_results.clear();
     m_all.clear();
 }
@@ -480,7 +495,7 @@ void ProjectFilter::rankInto(const FilterQuery& query, const std::vector<int>* a
             }
             MatchKind best = MatchKind::None;
             for (int f = 0; f < candidate.fieldCount && best != MatchKind::ExactWord; ++f)
-                best = std::max(best, matchPlanned(candidate.field(f), plan, nullptr));
+                best = std::max(best, matchPlanned(fieldOf(candidate, f), plan, nullptr));
             if (best == MatchKind::None)
                 return;
             score += int(best);
