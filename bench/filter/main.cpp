@@ -1,8 +1,9 @@
 // Filter benchmark: 100,000 generated project rows, a query typed one letter at a time and
 // erased again. Each keystroke is timed for the ranker alone (catalogue::ProjectFilter, as
 // typed: narrowing the last result), for the ranker ranking every row afresh (what
-// narrowing saves), and in the real main window (ranking plus the rows the list shows).
-//   bench_filter [--rows N]
+// narrowing saves), and in the real main window (ranking plus the rows the list shows, and
+// clearing the field); the last line is the window's worst keystroke.
+//   bench_filter [--rows N] [--window-only]
 
 #include "common/ProjectRows.h"
 #include "common/SilentDialogs.h"
@@ -16,6 +17,7 @@
 #include "settings/ProgramFolder.h"
 
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -169,37 +171,53 @@ int main(int argc, char** argv)
     form.focusFilter();
     std::printf("main window, %d rows: preparing at the focus %.2f ms (wall)\n", form.lview->allRowCount(),
                 double(wall.nsecsElapsed()) / 1e6);
+    // The worst keystroke of every session in the window, the field's clearing included.
+    // Each keystroke's figure is its best of three runs, as for the ranker; before each run
+    // the field loses and takes the focus, so the filter keeps no result of the last one.
+    constexpr int WindowRuns = 3;
+    const auto refocus = [&form] {
+        QFocusEvent out(QEvent::FocusOut), in(QEvent::FocusIn);
+        QCoreApplication::sendEvent(form.EditFilter, &out);
+        QCoreApplication::sendEvent(form.EditFilter, &in);
+    };
+    double worstKeystroke = 0;
     for (const QString& text : typed) {
         const QStringList queries = session(text);
-        Figures figures, cpuFigures;
-        double worst = 0;
-        QString worstQuery;
-        // After the first letter, which takes every row out of the view.
-        double laterWorst = 0, laterCpuWorst = 0;
+        const size_t n = size_t(queries.size());
+        std::vector<double> wallMs(n, 1e30), cpuMs(n, 1e30);
+        double clearMs = 1e30;
         CpuClock cpu;
-        for (qsizetype k = 0; k < queries.size(); ++k) {
-            wall.restart();
-            cpu.restart();
-            form.EditFilter->setText(queries[k]);
-            form.EditFilterChange();
-            form.lview->viewport()->repaint();
-            const double ms = double(wall.nsecsElapsed()) / 1e6;
-            const double cpuMs = msSince(cpu);
-            figures.add(k < text.size(), ms);
-            cpuFigures.add(k < text.size(), cpuMs);
-            if (k > 0) {
-                laterWorst = std::max(laterWorst, ms);
-                laterCpuWorst = std::max(laterCpuWorst, cpuMs);
+        for (int run = 0; run < WindowRuns; ++run) {
+            refocus();
+            for (size_t k = 0; k < n; ++k) {
+                wall.restart();
+                cpu.restart();
+                form.EditFilter->setText(queries[qsizetype(k)]);
+                form.EditFilterChange();
+                form.lview->viewport()->repaint();
+                wallMs[k] = std::min(wallMs[k], double(wall.nsecsElapsed()) / 1e6);
+                cpuMs[k] = std::min(cpuMs[k], msSince(cpu));
             }
-            if (ms > worst)
-                worst = ms, worstQuery = queries[k];
+            // Esc: every row back in the list's own order, and the repaint of the first screen.
+            wall.restart();
+            form.clearFilter();
+            form.lview->viewport()->repaint();
+            clearMs = std::min(clearMs, double(wall.nsecsElapsed()) / 1e6);
         }
-        form.clearFilter();
-        std::printf("session \"%s\" in the window (one run; worst \"%s\"):\n", qPrintable(text),
-                    qPrintable(worstQuery));
+        Figures figures, cpuFigures;
+        size_t worst = 0;
+        for (size_t k = 0; k < n; ++k) {
+            figures.add(k < size_t(text.size()), wallMs[k]);
+            cpuFigures.add(k < size_t(text.size()), cpuMs[k]);
+            if (wallMs[k] > wallMs[worst])
+                worst = k;
+        }
+        worstKeystroke = std::max({worstKeystroke, wallMs[worst], clearMs});
+        std::printf("session \"%s\" in the window (best of %d runs; worst \"%s\"):\n", qPrintable(text), WindowRuns,
+                    qPrintable(queries[qsizetype(worst)]));
         figures.print("filter + repaint, wall:");
         cpuFigures.print("filter + repaint, thread time:");
-        std::printf("  after the first letter: max %.2f ms wall, %.2f ms thread time\n", laterWorst, laterCpuWorst);
+        std::printf("  clearing the field (all %d rows back) + repaint: %.2f ms wall\n", form.lview->rowCount(), clearMs);
     }
     {
         // What entering and leaving a subset costs the list itself.
@@ -217,6 +235,7 @@ int main(int argc, char** argv)
         std::printf("the list alone: into a subset %.2f ms, its repaint %.2f ms, back to all rows %.2f ms (wall)\n",
                     enter, paint, leave);
     }
+    std::printf("worst keystroke in the window, filter + repaint (target 16 ms): %.2f ms\n", worstKeystroke);
     form.close();
     return 0;
 }
