@@ -21,8 +21,11 @@ void ReportList::hookSubset()
 
 ReportList::~ReportList()
 {
-    // Whoever listens may be going too: nothing is told from here on.
+    // Whoever listens may be going too (the window that owns the list): nothing is told
+    // from here on, neither by the list nor by its model. The view asks the model nothing
+    // more that a deleted row could answer: an empty model answers every row.
     const QSignalBlocker quiet(this);
+    const QSignalBlocker quietModel(m_model);
     m_model->rowDeleted = nullptr;
     m_model->deleteRows(allRows());
 }
