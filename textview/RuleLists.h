@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include <bitset>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,18 +45,19 @@ inline char16_t upperCaseChar(TpmUpperCase mode, char16_t c)
 }
 std::u16string upperCased(TpmUpperCase mode, std::u16string text);
 
-// A set of separator characters; characters above 255 never belong to it.
+// A set of separator characters; characters above 255 never belong to it. A byte per
+// character: the scanners ask for every character of the text.
 class CharSet {
 public:
     CharSet() = default;
     explicit CharSet(QStringView chars) { for (QChar c : chars) add(c.unicode()); }
-    void add(char16_t c) { if (c < 256) bits.set(c); }
-    void remove(char16_t c) { if (c < 256) bits.reset(c); }
-    bool contains(char16_t c) const { return c < 256 && bits[c]; }
+    void add(char16_t c) { if (c < 256) member[c] = 1; }
+    void remove(char16_t c) { if (c < 256) member[c] = 0; }
+    bool contains(char16_t c) const { return c < 256 && member[c]; }
     bool operator==(const CharSet&) const = default;
 
 private:
-    std::bitset<256> bits;
+    std::array<quint8, 256> member{};
 };
 
 // What a keyword and a start/stop key both carry: their options and what a match paints.
@@ -212,17 +213,27 @@ public:
     void setCaseMode(TpmUpperCase mode);
 
     bool BoundaryFlagsValid() const { return boundaryFlagsValid; }
-    // Derives the four boundary flags of every entry from the given separators.
+    // Derives the four boundary flags of every entry from the given separators (a new
+    // version: what is derived from the entries follows them).
     void deriveBoundaryFlags(const CharSet& separators);
     quint64 version() const { return changeCount; }
     void changed() { changeCount = nextListVersion(); }
     // Entries (bit i = entry i, for the first 64) whose start key may begin with c;
     // all bits when the list has more than 64 entries.
-    quint64 startCandidates(char16_t c) const
+    quint64 startCandidates(char16_t c) const { return startMasks().candidates(c); }
+    // The same as tables for a scan over many characters, with the entries whose start
+    // key needs a separator before it (none when the list has more than 64 entries).
+    struct StartMasks {
+        const quint64* byChar; // characters below 256
+        quint64 other;
+        quint64 needSepBefore;
+        quint64 candidates(char16_t c) const { return c < 256 ? byChar[c] : other; }
+    };
+    StartMasks startMasks() const
     {
         if (maskVersion != changeCount)
             buildMasks();
-        return c < 256 ? firstCharMask[c] : otherMask;
+        return {firstCharMask, otherMask, sepBeforeMask};
     }
 
     virtual bool isExtended() const { return false; }
@@ -247,6 +258,7 @@ private:
     mutable quint64 maskVersion = ~0ull;
     mutable quint64 firstCharMask[256] = {};
     mutable quint64 otherMask = 0;
+    mutable quint64 sepBeforeMask = 0;
 
     std::vector<std::unique_ptr<StartStopInfo>> items;
     int cap = 2;

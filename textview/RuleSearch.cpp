@@ -487,14 +487,23 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     int ctx = 0;
     const int count = list.count();
     const StartReach& reach = startReach(list);
+    const TStartStopKeyList::StartMasks masks = list.startMasks();
 
     const qint32 scanLast = std::min(toOff + 1, len);
     for (qint32 p = scanBegin; p < scanLast; ++p) {
-        quint64 cand = list.startCandidates(raw[p]);
-        if (p < fromOff && count <= 64)
-            cand &= reach.beyond(fromOff - p); // keys that end after From
+        // Most characters start no key: one table lookup passes over them.
+        quint64 cand = masks.candidates(raw[p]);
         if (!cand)
             continue;
+        if (count <= 64) {
+            // Inside a word only keys that need no separator before them can start.
+            if ((cand & masks.needSepBefore) && p > 0 && !seps.contains(raw[p - 1]))
+                cand &= ~masks.needSepBefore;
+            if (p < fromOff)
+                cand &= reach.beyond(fromOff - p); // keys that end after From
+            if (!cand)
+                continue;
+        }
         // The record in force is only needed where a key may start: most characters
         // start none.
         while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
