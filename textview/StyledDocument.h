@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -400,8 +401,28 @@ public:
     StyledDocument& document() const { return *doc; }
     qint64 pos() const { return position; }
     void setPos(qint64 p);
-    // Places the navigator at an offset of a paragraph (a shortcut for setPos).
-    void setParaOffset(int para, qint32 offset);
+    // Places the navigator at an offset of a paragraph (a shortcut for setPos). Inline:
+    // the passes move their navigators this way many times per paragraph.
+    void setParaOffset(int p, qint32 offset)
+    {
+        const ParagraphRecord& q = doc->paragraphRecord(p);
+        offset = std::clamp(offset, 0, q.length);
+        if (para != p || offset < off) {
+            position = q.start + offset;
+            para = p;
+            off = offset;
+            markStale();
+            return;
+        }
+        // Forward in the same paragraph with no indices to carry along.
+        const qint64 np = q.start + offset;
+        if (recIndex == Unknown && lineIdx == Unknown && np >= position && np <= doc->textLen) {
+            position = np;
+            off = offset;
+            return;
+        }
+        setPos(np);
+    }
     int paraIndex() { locate(); return para; }
     qint32 offset() { locate(); return off; }
     // The number of records before the position (after skipRecordsAtPos: at or before).
