@@ -33,9 +33,13 @@ void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
     std::vector<std::pair<quint64, int>> fast;
     minLen = 1 << 30;
     maxLen = 0;
+    firstLengths.fill(0);
+    lastLengths.fill(0);
+    reaches.assign(size_t(list.count()), RuleReach{});
     for (int i = 0; i < list.count(); ++i) {
         if (!list.hasEntry(i))
             continue;
+        reaches[size_t(i)] = list.reach(i);
         const auto& e = list.entry(i);
         const std::u16string& key = list.comparisonKey(i);
         bool ok = (e.Options & WholeWord) && !key.empty() && list.CaseMode() != smuUserDefined;
@@ -46,6 +50,8 @@ void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
             continue;
         }
         fast.emplace_back(hashFolded(key.data(), int(key.size())), i);
+        firstLengths[fold(key.front())] |= lengthBit(int(key.size()));
+        lastLengths[fold(key.back())] |= lengthBit(int(key.size()));
         minLen = std::min(minLen, int(key.size()));
         maxLen = std::max(maxLen, int(key.size()));
     }
@@ -63,10 +69,8 @@ void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
     }
 }
 
-const std::vector<int>* KeywordIndex::lookup(const char16_t* word, int len) const
+const std::vector<int>* KeywordIndex::find(const char16_t* word, int len) const
 {
-    if (len < minLen || len > maxLen)
-        return nullptr;
     const quint64 h = hashFolded(word, len);
     size_t slot = size_t(h & mask);
     while (buckets[slot].first != 0) {
@@ -190,15 +194,28 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         return 0;
     const qint64 paraStart = doc.paraStart(para);
     std::optional<TStyledNavigator> first, second;
-    auto eligible = [&](const Hit& h, const FormatRecord& cur) {
+    // The priority of the region in force, for the state it was last worked out for.
+    quint32 prioFor = ~0u;
+    int prio = 0;
+    auto priorityOf = [&](quint32 curId, const FormatRecord& cur) {
+        if (curId == ~0u || curId != prioFor) {
+            prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
+            prioFor = curId;
+        }
+        return prio;
+    };
+    // curId: the interned form of cur, ~0u when not known.
+    auto eligible = [&](const Hit& h, quint32 curId, const FormatRecord& cur) {
         if (cur.level() >= MaxNestingLevel)
             return false;
         if (rules.ownRules)
             return true;
-        const RuleReach e = list.reach(h.k);
-        const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
-        const int ctx = cur.context();
-        return e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx;
+        const RuleReach e = index.reach(h.k);
+        if (e.Priority == 0x7FFF)
+            return true;
+        if (e.Scope == 0 && e.Priority > priorityOf(curId, cur))
+            return true;
+        return e.Scope == cur.context();
     };
     auto hookAccepts = [&](const Hit& h) {
         bool accept = true;
@@ -266,7 +283,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
             [&](size_t g, quint32 curId, const FormatRecord& cur, FormatRecord& rec, quint32& id) {
                 for (size_t i = groups[g].first; i < groups[g].second; ++i) {
                     const Hit& h = hits[i];
-                    if (eligible(h, cur) && hookAccepts(h)) {
+                    if (eligible(h, curId, cur) && hookAccepts(h)) {
                         CacheEntry& c = cache[(curId * 31u + quint32(h.k) * 7u + quint32(h.len)) & 511u];
                         if (c.serial == serial && c.list == &list && c.version == list.version()
                             && c.cur == curId && c.k == h.k && c.len == h.len) {
@@ -294,7 +311,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         const int ui = doc.upperRecordIndex(para, h.start);
         const FormatRecord cur = ui > 0 ? doc.formats().expand(p.Formats[size_t(ui - 1)])
                                         : doc.formats().at(p.StartFormat);
-        if (!eligible(h, cur))
+        if (!eligible(h, ~0u, cur))
             continue;
         const int level = cur.level();
         // A keyword may cover whole earlier keyword highlights but never crosses a region
