@@ -100,23 +100,16 @@ int searchFromEnd(const RecordSpan& f, Before before)
 }
 } // namespace
 
-int StyledDocument::lowerRecordIndex(int para, qint32 offset) const
+int StyledDocument::lowerRecordIndexBefore(int para, qint32 offset) const
 {
     return searchFromEnd(recordsOf(paras[size_t(para)]),
                          [offset](const StoredRecord& r) { return r.offset < offset; });
 }
 
-int StyledDocument::upperRecordIndex(int para, qint32 offset) const
+int StyledDocument::upperRecordIndexBefore(int para, qint32 offset) const
 {
     return searchFromEnd(recordsOf(paras[size_t(para)]),
                          [offset](const StoredRecord& r) { return r.offset <= offset; });
-}
-
-const FormatRecord& StyledDocument::styleInForce(int para, qint32 offset) const
-{
-    const ParagraphRecord& p = paragraphRecord(para);
-    const int i = upperRecordIndex(para, offset);
-    return table.at(i > 0 ? recordsOf(p)[size_t(i - 1)].style : p.startFormat);
 }
 
 FormatRecord StyledDocument::recordInForce(int para, qint32 offset) const

@@ -402,6 +402,32 @@ void TStartStopKeyList::buildMasks() const
     }
 }
 
+void TStartStopKeyList::buildScanFlags(const CharSet& seps) const
+{
+    if (maskVersion != changeCount)
+        buildMasks();
+    flagVersion = changeCount;
+    flagSeparators = seps;
+    auto flagsFor = [this](quint64 cand) {
+        return quint8(((cand & ~sepBeforeMask) ? StartsFree : 0) | ((cand & sepBeforeMask) ? StartsAtWord : 0));
+    };
+    for (int c = 0; c < 256; ++c)
+        scanFlags[c] = quint8(flagsFor(firstCharMask[c]) | (seps.contains(char16_t(c)) ? IsSeparator : 0));
+    otherFlags = flagsFor(otherMask);
+    char16_t listed[MaxListedStarts] = {};
+    startCharCount = otherMask ? -1 : 0;
+    for (int c = 0; c < 256 && startCharCount >= 0; ++c) {
+        if (!firstCharMask[c])
+            continue;
+        if (startCharCount == MaxListedStarts)
+            startCharCount = -1;
+        else
+            listed[startCharCount++] = char16_t(c);
+    }
+    for (int k = 0; k < MaxListedStarts; ++k)
+        std::fill_n(startLanes[k], 8, listed[k < startCharCount ? k : 0]);
+}
+
 void TStartStopKeyList::deriveBoundaryFlags(const CharSet& seps)
 {
     for (auto& entry : items) {

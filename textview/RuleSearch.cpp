@@ -6,6 +6,10 @@
 #include <array>
 #include <bit>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kbl {
 
 // ---- KeywordIndex ----
@@ -111,9 +115,14 @@ FormatRecord openingRecord(const FormatRecord& cur, const RuleAttributes& e, qin
     return rec;
 }
 
+// Keys are a few characters long: a plain loop costs less than calling memcmp.
 bool keyAt(const char16_t* text, qint32 pos, const std::u16string& key)
 {
-    return std::equal(key.begin(), key.end(), text + pos);
+    const char16_t* t = text + pos;
+    for (size_t i = 0, n = key.size(); i < n; ++i)
+        if (t[i] != key[i])
+            return false;
+    return true;
 }
 
 struct Hit {
@@ -467,6 +476,63 @@ const StartReach& startReach(const TStartStopKeyList& list)
     return r;
 }
 
+// Finds where a key of a list may start. Most characters start no key, and letters
+// inside words start only keys that need no separator before them: a table lookup per
+// character passes over them, or, when the list names the few characters keys start
+// with, a comparison of eight characters at a time.
+class StartScanner {
+public:
+    using L = TStartStopKeyList;
+
+    StartScanner(const char16_t* text, const L::StartMasks& masks) : raw(text), m(masks) {}
+
+    // The first position in [p, end) where a key may start, else end.
+    qint32 next(qint32 p, qint32 end) const
+    {
+        if (m.startCharCount == 0)
+            return end;
+#if defined(__SSE2__)
+        if (m.startCharCount > 0) {
+            auto wanted = [this](int k) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m.startLanes[k])); };
+            for (; p + 8 <= end; p += 8) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + p));
+                const __m128i hit = _mm_or_si128(
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, wanted(0)), _mm_cmpeq_epi16(v, wanted(1))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(v, wanted(2)), _mm_cmpeq_epi16(v, wanted(3)))),
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, wanted(4)), _mm_cmpeq_epi16(v, wanted(5))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(v, wanted(6)), _mm_cmpeq_epi16(v, wanted(7)))));
+                // Two bits per character.
+                for (unsigned bits = unsigned(_mm_movemask_epi8(hit)); bits; bits &= bits - 1) {
+                    const qint32 q = p + qint32(__builtin_ctz(bits) >> 1);
+                    bits &= bits - 1;
+                    if (mayStartAt(q))
+                        return q;
+                }
+            }
+        }
+#endif
+        quint8 before = flagsBefore(p);
+        for (; p < end; ++p) {
+            const quint8 f = m.flags(raw[p]);
+            if (f & wantedAfter(before))
+                return p;
+            before = f;
+        }
+        return end;
+    }
+
+private:
+    static_assert(L::MaxListedStarts == 8 && L::IsSeparator >> 1 == L::StartsAtWord);
+    // The paragraph start counts as a separator.
+    quint8 flagsBefore(qint32 q) const { return q > 0 ? m.flags(raw[q - 1]) : quint8(L::IsSeparator); }
+    // After a separator keys of both kinds may start, elsewhere only the free ones.
+    static quint8 wantedAfter(quint8 before) { return quint8(L::StartsFree | ((before & L::IsSeparator) >> 1)); }
+    bool mayStartAt(qint32 q) const { return m.flags(raw[q]) & wantedAfter(flagsBefore(q)); }
+
+    const char16_t* raw;
+    const L::StartMasks& m;
+};
+
 } // namespace
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
@@ -504,11 +570,15 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     int ctx = 0;
     const int count = list.count();
     const StartReach& reach = startReach(list);
-    const TStartStopKeyList::StartMasks masks = list.startMasks();
+    using Masks = TStartStopKeyList::StartMasks;
+    const Masks masks = list.startMasks(seps);
 
+    const StartScanner scanner(raw, masks);
     const qint32 scanLast = std::min(toOff + 1, len);
     for (qint32 p = scanBegin; p < scanLast; ++p) {
-        // Most characters start no key: one table lookup passes over them.
+        p = scanner.next(p, scanLast);
+        if (p >= scanLast)
+            break;
         quint64 cand = masks.candidates(raw[p]);
         if (!cand)
             continue;

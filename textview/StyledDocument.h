@@ -137,14 +137,32 @@ public:
     FormatRecord record(int para, int i) const;
     // The record in force at an offset: the last whose offset <= it, else the start format.
     FormatRecord recordInForce(int para, qint32 offset) const;
-    const FormatRecord& styleInForce(int para, qint32 offset) const;
+    const FormatRecord& styleInForce(int para, qint32 offset) const
+    {
+        const ParagraphRecord& p = paragraphRecord(para);
+        const int i = upperRecordIndex(para, offset);
+        return table.at(i > 0 ? store.data(p.formats)[i - 1].style : p.startFormat);
+    }
     void insertRecord(int para, int index, const FormatRecord& r);
     void replaceRecord(int para, int index, const FormatRecord& r);
     void deleteRecord(int para, int index);
     void reserveRecords(int para, int n);
-    // Index of the first record of the paragraph whose offset >= offset.
-    int lowerRecordIndex(int para, qint32 offset) const;
-    int upperRecordIndex(int para, qint32 offset) const;
+    // Index of the first record of the paragraph whose offset >= offset (lower) or >
+    // offset (upper). The passes mostly ask behind the last record: that answer is inline.
+    int lowerRecordIndex(int para, qint32 offset) const
+    {
+        const RecordBlock& b = paras[size_t(para)].formats;
+        if (b.count == 0 || store.data(b)[b.count - 1].offset < offset)
+            return int(b.count);
+        return lowerRecordIndexBefore(para, offset);
+    }
+    int upperRecordIndex(int para, qint32 offset) const
+    {
+        const RecordBlock& b = paras[size_t(para)].formats;
+        if (b.count == 0 || store.data(b)[b.count - 1].offset <= offset)
+            return int(b.count);
+        return upperRecordIndexBefore(para, offset);
+    }
     // The state a region of `level` closes back to: the nearest record at or before
     // record `index` of the paragraph (-1: before its first) whose level is below
     // `level`, else the paragraph's start format when its level is below, else the same
@@ -305,6 +323,9 @@ private:
     std::chrono::steady_clock::time_point lastProgress{};
 
     // ==== format records (DocumentFormats.cpp) ====
+    // The record index searches where the answer lies before the last record.
+    int lowerRecordIndexBefore(int para, qint32 offset) const;
+    int upperRecordIndexBefore(int para, qint32 offset) const;
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
     std::vector<StoredRecord> mergeBuffer;
