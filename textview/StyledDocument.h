@@ -212,6 +212,13 @@ public:
     const char16_t* UpperCopy(int para, qint32 start, qint32 length);
     void ReapplyKeywords();
 
+    // Two navigators (first, second) the rule searches hand to match hooks, so that a
+    // search does not register new ones for every paragraph. Null while another search
+    // holds them (a hook that highlights nests searches); returnHookNavigators gives
+    // them back.
+    TStyledNavigator* borrowHookNavigators();
+    void returnHookNavigators() { hookNavigatorsLent = false; }
+
     // Brings the region pass up to paragraph p and runs p's keyword pass.
     void ensureParsed(int para);
     // ensureParsed, then the layout hook; sets the layout flag.
@@ -382,6 +389,8 @@ private:
 
     // ==== highlighting pipeline (DocumentPipeline.cpp) ====
     std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    std::unique_ptr<TStyledNavigator[]> hookNavigators;
+    bool hookNavigatorsLent = false;
     void regionPass(int para);
     void keywordPass(int para);
     void ownKeywordPass(int para);
@@ -461,10 +470,14 @@ public:
 
 private:
     friend class StyledDocument;
-    // The passes ask for paragraph and offset many times per paragraph: the check that
-    // they still hold is inline, finding the paragraph again is not.
+    // The passes ask for paragraph and offset many times per paragraph. Every move keeps
+    // them right for the text as it is, so they need checking again only after the text
+    // changed (its revision); the check is inline, finding the paragraph again is not.
     void locate()
     {
+        if (para >= 0 && checkedAt == doc->textVersion)
+            return;
+        checkedAt = doc->textVersion;
         if (para >= 0 && size_t(para) < doc->paras.size()) {
             const ParagraphRecord& q = doc->paras[size_t(para)];
             if (position >= q.start && position <= q.start + q.length + 1)
@@ -475,6 +488,7 @@ private:
     void relocate();
     StyledDocument* doc;
     qint64 position = 0;
+    quint64 checkedAt = 0; // text revision paragraph and offset were last checked for
     int para = -1;
     qint32 off = 0;
     int recIndex = Unknown;

@@ -34,6 +34,7 @@ void TStyledNavigator::assign(const TStyledNavigator& o)
         doc->navigators.push_back(this);
     }
     position = o.position;
+    checkedAt = o.checkedAt;
     para = o.para;
     off = o.off;
     recIndex = o.recIndex;
