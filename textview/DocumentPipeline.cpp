@@ -80,6 +80,16 @@ void StyledDocument::ReapplyKeywords()
     startWork();
 }
 
+TStyledNavigator* StyledDocument::borrowHookNavigators()
+{
+    if (hookNavigatorsLent)
+        return nullptr;
+    if (!hookNavigators)
+        hookNavigators.reset(new TStyledNavigator[2]{TStyledNavigator(this), TStyledNavigator(this)});
+    hookNavigatorsLent = true;
+    return hookNavigators.get();
+}
+
 // ---- passes ----
 
 void StyledDocument::regionPass(int pi)

@@ -202,7 +202,32 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     if (hits.empty())
         return 0;
     const qint64 paraStart = doc.paraStart(para);
-    std::optional<TStyledNavigator> first, second;
+    // The navigators for the hook: the document's, or, while another search holds
+    // those, their own.
+    struct HookNavigators {
+        explicit HookNavigators(StyledDocument& d) : doc(d) {}
+        StyledDocument& doc;
+        TStyledNavigator* lent = nullptr;
+        std::optional<TStyledNavigator> ownFirst, ownSecond;
+        TStyledNavigator* first = nullptr;
+        TStyledNavigator* second = nullptr;
+        void get()
+        {
+            lent = doc.borrowHookNavigators();
+            if (lent) {
+                first = &lent[0];
+                second = &lent[1];
+            } else {
+                first = &ownFirst.emplace(&doc);
+                second = &ownSecond.emplace(&doc);
+            }
+        }
+        ~HookNavigators()
+        {
+            if (lent)
+                doc.returnHookNavigators();
+        }
+    } hookNavigators(doc);
     // The priority of the region in force, for the state it was last worked out for.
     quint32 prioFor = ~0u;
     int prio = 0;
@@ -229,15 +254,15 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     auto hookAccepts = [&](const Hit& h) {
         bool accept = true;
         if (rules.onKeywordMatch && *rules.onKeywordMatch) {
-            if (!first) {
-                first.emplace(&doc);
-                second.emplace(&doc);
-            }
+            if (!hookNavigators.first)
+                hookNavigators.get();
+            TStyledNavigator& first = *hookNavigators.first;
+            TStyledNavigator& second = *hookNavigators.second;
             // By paragraph and offset: an absolute position would have to look its
             // paragraph up again for every hit.
-            first->setParaOffset(para, h.start);
-            second->setParaOffset(para, h.start + h.len);
-            (*rules.onKeywordMatch)(*first, &*second, h.k, accept);
+            first.setParaOffset(para, h.start);
+            second.setParaOffset(para, h.start + h.len);
+            (*rules.onKeywordMatch)(first, &second, h.k, accept);
         }
         return accept;
     };
