@@ -125,6 +125,18 @@ bool keyAt(const char16_t* text, qint32 pos, const std::u16string& key)
     return true;
 }
 
+// keyAt against the text with its ASCII letters upper-cased.
+bool keyAtFolded(const char16_t* text, qint32 pos, const std::u16string& key)
+{
+    const char16_t* t = text + pos;
+    for (size_t i = 0, n = key.size(); i < n; ++i) {
+        const char16_t c = (t[i] >= 'a' && t[i] <= 'z') ? char16_t(t[i] - 32) : t[i];
+        if (c != key[i])
+            return false;
+    }
+    return true;
+}
+
 struct Hit {
     int k;
     qint32 start;
@@ -136,14 +148,25 @@ struct Hit {
 int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
                       qint32 stretchBegin, qint32 stretchEnd, const char16_t* raw,
                       const char16_t* upper, const TKeywordList& list, KeywordIndex& index,
-                      const RuleSet& rules, const TStartStopKeyList* regions, int regionBase)
+                      const RuleSet& rules, const TStartStopKeyList* regions, int regionBase,
+                      bool foldAscii)
 {
     const CharSet& seps = *rules.separators;
     index.refresh(list, seps);
     thread_local std::vector<Hit> hits;
     hits.clear();
+    if (upper)
+        foldAscii = false;
+    else if (foldAscii && !index.slowKeywords().empty())
+        upper = doc.UpperCopy(para, 0, doc.paraLength(para));
     auto textFor = [&](const KeywordInfo& e) {
         return (e.Options & MatchCase) || !upper ? raw : upper;
+    };
+    // Whether keyword k matches at pos, as its options say.
+    auto matchesAt = [&](const KeywordInfo& e, int k, qint32 pos) {
+        if (foldAscii && !(e.Options & MatchCase))
+            return keyAtFolded(raw, pos, list.comparisonKey(k));
+        return keyAt(textFor(e), pos, list.comparisonKey(k));
     };
 
     // Word boundaries are those of the paragraph: a word cut by either end of the
@@ -170,7 +193,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                     const qint32 kl = e.KeyLength;
                     if (e.ContextNum == 0 || kl != j - i || i < fromOff - kl || j > toOff + kl)
                         continue;
-                    if (keyAt(textFor(e), i, list.comparisonKey(k)))
+                    if (matchesAt(e, k, i))
                         hits.push_back({k, i, kl});
                 }
             }
@@ -273,10 +296,13 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     };
 
     // Hits on separate words with no record inside them cannot affect each other: they
-    // are laid over the paragraph in one merge, in text order.
-    std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+    // are laid over the paragraph in one merge, in text order. The word lookup finds
+    // them in that order already; only the keywords searched one by one add others.
+    const auto textOrder = [](const Hit& a, const Hit& b) {
         return a.start != b.start ? a.start < b.start : a.k < b.k;
-    });
+    };
+    if (!std::is_sorted(hits.begin(), hits.end(), textOrder))
+        std::sort(hits.begin(), hits.end(), textOrder);
     bool separate = true;
     for (size_t i = 0; i < hits.size() && separate; ++i) {
         const Hit& h = hits[i];

@@ -78,12 +78,15 @@ int currentPriority(const FormatRecord& r, const TStartStopKeyList& list, int ba
 
 // Keyword pass over paragraph `para` between offsets fromOff and toOff (a stretch that the
 // caller has widened). `raw` and `upper` point at character 0 of the paragraph's text as
-// it is to be matched (upper may be null when no entry needs it). Returns hits applied.
+// it is to be matched (upper may be null when no entry needs it). With `foldAscii` and no
+// upper copy, raw is the paragraph's own text and its upper-cased form that of ASCII
+// letters only (smuAscii): words are compared folded as they are read, and the copy is
+// made only for keywords searched one by one. Returns hits applied.
 int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
                       qint32 stretchBegin, qint32 stretchEnd, const char16_t* raw,
                       const char16_t* upper, const TKeywordList& list, KeywordIndex& index,
                       const RuleSet& rules, const TStartStopKeyList* regions = nullptr,
-                      int regionBase = 0);
+                      int regionBase = 0, bool foldAscii = false);
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
                     TStartStopKeyList& list, const RuleSet& rules, int baseIndex);
