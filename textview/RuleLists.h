@@ -67,7 +67,10 @@ public:
         }
     }
     bool contains(char16_t c) const { return c < 256 && member[c]; }
-    bool operator==(const CharSet& o) const { return bits == o.bits; }
+    bool operator==(const CharSet& o) const
+    {
+        return bits[0] == o.bits[0] && bits[1] == o.bits[1] && bits[2] == o.bits[2] && bits[3] == o.bits[3];
+    }
 
 private:
     std::array<quint8, 256> member{};
