@@ -594,7 +594,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     const CharSet& seps = *rules.separators;
     const SearchStretch st = searchStretch(doc, from, to, list, seps);
     // Named copies, not a structured binding: clang before 16 cannot capture bindings
-    // in a lambda (upperText below).
+    // in a lambda (keyStandsAt below).
     const int pi = st.pi;
     const qint32 len = st.len;
     const char16_t* raw = st.raw;
@@ -605,11 +605,18 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     const qint32 A = std::min(maxStart + 1, len - toOff);
     const qint32 scanBegin = fromOff - B;
     const qint32 scanEnd = toOff + A;
+    // Keys that ignore case are compared with the text upper-cased: with ASCII
+    // upper-casing that is the text folded as it is read, else the document's copy.
+    const bool foldAscii = doc.UpperCaseType() == smuAscii;
     const char16_t* upper = nullptr;
-    auto upperText = [&]() {
+    auto keyStandsAt = [&](const StartStopInfo& e, qint32 p) {
+        if (e.Options & MatchCase)
+            return keyAt(raw, p, e.StartKey);
+        if (foldAscii)
+            return keyAtFolded(raw, p, e.StartKey);
         if (!upper)
             upper = doc.UpperCopy(pi, 0, len);
-        return upper;
+        return keyAt(upper, p, e.StartKey);
     };
 
     int ri = doc.upperRecordIndex(pi, scanBegin);
@@ -678,8 +685,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
                       || (r.Scope == ctx && (r.Scope != 0 || !cur->isDynamic()))))
                     continue;
             }
-            const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
-            if (!keyAt(t, p, e.StartKey))
+            if (!keyStandsAt(e, p))
                 continue;
             if (e.StartNeedsSepAfter && p + kl < len && !seps.contains(raw[p + kl]))
                 continue;
@@ -759,9 +765,9 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     else if (curIdx >= 0)
         winStart = std::max(winStart, cur.Offset);
     const qint32 limit = std::min(len, toOff + sl); // the last stop-key end allowed
-    const char16_t* t = (e.Options & MatchCase) ? raw : nullptr;
-    if (!t)
-        t = doc.UpperCopy(pi, 0, len);
+    // The upper-cased copy, not the text folded as it is read: the stop scan looks at
+    // long stretches, where a copy made at once costs less.
+    const char16_t* t = (e.Options & MatchCase) ? raw : doc.UpperCopy(pi, 0, len);
 
     qint32 found = -1, foundEnd = -1;
     const RuleReach reach = list.reach(k);
