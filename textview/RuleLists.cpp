@@ -409,7 +409,8 @@ void TStartStopKeyList::buildScanFlags(const CharSet& seps) const
     flagVersion = changeCount;
     flagSeparators = seps;
     auto flagsFor = [this](quint64 cand) {
-        return quint8(((cand & ~sepBeforeMask) ? StartsFree : 0) | ((cand & sepBeforeMask) ? StartsAtWord : 0));
+        return quint8(((cand & ~sepBeforeMask) ? StartsFree : 0)
+                      | ((cand & sepBeforeMask) ? StartsAtWord : 0));
     };
     for (int c = 0; c < 256; ++c)
         scanFlags[c] = quint8(flagsFor(firstCharMask[c]) | (seps.contains(char16_t(c)) ? IsSeparator : 0));

@@ -501,8 +501,8 @@ StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const StartStopInf
 // For each distance d, the entries (bit i = entry i, first 64) whose start key, with one
 // character more for a separator after it, is longer than d: at a position d characters
 // before From only these can end after From, so the look-back tries no others. (The
-// separator is counted for every key: the flag is derived apart from the list's version,
-// and the exact test follows anyway.)
+// separator is counted for every key, which keeps the table apart from the separators;
+// the exact test follows anyway.)
 struct StartReach {
     const TStartStopKeyList* list = nullptr;
     quint64 version = 0;
@@ -544,7 +544,9 @@ public:
             return end;
 #if defined(__SSE2__)
         if (m.startCharCount > 0) {
-            auto wanted = [this](int k) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m.startLanes[k])); };
+            auto wanted = [this](int k) {
+                return _mm_load_si128(reinterpret_cast<const __m128i*>(m.startLanes[k]));
+            };
             for (; p + 8 <= end; p += 8) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + p));
                 const __m128i hit = _mm_or_si128(
@@ -577,7 +579,10 @@ private:
     // The paragraph start counts as a separator.
     quint8 flagsBefore(qint32 q) const { return q > 0 ? m.flags(raw[q - 1]) : quint8(L::IsSeparator); }
     // After a separator keys of both kinds may start, elsewhere only the free ones.
-    static quint8 wantedAfter(quint8 before) { return quint8(L::StartsFree | ((before & L::IsSeparator) >> 1)); }
+    static quint8 wantedAfter(quint8 before)
+    {
+        return quint8(L::StartsFree | ((before & L::IsSeparator) >> 1));
+    }
     bool mayStartAt(qint32 q) const { return m.flags(raw[q]) & wantedAfter(flagsBefore(q)); }
 
     const char16_t* raw;
