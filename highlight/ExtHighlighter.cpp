@@ -79,14 +79,16 @@ void TCustomExtHighlighter::applyOwnKeywords(StyledDocument& doc, TStyledNavigat
         const qint32 e = pi == p1 ? std::min(toOff + maxLen, len) : len;
         if (e <= s)
             continue;
+        // ASCII upper-casing needs no copy: the words are folded as they are compared.
+        const bool foldAscii = doc.UpperCaseType() == smuAscii;
         const char16_t* upper = nullptr;
-        if (keywordList.NeedsUpperCopy())
+        if (keywordList.NeedsUpperCopy() && !foldAscii)
             upper = doc.UpperCopy(pi, 0, len);
         // The texts are addressed by paragraph offset; the copy covers the whole paragraph.
         applied += applyKeywordRules(doc, pi, pi == p0 ? fromOff : -(1 << 30),
                                      pi == p1 ? toOff : (1 << 30), s, e, doc.paraChars(pi), upper,
                                      keywordList, keywordIndex, rules, &startStopList,
-                                     regionBase);
+                                     regionBase, foldAscii && keywordList.NeedsUpperCopy());
     }
     if (applied > 0)
         doc.markNavigatorsStale(p0, doc.paragraphCount() - 1, from.pos());

@@ -96,11 +96,15 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     constexpr qint32 None = std::numeric_limits<qint32>::max();
     size_t ri = size_t(doc.upperRecordIndex(pi, i));
     const FormatRecord* cur = &doc.formats().at(ri > 0 ? F[ri - 1].style : doc.paraStartFormat(pi));
-    auto nextOffset = [&] { return ri < F.size() ? F[ri].offset : None; };
+    // The offset of the next record, kept as records are passed: the scan asks for it
+    // at every word.
+    qint32 next = ri < F.size() ? F[ri].offset : None;
+    auto nextOffset = [&] { return next; };
     bool allowed = mayHighlight(*cur);
     auto advanceRecord = [&] {
         cur = &doc.formats().at(F[ri].style);
         ++ri;
+        next = ri < F.size() ? F[ri].offset : None;
         allowed = mayHighlight(*cur);
     };
 
@@ -134,7 +138,9 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
         qint32 m = k;
         while (m < N && !separators.contains(T[m]))
             ++m;
-        if (m <= nextOffset() && isNumber(T + k, m - k))
+        // Most words begin with a letter: the first character turns them away.
+        const bool numberStart = (T[k] >= '0' && T[k] <= '9') || T[k] == u'$';
+        if (numberStart && m <= nextOffset() && isNumber(T + k, m - k))
             hits.emplace_back(k, m);
         i = std::max(m, k + 1);
     }

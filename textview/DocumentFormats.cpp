@@ -100,23 +100,16 @@ int searchFromEnd(const RecordSpan& f, Before before)
 }
 } // namespace
 
-int StyledDocument::lowerRecordIndex(int para, qint32 offset) const
+int StyledDocument::lowerRecordIndexBefore(int para, qint32 offset) const
 {
     return searchFromEnd(recordsOf(paras[size_t(para)]),
                          [offset](const StoredRecord& r) { return r.offset < offset; });
 }
 
-int StyledDocument::upperRecordIndex(int para, qint32 offset) const
+int StyledDocument::upperRecordIndexBefore(int para, qint32 offset) const
 {
     return searchFromEnd(recordsOf(paras[size_t(para)]),
                          [offset](const StoredRecord& r) { return r.offset <= offset; });
-}
-
-const FormatRecord& StyledDocument::styleInForce(int para, qint32 offset) const
-{
-    const ParagraphRecord& p = paragraphRecord(para);
-    const int i = upperRecordIndex(para, offset);
-    return table.at(i > 0 ? recordsOf(p)[size_t(i - 1)].style : p.startFormat);
 }
 
 FormatRecord StyledDocument::recordInForce(int para, qint32 offset) const
@@ -388,16 +381,19 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
         // Accepted: the records at s are replaced; the state in force resumes at e.
         out.resize(out.size() - atS);
         oi = oj;
-        FormatRecord remembered = table.at(cur);
+        const quint8 keyLen = table.at(cur).StartKeyLen;
         if (recId == ~0u) {
             rec.Attribute |= 0x80;
             recId = table.intern(rec);
         }
         out.push_back({s, recId});
-        const auto keyLeft = quint8(std::max<qint64>(0, qint64(remembered.StartKeyLen) - (e - curPos)));
-        if (keyLeft == remembered.StartKeyLen) {
+        const auto keyLeft = quint8(std::max<qint64>(0, qint64(keyLen) - (e - curPos)));
+        if (keyLeft == keyLen) {
             out.push_back({e, cur});
         } else {
+            // The state resumes with what is left of its opening key (copied only here:
+            // most stretches leave it whole).
+            FormatRecord remembered = table.at(cur);
             remembered.StartKeyLen = keyLeft;
             remembered.Offset = e;
             out.push_back(table.store(remembered));

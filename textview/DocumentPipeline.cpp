@@ -33,9 +33,11 @@ void StyledDocument::setUpperCaseType(TpmUpperCase mode)
 }
 const char16_t* StyledDocument::UpperCopy(int para, qint32 start, qint32 length)
 {
-    const ParagraphInfo& p = paragraph(para);
-    start = std::clamp(start, 0, p.length());
-    length = std::clamp(length, 0, p.length() - start);
+    // The record, not a snapshot: the passes ask for a copy several times per paragraph.
+    const ParagraphRecord& p = paragraphRecord(para);
+    const char16_t* text = charsOf(p);
+    start = std::clamp(start, 0, p.length);
+    length = std::clamp(length, 0, p.length - start);
     const qint32 end = start + length;
     const bool cached = upperPara == para && upperVersion == textVersion;
     const qint32 cEnd = upperStart + qint32(upperBuf.size());
@@ -45,14 +47,14 @@ const char16_t* StyledDocument::UpperCopy(int para, qint32 start, qint32 length)
         // Overlapping: convert only what is missing on either side.
         const qint32 ns = std::min(start, upperStart);
         const qint32 ne = std::max(end, cEnd);
-        std::u16string buf(p.text() + ns, size_t(ne - ns));
+        std::u16string buf(text + ns, size_t(ne - ns));
         upperCaseInPlace(upperCaseType, buf.data(), upperStart - ns);
         std::copy(upperBuf.begin(), upperBuf.end(), buf.begin() + (upperStart - ns));
         upperCaseInPlace(upperCaseType, buf.data() + (cEnd - ns), ne - cEnd);
         upperBuf = std::move(buf);
         upperStart = ns;
     } else {
-        upperBuf.assign(p.text() + start, size_t(length));
+        upperBuf.assign(text + start, size_t(length));
         upperCaseInPlace(upperCaseType, upperBuf.data(), length);
         upperStart = start;
         upperPara = para;
@@ -76,6 +78,16 @@ void StyledDocument::ReapplyKeywords()
     if (repaintHook)
         repaintHook(0, paragraphCount() - 1);
     startWork();
+}
+
+TStyledNavigator* StyledDocument::borrowHookNavigators()
+{
+    if (hookNavigatorsLent)
+        return nullptr;
+    if (!hookNavigators)
+        hookNavigators.reset(new TStyledNavigator[2]{TStyledNavigator(this), TStyledNavigator(this)});
+    hookNavigatorsLent = true;
+    return hookNavigators.get();
 }
 
 // ---- passes ----

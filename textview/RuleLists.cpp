@@ -6,6 +6,10 @@
 #include <atomic>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kbl {
 
 namespace {
@@ -33,19 +37,51 @@ void setUserUpperCase(UpperCaseRoutine routine)
     userUpperCase = routine;
 }
 
+namespace {
+// Upper-cases the ASCII letters of text[i, n) eight characters at a time, up to the first
+// block holding a character from 0x80 up when `stopAtHigh`; returns where it stopped.
+qsizetype upperCaseAsciiBlocks(char16_t* text, qsizetype i, qsizetype n, bool stopAtHigh)
+{
+#if defined(__SSE2__)
+    // Signed comparisons: characters from 0x8000 up are negative and never in a..z.
+    const __m128i beforeA = _mm_set1_epi16(short('a' - 1));
+    const __m128i afterZ = _mm_set1_epi16(short('z' + 1));
+    const __m128i caseBit = _mm_set1_epi16(short(0x20));
+    const __m128i highBits = _mm_set1_epi16(short(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        __m128i* at = reinterpret_cast<__m128i*>(text + i);
+        const __m128i v = _mm_loadu_si128(at);
+        if (stopAtHigh && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, highBits), zero)) != 0xFFFF)
+            return i;
+        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+        _mm_storeu_si128(at, _mm_sub_epi16(v, _mm_and_si128(lower, caseBit)));
+    }
+#else
+    (void)text, (void)n, (void)stopAtHigh;
+#endif
+    return i;
+}
+} // namespace
+
 void upperCaseInPlace(TpmUpperCase mode, char16_t* text, qsizetype n)
 {
     if (mode == smuUserDefined && userUpperCase) {
         userUpperCase(text, n);
         return;
     }
-    // One loop per mode, so that the per-character test folds away.
+    // One loop per mode, so that the per-character test folds away. Source text is
+    // mostly ASCII: whole blocks of it are done at once, the rest character by character.
     if (mode == smuAnsi) {
-        for (qsizetype i = 0; i < n; ++i)
-            text[i] = upperCaseChar(smuAnsi, text[i]);
+        for (qsizetype i = 0; i < n;) {
+            i = upperCaseAsciiBlocks(text, i, n, true);
+            const qsizetype blockEnd = std::min(n, i + 8);
+            for (; i < blockEnd; ++i)
+                text[i] = upperCaseChar(smuAnsi, text[i]);
+        }
         return;
     }
-    for (qsizetype i = 0; i < n; ++i)
+    for (qsizetype i = upperCaseAsciiBlocks(text, 0, n, false); i < n; ++i)
         text[i] = upperCaseChar(smuAscii, text[i]);
 }
 
@@ -336,6 +372,7 @@ void TStartStopKeyList::buildMasks() const
     for (auto& m : firstCharMask)
         m = many ? ~0ull : 0;
     otherMask = many ? ~0ull : 0;
+    sepBeforeMask = 0;
     if (many)
         return;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -343,6 +380,8 @@ void TStartStopKeyList::buildMasks() const
         if (e.StartKey.empty())
             continue;
         const quint64 bit = 1ull << i;
+        if (e.StartNeedsSepBefore)
+            sepBeforeMask |= bit;
         const char16_t k = e.StartKey[0];
         if (e.Options & MatchCase) {
             if (k < 256)
@@ -363,6 +402,33 @@ void TStartStopKeyList::buildMasks() const
     }
 }
 
+void TStartStopKeyList::buildScanFlags(const CharSet& seps) const
+{
+    if (maskVersion != changeCount)
+        buildMasks();
+    flagVersion = changeCount;
+    flagSeparators = seps;
+    auto flagsFor = [this](quint64 cand) {
+        return quint8(((cand & ~sepBeforeMask) ? StartsFree : 0)
+                      | ((cand & sepBeforeMask) ? StartsAtWord : 0));
+    };
+    for (int c = 0; c < 256; ++c)
+        scanFlags[c] = quint8(flagsFor(firstCharMask[c]) | (seps.contains(char16_t(c)) ? IsSeparator : 0));
+    otherFlags = flagsFor(otherMask);
+    char16_t listed[MaxListedStarts] = {};
+    startCharCount = otherMask ? -1 : 0;
+    for (int c = 0; c < 256 && startCharCount >= 0; ++c) {
+        if (!firstCharMask[c])
+            continue;
+        if (startCharCount == MaxListedStarts)
+            startCharCount = -1;
+        else
+            listed[startCharCount++] = char16_t(c);
+    }
+    for (int k = 0; k < MaxListedStarts; ++k)
+        std::fill_n(startLanes[k], 8, listed[k < startCharCount ? k : 0]);
+}
+
 void TStartStopKeyList::deriveBoundaryFlags(const CharSet& seps)
 {
     for (auto& entry : items) {
@@ -376,6 +442,7 @@ void TStartStopKeyList::deriveBoundaryFlags(const CharSet& seps)
         e.StopNeedsSepAfter = ww && !b.isEmpty() && !seps.contains(b.back().unicode());
     }
     boundaryFlagsValid = true;
+    changed();
 }
 
 void TStartStopKeyList::writeProperties(ValueWriter& w) const

@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include <bitset>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,18 +45,36 @@ inline char16_t upperCaseChar(TpmUpperCase mode, char16_t c)
 }
 std::u16string upperCased(TpmUpperCase mode, std::u16string text);
 
-// A set of separator characters; characters above 255 never belong to it.
+// A set of separator characters; characters above 255 never belong to it. A byte per
+// character, since the scanners ask for every character of the text, and the same as
+// bits, since caches compare sets on every search.
 class CharSet {
 public:
     CharSet() = default;
     explicit CharSet(QStringView chars) { for (QChar c : chars) add(c.unicode()); }
-    void add(char16_t c) { if (c < 256) bits.set(c); }
-    void remove(char16_t c) { if (c < 256) bits.reset(c); }
-    bool contains(char16_t c) const { return c < 256 && bits[c]; }
-    bool operator==(const CharSet&) const = default;
+    void add(char16_t c)
+    {
+        if (c < 256) {
+            member[c] = 1;
+            bits[c >> 6] |= 1ull << (c & 63);
+        }
+    }
+    void remove(char16_t c)
+    {
+        if (c < 256) {
+            member[c] = 0;
+            bits[c >> 6] &= ~(1ull << (c & 63));
+        }
+    }
+    bool contains(char16_t c) const { return c < 256 && member[c]; }
+    bool operator==(const CharSet& o) const
+    {
+        return bits[0] == o.bits[0] && bits[1] == o.bits[1] && bits[2] == o.bits[2] && bits[3] == o.bits[3];
+    }
 
 private:
-    std::bitset<256> bits;
+    std::array<quint8, 256> member{};
+    std::array<quint64, 4> bits{};
 };
 
 // What a keyword and a start/stop key both carry: their options and what a match paints.
@@ -212,7 +230,8 @@ public:
     void setCaseMode(TpmUpperCase mode);
 
     bool BoundaryFlagsValid() const { return boundaryFlagsValid; }
-    // Derives the four boundary flags of every entry from the given separators.
+    // Derives the four boundary flags of every entry from the given separators (a new
+    // version: what is derived from the entries follows them).
     void deriveBoundaryFlags(const CharSet& separators);
     quint64 version() const { return changeCount; }
     void changed() { changeCount = nextListVersion(); }
@@ -223,6 +242,34 @@ public:
         if (maskVersion != changeCount)
             buildMasks();
         return c < 256 ? firstCharMask[c] : otherMask;
+    }
+    // The same as tables for a scan over many characters, with the entries whose start
+    // key needs a separator before it (none when the list has more than 64 entries).
+    // With a byte per character for the scan itself: whether a key that needs no
+    // separator before it may start with the character, one that does, and whether the
+    // character is a separator (for the separators given). When only a few characters
+    // start keys at all, they are listed for a scan that compares several at once.
+    enum StartScanFlag : quint8 { StartsFree = 1, StartsAtWord = 2, IsSeparator = 4 };
+    static constexpr int MaxListedStarts = 8;
+    struct StartMasks {
+        const quint64* byChar; // characters below 256
+        quint64 other;
+        quint64 needSepBefore;
+        const quint8* scanFlags; // characters below 256
+        quint8 otherFlags;
+        // Each listed character eight times over, unused places repeating the first.
+        const char16_t (*startLanes)[8];
+        int startCharCount; // -1: too many to list
+        quint64 candidates(char16_t c) const { return c < 256 ? byChar[c] : other; }
+        quint8 flags(char16_t c) const { return c < 256 ? scanFlags[c] : otherFlags; }
+    };
+    StartMasks startMasks(const CharSet& separators) const
+    {
+        if (maskVersion != changeCount)
+            buildMasks();
+        if (!(flagSeparators == separators) || flagVersion != changeCount)
+            buildScanFlags(separators);
+        return {firstCharMask, otherMask, sepBeforeMask, scanFlags, otherFlags, startLanes, startCharCount};
     }
 
     virtual bool isExtended() const { return false; }
@@ -247,6 +294,14 @@ private:
     mutable quint64 maskVersion = ~0ull;
     mutable quint64 firstCharMask[256] = {};
     mutable quint64 otherMask = 0;
+    mutable quint64 sepBeforeMask = 0;
+    void buildScanFlags(const CharSet& separators) const;
+    mutable quint64 flagVersion = ~0ull;
+    mutable CharSet flagSeparators;
+    mutable quint8 scanFlags[256] = {};
+    mutable quint8 otherFlags = 0;
+    alignas(16) mutable char16_t startLanes[MaxListedStarts][8] = {};
+    mutable int startCharCount = -1;
 
     std::vector<std::unique_ptr<StartStopInfo>> items;
     int cap = 2;

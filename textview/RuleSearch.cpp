@@ -6,6 +6,10 @@
 #include <array>
 #include <bit>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kbl {
 
 // ---- KeywordIndex ----
@@ -33,9 +37,13 @@ void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
     std::vector<std::pair<quint64, int>> fast;
     minLen = 1 << 30;
     maxLen = 0;
+    firstLengths.fill(0);
+    lastLengths.fill(0);
+    reaches.assign(size_t(list.count()), RuleReach{});
     for (int i = 0; i < list.count(); ++i) {
         if (!list.hasEntry(i))
             continue;
+        reaches[size_t(i)] = list.reach(i);
         const auto& e = list.entry(i);
         const std::u16string& key = list.comparisonKey(i);
         bool ok = (e.Options & WholeWord) && !key.empty() && list.CaseMode() != smuUserDefined;
@@ -46,6 +54,8 @@ void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
             continue;
         }
         fast.emplace_back(hashFolded(key.data(), int(key.size())), i);
+        firstLengths[fold(key.front())] |= lengthBit(int(key.size()));
+        lastLengths[fold(key.back())] |= lengthBit(int(key.size()));
         minLen = std::min(minLen, int(key.size()));
         maxLen = std::max(maxLen, int(key.size()));
     }
@@ -63,10 +73,8 @@ void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
     }
 }
 
-const std::vector<int>* KeywordIndex::lookup(const char16_t* word, int len) const
+const std::vector<int>* KeywordIndex::find(const char16_t* word, int len) const
 {
-    if (len < minLen || len > maxLen)
-        return nullptr;
     const quint64 h = hashFolded(word, len);
     size_t slot = size_t(h & mask);
     while (buckets[slot].first != 0) {
@@ -107,9 +115,26 @@ FormatRecord openingRecord(const FormatRecord& cur, const RuleAttributes& e, qin
     return rec;
 }
 
+// Keys are a few characters long: a plain loop costs less than calling memcmp.
 bool keyAt(const char16_t* text, qint32 pos, const std::u16string& key)
 {
-    return std::equal(key.begin(), key.end(), text + pos);
+    const char16_t* t = text + pos;
+    for (size_t i = 0, n = key.size(); i < n; ++i)
+        if (t[i] != key[i])
+            return false;
+    return true;
+}
+
+// keyAt against the text with its ASCII letters upper-cased.
+bool keyAtFolded(const char16_t* text, qint32 pos, const std::u16string& key)
+{
+    const char16_t* t = text + pos;
+    for (size_t i = 0, n = key.size(); i < n; ++i) {
+        const char16_t c = (t[i] >= 'a' && t[i] <= 'z') ? char16_t(t[i] - 32) : t[i];
+        if (c != key[i])
+            return false;
+    }
+    return true;
 }
 
 struct Hit {
@@ -123,14 +148,25 @@ struct Hit {
 int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
                       qint32 stretchBegin, qint32 stretchEnd, const char16_t* raw,
                       const char16_t* upper, const TKeywordList& list, KeywordIndex& index,
-                      const RuleSet& rules, const TStartStopKeyList* regions, int regionBase)
+                      const RuleSet& rules, const TStartStopKeyList* regions, int regionBase,
+                      bool foldAscii)
 {
     const CharSet& seps = *rules.separators;
     index.refresh(list, seps);
     thread_local std::vector<Hit> hits;
     hits.clear();
+    if (upper)
+        foldAscii = false;
+    else if (foldAscii && !index.slowKeywords().empty())
+        upper = doc.UpperCopy(para, 0, doc.paraLength(para));
     auto textFor = [&](const KeywordInfo& e) {
         return (e.Options & MatchCase) || !upper ? raw : upper;
+    };
+    // Whether keyword k matches at pos, as its options say.
+    auto matchesAt = [&](const KeywordInfo& e, int k, qint32 pos) {
+        if (foldAscii && !(e.Options & MatchCase))
+            return keyAtFolded(raw, pos, list.comparisonKey(k));
+        return keyAt(textFor(e), pos, list.comparisonKey(k));
     };
 
     // Word boundaries are those of the paragraph: a word cut by either end of the
@@ -157,7 +193,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                     const qint32 kl = e.KeyLength;
                     if (e.ContextNum == 0 || kl != j - i || i < fromOff - kl || j > toOff + kl)
                         continue;
-                    if (keyAt(textFor(e), i, list.comparisonKey(k)))
+                    if (matchesAt(e, k, i))
                         hits.push_back({k, i, kl});
                 }
             }
@@ -189,29 +225,67 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     if (hits.empty())
         return 0;
     const qint64 paraStart = doc.paraStart(para);
-    std::optional<TStyledNavigator> first, second;
-    auto eligible = [&](const Hit& h, const FormatRecord& cur) {
+    // The navigators for the hook: the document's, or, while another search holds
+    // those, their own.
+    struct HookNavigators {
+        explicit HookNavigators(StyledDocument& d) : doc(d) {}
+        StyledDocument& doc;
+        TStyledNavigator* lent = nullptr;
+        std::optional<TStyledNavigator> ownFirst, ownSecond;
+        TStyledNavigator* first = nullptr;
+        TStyledNavigator* second = nullptr;
+        void get()
+        {
+            lent = doc.borrowHookNavigators();
+            if (lent) {
+                first = &lent[0];
+                second = &lent[1];
+            } else {
+                first = &ownFirst.emplace(&doc);
+                second = &ownSecond.emplace(&doc);
+            }
+        }
+        ~HookNavigators()
+        {
+            if (lent)
+                doc.returnHookNavigators();
+        }
+    } hookNavigators(doc);
+    // The priority of the region in force, for the state it was last worked out for.
+    quint32 prioFor = ~0u;
+    int prio = 0;
+    auto priorityOf = [&](quint32 curId, const FormatRecord& cur) {
+        if (curId == ~0u || curId != prioFor) {
+            prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
+            prioFor = curId;
+        }
+        return prio;
+    };
+    // curId: the interned form of cur, ~0u when not known.
+    auto eligible = [&](const Hit& h, quint32 curId, const FormatRecord& cur) {
         if (cur.level() >= MaxNestingLevel)
             return false;
         if (rules.ownRules)
             return true;
-        const RuleReach e = list.reach(h.k);
-        const int prio = regions ? currentPriority(cur, *regions, regionBase) : 0;
-        const int ctx = cur.context();
-        return e.Priority == 0x7FFF || (e.Scope == 0 && e.Priority > prio) || e.Scope == ctx;
+        const RuleReach e = index.reach(h.k);
+        if (e.Priority == 0x7FFF)
+            return true;
+        if (e.Scope == 0 && e.Priority > priorityOf(curId, cur))
+            return true;
+        return e.Scope == cur.context();
     };
     auto hookAccepts = [&](const Hit& h) {
         bool accept = true;
         if (rules.onKeywordMatch && *rules.onKeywordMatch) {
-            if (!first) {
-                first.emplace(&doc);
-                second.emplace(&doc);
-            }
+            if (!hookNavigators.first)
+                hookNavigators.get();
+            TStyledNavigator& first = *hookNavigators.first;
+            TStyledNavigator& second = *hookNavigators.second;
             // By paragraph and offset: an absolute position would have to look its
             // paragraph up again for every hit.
-            first->setParaOffset(para, h.start);
-            second->setParaOffset(para, h.start + h.len);
-            (*rules.onKeywordMatch)(*first, &*second, h.k, accept);
+            first.setParaOffset(para, h.start);
+            second.setParaOffset(para, h.start + h.len);
+            (*rules.onKeywordMatch)(first, &second, h.k, accept);
         }
         return accept;
     };
@@ -222,10 +296,13 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
     };
 
     // Hits on separate words with no record inside them cannot affect each other: they
-    // are laid over the paragraph in one merge, in text order.
-    std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+    // are laid over the paragraph in one merge, in text order. The word lookup finds
+    // them in that order already; only the keywords searched one by one add others.
+    const auto textOrder = [](const Hit& a, const Hit& b) {
         return a.start != b.start ? a.start < b.start : a.k < b.k;
-    });
+    };
+    if (!std::is_sorted(hits.begin(), hits.end(), textOrder))
+        std::sort(hits.begin(), hits.end(), textOrder);
     bool separate = true;
     for (size_t i = 0; i < hits.size() && separate; ++i) {
         const Hit& h = hits[i];
@@ -266,7 +343,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
             [&](size_t g, quint32 curId, const FormatRecord& cur, FormatRecord& rec, quint32& id) {
                 for (size_t i = groups[g].first; i < groups[g].second; ++i) {
                     const Hit& h = hits[i];
-                    if (eligible(h, cur) && hookAccepts(h)) {
+                    if (eligible(h, curId, cur) && hookAccepts(h)) {
                         CacheEntry& c = cache[(curId * 31u + quint32(h.k) * 7u + quint32(h.len)) & 511u];
                         if (c.serial == serial && c.list == &list && c.version == list.version()
                             && c.cur == curId && c.k == h.k && c.len == h.len) {
@@ -294,7 +371,7 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
         const int ui = doc.upperRecordIndex(para, h.start);
         const FormatRecord cur = ui > 0 ? doc.formats().expand(p.Formats[size_t(ui - 1)])
                                         : doc.formats().at(p.StartFormat);
-        if (!eligible(h, cur))
+        if (!eligible(h, ~0u, cur))
             continue;
         const int level = cur.level();
         // A keyword may cover whole earlier keyword highlights but never crosses a region
@@ -424,8 +501,8 @@ StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const StartStopInf
 // For each distance d, the entries (bit i = entry i, first 64) whose start key, with one
 // character more for a separator after it, is longer than d: at a position d characters
 // before From only these can end after From, so the look-back tries no others. (The
-// separator is counted for every key: the flag is derived apart from the list's version,
-// and the exact test follows anyway.)
+// separator is counted for every key, which keeps the table apart from the separators;
+// the exact test follows anyway.)
 struct StartReach {
     const TStartStopKeyList* list = nullptr;
     quint64 version = 0;
@@ -450,6 +527,68 @@ const StartReach& startReach(const TStartStopKeyList& list)
     return r;
 }
 
+// Finds where a key of a list may start. Most characters start no key, and letters
+// inside words start only keys that need no separator before them: a table lookup per
+// character passes over them, or, when the list names the few characters keys start
+// with, a comparison of eight characters at a time.
+class StartScanner {
+public:
+    using L = TStartStopKeyList;
+
+    StartScanner(const char16_t* text, const L::StartMasks& masks) : raw(text), m(masks) {}
+
+    // The first position in [p, end) where a key may start, else end.
+    qint32 next(qint32 p, qint32 end) const
+    {
+        if (m.startCharCount == 0)
+            return end;
+#if defined(__SSE2__)
+        if (m.startCharCount > 0) {
+            auto wanted = [this](int k) {
+                return _mm_load_si128(reinterpret_cast<const __m128i*>(m.startLanes[k]));
+            };
+            for (; p + 8 <= end; p += 8) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + p));
+                const __m128i hit = _mm_or_si128(
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, wanted(0)), _mm_cmpeq_epi16(v, wanted(1))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(v, wanted(2)), _mm_cmpeq_epi16(v, wanted(3)))),
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, wanted(4)), _mm_cmpeq_epi16(v, wanted(5))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(v, wanted(6)), _mm_cmpeq_epi16(v, wanted(7)))));
+                // Two bits per character.
+                for (unsigned bits = unsigned(_mm_movemask_epi8(hit)); bits; bits &= bits - 1) {
+                    const qint32 q = p + qint32(__builtin_ctz(bits) >> 1);
+                    bits &= bits - 1;
+                    if (mayStartAt(q))
+                        return q;
+                }
+            }
+        }
+#endif
+        quint8 before = flagsBefore(p);
+        for (; p < end; ++p) {
+            const quint8 f = m.flags(raw[p]);
+            if (f & wantedAfter(before))
+                return p;
+            before = f;
+        }
+        return end;
+    }
+
+private:
+    static_assert(L::MaxListedStarts == 8 && L::IsSeparator >> 1 == L::StartsAtWord);
+    // The paragraph start counts as a separator.
+    quint8 flagsBefore(qint32 q) const { return q > 0 ? m.flags(raw[q - 1]) : quint8(L::IsSeparator); }
+    // After a separator keys of both kinds may start, elsewhere only the free ones.
+    static quint8 wantedAfter(quint8 before)
+    {
+        return quint8(L::StartsFree | ((before & L::IsSeparator) >> 1));
+    }
+    bool mayStartAt(qint32 q) const { return m.flags(raw[q]) & wantedAfter(flagsBefore(q)); }
+
+    const char16_t* raw;
+    const L::StartMasks& m;
+};
+
 } // namespace
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
@@ -460,7 +599,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     const CharSet& seps = *rules.separators;
     const SearchStretch st = searchStretch(doc, from, to, list, seps);
     // Named copies, not a structured binding: clang before 16 cannot capture bindings
-    // in a lambda (upperText below).
+    // in a lambda (keyStandsAt below).
     const int pi = st.pi;
     const qint32 len = st.len;
     const char16_t* raw = st.raw;
@@ -471,11 +610,18 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     const qint32 A = std::min(maxStart + 1, len - toOff);
     const qint32 scanBegin = fromOff - B;
     const qint32 scanEnd = toOff + A;
+    // Keys that ignore case are compared with the text upper-cased: with ASCII
+    // upper-casing that is the text folded as it is read, else the document's copy.
+    const bool foldAscii = doc.UpperCaseType() == smuAscii;
     const char16_t* upper = nullptr;
-    auto upperText = [&]() {
+    auto keyStandsAt = [&](const StartStopInfo& e, qint32 p) {
+        if (e.Options & MatchCase)
+            return keyAt(raw, p, e.StartKey);
+        if (foldAscii)
+            return keyAtFolded(raw, p, e.StartKey);
         if (!upper)
             upper = doc.UpperCopy(pi, 0, len);
-        return upper;
+        return keyAt(upper, p, e.StartKey);
     };
 
     int ri = doc.upperRecordIndex(pi, scanBegin);
@@ -487,14 +633,27 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
     int ctx = 0;
     const int count = list.count();
     const StartReach& reach = startReach(list);
+    using Masks = TStartStopKeyList::StartMasks;
+    const Masks masks = list.startMasks(seps);
 
+    const StartScanner scanner(raw, masks);
     const qint32 scanLast = std::min(toOff + 1, len);
     for (qint32 p = scanBegin; p < scanLast; ++p) {
-        quint64 cand = list.startCandidates(raw[p]);
-        if (p < fromOff && count <= 64)
-            cand &= reach.beyond(fromOff - p); // keys that end after From
+        p = scanner.next(p, scanLast);
+        if (p >= scanLast)
+            break;
+        quint64 cand = masks.candidates(raw[p]);
         if (!cand)
             continue;
+        if (count <= 64) {
+            // Inside a word only keys that need no separator before them can start.
+            if ((cand & masks.needSepBefore) && p > 0 && !seps.contains(raw[p - 1]))
+                cand &= ~masks.needSepBefore;
+            if (p < fromOff)
+                cand &= reach.beyond(fromOff - p); // keys that end after From
+            if (!cand)
+                continue;
+        }
         // The record in force is only needed where a key may start: most characters
         // start none.
         while (ri < int(formats.size()) && formats[size_t(ri)].offset <= p) {
@@ -531,8 +690,7 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
                       || (r.Scope == ctx && (r.Scope != 0 || !cur->isDynamic()))))
                     continue;
             }
-            const char16_t* t = (e.Options & MatchCase) ? raw : upperText();
-            if (!keyAt(t, p, e.StartKey))
+            if (!keyStandsAt(e, p))
                 continue;
             if (e.StartNeedsSepAfter && p + kl < len && !seps.contains(raw[p + kl]))
                 continue;
@@ -612,9 +770,9 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     else if (curIdx >= 0)
         winStart = std::max(winStart, cur.Offset);
     const qint32 limit = std::min(len, toOff + sl); // the last stop-key end allowed
-    const char16_t* t = (e.Options & MatchCase) ? raw : nullptr;
-    if (!t)
-        t = doc.UpperCopy(pi, 0, len);
+    // The upper-cased copy, not the text folded as it is read: the stop scan looks at
+    // long stretches, where a copy made at once costs less.
+    const char16_t* t = (e.Options & MatchCase) ? raw : doc.UpperCopy(pi, 0, len);
 
     qint32 found = -1, foundEnd = -1;
     const RuleReach reach = list.reach(k);

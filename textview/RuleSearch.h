@@ -6,6 +6,8 @@
 
 #include "textview/RuleLists.h"
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,12 +38,27 @@ struct RuleSet {
 class KeywordIndex {
 public:
     void refresh(const TKeywordList& list, const CharSet& separators);
-    // Candidate keywords for a word (ASCII-folded hash); ascending indices.
-    const std::vector<int>* lookup(const char16_t* word, int len) const;
+    // Candidate keywords for a word (ASCII-folded hash); ascending indices. Most words
+    // are no keyword: their length and first and last characters turn them away before
+    // they are hashed.
+    const std::vector<int>* lookup(const char16_t* word, int len) const
+    {
+        if (len < minLen || len > maxLen || word[0] >= 128 || word[len - 1] >= 128)
+            return nullptr;
+        const quint32 bit = lengthBit(len);
+        if (!(firstLengths[fold(word[0])] & bit) || !(lastLengths[fold(word[len - 1])] & bit))
+            return nullptr;
+        return find(word, len);
+    }
     const std::vector<int>& slowKeywords() const { return slow; }
+    // Where keyword k of the list applies, as of the last refresh.
+    RuleReach reach(int k) const { return reaches[size_t(k)]; }
 
 private:
     static quint64 hashFolded(const char16_t* s, int len);
+    static char16_t fold(char16_t c) { return (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c; }
+    static quint32 lengthBit(int len) { return 1u << std::min(len, 31); }
+    const std::vector<int>* find(const char16_t* word, int len) const;
     quint64 builtVersion = ~0ull;
     const TKeywordList* builtFor = nullptr;
     CharSet builtSeps;
@@ -49,6 +66,11 @@ private:
     quint64 mask = 0;
     std::vector<int> slow;
     int minLen = 0, maxLen = 0;
+    // By folded ASCII character: the lengths (bit min(length, 31)) of the hashed keywords
+    // that begin, and those that end, with it.
+    std::array<quint32, 128> firstLengths{};
+    std::array<quint32, 128> lastLengths{};
+    std::vector<RuleReach> reaches; // by keyword
 };
 
 // Current priority of a record for a start/stop list and base index.
@@ -56,12 +78,15 @@ int currentPriority(const FormatRecord& r, const TStartStopKeyList& list, int ba
 
 // Keyword pass over paragraph `para` between offsets fromOff and toOff (a stretch that the
 // caller has widened). `raw` and `upper` point at character 0 of the paragraph's text as
-// it is to be matched (upper may be null when no entry needs it). Returns hits applied.
+// it is to be matched (upper may be null when no entry needs it). With `foldAscii` and no
+// upper copy, raw is the paragraph's own text and its upper-cased form that of ASCII
+// letters only (smuAscii): words are compared folded as they are read, and the copy is
+// made only for keywords searched one by one. Returns hits applied.
 int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
                       qint32 stretchBegin, qint32 stretchEnd, const char16_t* raw,
                       const char16_t* upper, const TKeywordList& list, KeywordIndex& index,
                       const RuleSet& rules, const TStartStopKeyList* regions = nullptr,
-                      int regionBase = 0);
+                      int regionBase = 0, bool foldAscii = false);
 
 bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator& to,
                     TStartStopKeyList& list, const RuleSet& rules, int baseIndex);

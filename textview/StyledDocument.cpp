@@ -27,6 +27,7 @@ StyledDocument::~StyledDocument()
 {
     scratchFrom.reset();
     scratchTo.reset();
+    hookNavigators.reset();
     setHighlighter(nullptr);
     for (TStyledNavigator* n : navigators)
         n->doc = nullptr;

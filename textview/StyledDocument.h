@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -136,14 +137,32 @@ public:
     FormatRecord record(int para, int i) const;
     // The record in force at an offset: the last whose offset <= it, else the start format.
     FormatRecord recordInForce(int para, qint32 offset) const;
-    const FormatRecord& styleInForce(int para, qint32 offset) const;
+    const FormatRecord& styleInForce(int para, qint32 offset) const
+    {
+        const ParagraphRecord& p = paragraphRecord(para);
+        const int i = upperRecordIndex(para, offset);
+        return table.at(i > 0 ? store.data(p.formats)[i - 1].style : p.startFormat);
+    }
     void insertRecord(int para, int index, const FormatRecord& r);
     void replaceRecord(int para, int index, const FormatRecord& r);
     void deleteRecord(int para, int index);
     void reserveRecords(int para, int n);
-    // Index of the first record of the paragraph whose offset >= offset.
-    int lowerRecordIndex(int para, qint32 offset) const;
-    int upperRecordIndex(int para, qint32 offset) const;
+    // Index of the first record of the paragraph whose offset >= offset (lower) or >
+    // offset (upper). The passes mostly ask behind the last record: that answer is inline.
+    int lowerRecordIndex(int para, qint32 offset) const
+    {
+        const RecordBlock& b = paras[size_t(para)].formats;
+        if (b.count == 0 || store.data(b)[b.count - 1].offset < offset)
+            return int(b.count);
+        return lowerRecordIndexBefore(para, offset);
+    }
+    int upperRecordIndex(int para, qint32 offset) const
+    {
+        const RecordBlock& b = paras[size_t(para)].formats;
+        if (b.count == 0 || store.data(b)[b.count - 1].offset <= offset)
+            return int(b.count);
+        return upperRecordIndexBefore(para, offset);
+    }
     // The state a region of `level` closes back to: the nearest record at or before
     // record `index` of the paragraph (-1: before its first) whose level is below
     // `level`, else the paragraph's start format when its level is below, else the same
@@ -192,6 +211,13 @@ public:
     // The stretch upper-cased by UpperCaseType; valid until the next call.
     const char16_t* UpperCopy(int para, qint32 start, qint32 length);
     void ReapplyKeywords();
+
+    // Two navigators (first, second) the rule searches hand to match hooks, so that a
+    // search does not register new ones for every paragraph. Null while another search
+    // holds them (a hook that highlights nests searches); returnHookNavigators gives
+    // them back.
+    TStyledNavigator* borrowHookNavigators();
+    void returnHookNavigators() { hookNavigatorsLent = false; }
 
     // Brings the region pass up to paragraph p and runs p's keyword pass.
     void ensureParsed(int para);
@@ -304,6 +330,9 @@ private:
     std::chrono::steady_clock::time_point lastProgress{};
 
     // ==== format records (DocumentFormats.cpp) ====
+    // The record index searches where the answer lies before the last record.
+    int lowerRecordIndexBefore(int para, qint32 offset) const;
+    int upperRecordIndexBefore(int para, qint32 offset) const;
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
     std::vector<StoredRecord> mergeBuffer;
@@ -360,6 +389,8 @@ private:
 
     // ==== highlighting pipeline (DocumentPipeline.cpp) ====
     std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    std::unique_ptr<TStyledNavigator[]> hookNavigators;
+    bool hookNavigatorsLent = false;
     void regionPass(int para);
     void keywordPass(int para);
     void ownKeywordPass(int para);
@@ -400,8 +431,28 @@ public:
     StyledDocument& document() const { return *doc; }
     qint64 pos() const { return position; }
     void setPos(qint64 p);
-    // Places the navigator at an offset of a paragraph (a shortcut for setPos).
-    void setParaOffset(int para, qint32 offset);
+    // Places the navigator at an offset of a paragraph (a shortcut for setPos). Inline:
+    // the passes move their navigators this way many times per paragraph.
+    void setParaOffset(int p, qint32 offset)
+    {
+        const ParagraphRecord& q = doc->paragraphRecord(p);
+        offset = std::clamp(offset, 0, q.length);
+        if (para != p || offset < off) {
+            position = q.start + offset;
+            para = p;
+            off = offset;
+            markStale();
+            return;
+        }
+        // Forward in the same paragraph with no indices to carry along.
+        const qint64 np = q.start + offset;
+        if (recIndex == Unknown && lineIdx == Unknown && np >= position && np <= doc->textLen) {
+            position = np;
+            off = offset;
+            return;
+        }
+        setPos(np);
+    }
     int paraIndex() { locate(); return para; }
     qint32 offset() { locate(); return off; }
     // The number of records before the position (after skipRecordsAtPos: at or before).
@@ -419,10 +470,14 @@ public:
 
 private:
     friend class StyledDocument;
-    // The passes ask for paragraph and offset many times per paragraph: the check that
-    // they still hold is inline, finding the paragraph again is not.
+    // The passes ask for paragraph and offset many times per paragraph. Every move keeps
+    // them right for the text as it is, so they need checking again only after the text
+    // changed (its revision); the check is inline, finding the paragraph again is not.
     void locate()
     {
+        if (para >= 0 && checkedAt == doc->textVersion)
+            return;
+        checkedAt = doc->textVersion;
         if (para >= 0 && size_t(para) < doc->paras.size()) {
             const ParagraphRecord& q = doc->paras[size_t(para)];
             if (position >= q.start && position <= q.start + q.length + 1)
@@ -433,6 +488,7 @@ private:
     void relocate();
     StyledDocument* doc;
     qint64 position = 0;
+    quint64 checkedAt = 0; // text revision paragraph and offset were last checked for
     int para = -1;
     qint32 off = 0;
     int recIndex = Unknown;

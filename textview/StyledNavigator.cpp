@@ -34,6 +34,7 @@ void TStyledNavigator::assign(const TStyledNavigator& o)
         doc->navigators.push_back(this);
     }
     position = o.position;
+    checkedAt = o.checkedAt;
     para = o.para;
     off = o.off;
     recIndex = o.recIndex;
@@ -68,28 +69,6 @@ void TStyledNavigator::setPos(qint64 p)
     }
     position = p;
     para = -1;
-    markStale();
-}
-
-void TStyledNavigator::setParaOffset(int p, qint32 offset)
-{
-    const ParagraphRecord& q = doc->paragraphRecord(p);
-    offset = std::clamp(offset, 0, q.length);
-    if (para == p && offset >= off) {
-        // Forward in the same paragraph with no indices to carry along: the passes move
-        // their navigators this way many times per paragraph.
-        const qint64 np = q.start + offset;
-        if (recIndex == Unknown && lineIdx == Unknown && np >= position && np <= doc->textLen) {
-            position = np;
-            off = offset;
-            return;
-        }
-        setPos(np);
-        return;
-    }
-    position = q.start + offset;
-    para = p;
-    off = offset;
     markStale();
 }
 
