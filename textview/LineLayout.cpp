@@ -167,7 +167,7 @@ qreal nextTabStop(qreal x, qreal tab)
 } // namespace
 
 LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
-                             const LayoutParams& params)
+                             const LayoutParams& params, const FormatRecord* plainStyle)
 {
     LayoutResult out;
     const ParagraphInfo& p = doc.paragraph(para);
@@ -177,8 +177,8 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     const qreal tab = std::max<qreal>(1, params.tabWidth);
     // The style changes only at records and static codes: keep the metric variant
     // between them instead of asking for every character.
-    const RecordSpan records = p.Formats;
-    const FormatRecord* rec = &doc.formats().at(p.StartFormat);
+    const RecordSpan records = plainStyle ? RecordSpan() : p.Formats;
+    const FormatRecord* rec = plainStyle ? plainStyle : &doc.formats().at(p.StartFormat);
     size_t nextRecord = 0;
     qint32 nextBoundary = -1;
     quint8 staticStyle = params.staticFormat ? p.StaticStyle : 0;

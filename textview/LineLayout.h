@@ -111,9 +111,11 @@ struct LayoutResult {
     qreal widest = 0;
 };
 
-// Divides a paragraph into display lines.
+// Divides a paragraph into display lines. With `plainStyle` the paragraph's format
+// records are left out and all of it is measured in that style, as an unformatted copy
+// of the text would be.
 LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
-                             const LayoutParams& params);
+                             const LayoutParams& params, const FormatRecord* plainStyle = nullptr);
 
 // x of every character boundary of [start, end) of a paragraph, from the line's left
 // edge: result[k] is the x before character start + k, result[end - start] the x after
