@@ -50,6 +50,19 @@ void FontSet::setFonts(const QFont& font, const QFont& altFont)
             v.ascii[c] = c < 32 ? 0.0 : v.fm.horizontalAdvance(QChar(c));
         v.others.clear();
     }
+    bool exact = true;
+    for (Variant& v : variants) {
+        v.uniform = v.ascii[32];
+        for (char16_t c = 32; c < 128; ++c) {
+            const qreal in64ths = v.ascii[c] * 64;
+            exact = exact && in64ths == std::floor(in64ths) && in64ths < (1 << 20);
+            if (v.ascii[c] != v.uniform)
+                v.uniform = 0;
+        }
+    }
+    if (!exact)
+        for (Variant& v : variants)
+            v.uniform = 0;
     for (auto& f : drawFonts)
         f.reset();
     QFontMetricsF fm(base);
@@ -188,16 +201,27 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     {
         // Most paragraphs are printable ASCII that fits the line: one pass adds the
         // advances in the order the full walk below would, so the width is the same.
+        // A monospaced stretch is its length times the advance, which is exact there.
         qreal sum = 0;
         bool plain = true;
+        // Checked for the whole paragraph at once, many characters at a time.
+        unsigned outside = 0;
+        for (qint32 k = 0; k < n; ++k)
+            outside |= unsigned(t[k] < 32) | unsigned(t[k] >= 128);
+        const bool printable = outside == 0;
         size_t r = 0;
         const FormatRecord* fr = rec;
         for (qint32 i = 0; i < n && plain;) {
             while (r < records.size() && records[r].offset <= i)
                 fr = &doc.formats().at(records[r++].style);
             const qint32 end = r < records.size() ? std::min(n, records[r].offset) : n;
-            const std::array<qreal, 128>& adv =
-                fonts.asciiAdvances(FontSet::variant(effectiveStyle(*fr, staticStyle, fontBits)));
+            const int v = FontSet::variant(effectiveStyle(*fr, staticStyle, fontBits));
+            if (const qreal uniform = fonts.uniformAsciiAdvance(v); uniform > 0 && printable) {
+                sum += (end - i) * uniform;
+                i = end;
+                continue;
+            }
+            const std::array<qreal, 128>& adv = fonts.asciiAdvances(v);
             for (; i < end; ++i) {
                 const char16_t c = t[i];
                 if (c < 32 || c >= 128) {
