@@ -209,6 +209,23 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
         for (qint32 k = 0; k < n; ++k)
             outside |= unsigned(t[k] < 32) | unsigned(t[k] >= 128);
         const bool printable = outside == 0;
+        if (const qreal mono = fonts.uniformAsciiAdvance(0);
+            printable && mono > 0 && mono == fonts.uniformAsciiAdvance(1) && mono == fonts.uniformAsciiAdvance(2) &&
+            mono == fonts.uniformAsciiAdvance(3)) {
+            // Every style of the view's own font has one advance: unless a record switches
+            // to the alternate font, the width is the length times it.
+            quint8 alt = effectiveStyle(*rec, staticStyle, fontBits);
+            for (const StoredRecord& sr : records)
+                alt |= effectiveStyle(doc.formats().at(sr.style), staticStyle, fontBits);
+            if (!(alt & 0x20)) {
+                const qreal width = n * mono;
+                if (!params.wordWrap || width <= avail) {
+                    out.widest = width;
+                    return out;
+                }
+                plain = false; // too wide: the walk below divides it
+            }
+        }
         size_t r = 0;
         const FormatRecord* fr = rec;
         for (qint32 i = 0; i < n && plain;) {

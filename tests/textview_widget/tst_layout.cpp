@@ -202,27 +202,30 @@ TEST(LineLayout, MonospacedStretchesMeasureAsTheirCharactersDo)
 
     for (const QString& s : {QStringLiteral("procedure TThing.Value(const A: Integer): Boolean;"),
                              QStringLiteral("begin Result := 'Größe'; end;"), QStringLiteral("x")}) {
-        SCOPED_TRACE(s.toStdString());
-        t.doc.setText(s);
-        const qint32 n = qint32(s.size());
-        for (const quint8 attribute : {quint8(0x01), quint8(0x02), quint8(0x20), quint8(0x23)}) {
-            FormatRecord styled;
-            styled.Attribute = attribute;
-            t.doc.ApplyFormat(n / 3, n / 3 + 2, styled, true);
+        for (const bool alternate : {false, true}) {
+            SCOPED_TRACE(s.toStdString() + (alternate ? " with the alternate font" : ""));
+            t.doc.setText(s);
+            const qint32 n = qint32(s.size());
+            for (const quint8 attribute : {quint8(0x01), quint8(0x02), quint8(0x20), quint8(0x23)}) {
+                FormatRecord styled;
+                styled.Attribute = attribute;
+                if (alternate || !(attribute & 0x20))
+                    t.doc.ApplyFormat(n / 3 + attribute % 5, n / 3 + attribute % 5 + 2, styled, true);
+            }
+            const qreal walked = measureLine(t.doc, 0, 0, n, t.fonts, t.params).back();
+            t.params.availableWidth = walked;
+            LayoutResult r = layoutParagraph(t.doc, 0, t.fonts, t.params);
+            EXPECT_TRUE(r.lines.empty());
+            EXPECT_EQ(r.widest, walked);
+            t.params.availableWidth = walked - 0.01;
+            EXPECT_EQ(layoutParagraph(t.doc, 0, t.fonts, t.params).lines.size(), n > 1 ? 2u : 0u);
+            // Laid out as plain text, the formats do not count.
+            StyledDocument unformatted;
+            unformatted.setText(s);
+            const FormatRecord plain;
+            t.params.availableWidth = 10000;
+            EXPECT_EQ(layoutParagraph(t.doc, 0, t.fonts, t.params, &plain).widest,
+                      measureLine(unformatted, 0, 0, n, t.fonts, t.params).back());
         }
-        const qreal walked = measureLine(t.doc, 0, 0, n, t.fonts, t.params).back();
-        t.params.availableWidth = walked;
-        LayoutResult r = layoutParagraph(t.doc, 0, t.fonts, t.params);
-        EXPECT_TRUE(r.lines.empty());
-        EXPECT_EQ(r.widest, walked);
-        t.params.availableWidth = walked - 0.01;
-        EXPECT_EQ(layoutParagraph(t.doc, 0, t.fonts, t.params).lines.size(), n > 1 ? 2u : 0u);
-        // Laid out as plain text, the formats do not count.
-        StyledDocument unformatted;
-        unformatted.setText(s);
-        const FormatRecord plain;
-        t.params.availableWidth = 10000;
-        EXPECT_EQ(layoutParagraph(t.doc, 0, t.fonts, t.params, &plain).widest,
-                  measureLine(unformatted, 0, 0, n, t.fonts, t.params).back());
     }
 }
