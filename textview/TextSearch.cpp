@@ -132,6 +132,20 @@ TextMatch searchDocument(StyledDocument& doc, const CharSet& separators, QString
     };
 
     const int n = doc.paragraphCount();
+    if (forward && folded) {
+        // The common case in one loop over the paragraphs, without a call per paragraph:
+        // a scan searches the whole text several times.
+        const FirstCharacter first(pat[0].unicode(), mode);
+        for (int pi = para; pi < n; ++pi) {
+            const QStringView h = doc.paragraphView(pi);
+            const char16_t* c = h.utf16();
+            const qsizetype end = h.size() - m + 1; // positions where the pattern fits
+            for (qsizetype at = pi == para ? offset : 0; (at = first.next(c, at, end)) < end; ++at)
+                if (first.matches(c[at]) && restMatches(c + at, pat, mode) && isWhole(h, at))
+                    return {pi, at};
+        }
+        return {};
+    }
     if (forward) {
         for (int pi = para; pi < n; ++pi) {
             const QStringView h = hay(pi);
