@@ -5,7 +5,9 @@
 #include "textview/RuleSearch.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
+#include <optional>
 
 namespace kbl {
 
@@ -65,12 +67,19 @@ const char16_t* StyledDocument::UpperCopy(int para, qint32 start, qint32 length)
 void StyledDocument::ReapplyKeywords()
 {
     finishLoad();
+    // Few paragraphs start in a static style of their own: each start record is interned
+    // once, not once per paragraph.
+    std::array<std::optional<quint32>, 256> startFormats;
     for (auto& p : paras) {
         p.flags = 0;
         p.formats.count = 0;
-        FormatRecord start;
-        start.Attribute = p.staticStyle;
-        p.startFormat = table.intern(start);
+        std::optional<quint32>& id = startFormats[p.staticStyle];
+        if (!id) {
+            FormatRecord start;
+            start.Attribute = p.staticStyle;
+            id = table.intern(start);
+        }
+        p.startFormat = *id;
     }
     paragraphsReplaced(0);
     markNavigatorsStale(0, paragraphCount() - 1, -1);

@@ -50,6 +50,19 @@ void FontSet::setFonts(const QFont& font, const QFont& altFont)
             v.ascii[c] = c < 32 ? 0.0 : v.fm.horizontalAdvance(QChar(c));
         v.others.clear();
     }
+    bool exact = true;
+    for (Variant& v : variants) {
+        v.uniform = v.ascii[32];
+        for (char16_t c = 32; c < 128; ++c) {
+            const qreal in64ths = v.ascii[c] * 64;
+            exact = exact && in64ths == std::floor(in64ths) && in64ths < (1 << 20);
+            if (v.ascii[c] != v.uniform)
+                v.uniform = 0;
+        }
+    }
+    if (!exact)
+        for (Variant& v : variants)
+            v.uniform = 0;
     for (auto& f : drawFonts)
         f.reset();
     QFontMetricsF fm(base);
@@ -167,7 +180,7 @@ qreal nextTabStop(qreal x, qreal tab)
 } // namespace
 
 LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
-                             const LayoutParams& params)
+                             const LayoutParams& params, const FormatRecord* plainStyle)
 {
     LayoutResult out;
     const ParagraphInfo& p = doc.paragraph(para);
@@ -177,8 +190,8 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     const qreal tab = std::max<qreal>(1, params.tabWidth);
     // The style changes only at records and static codes: keep the metric variant
     // between them instead of asking for every character.
-    const RecordSpan records = p.Formats;
-    const FormatRecord* rec = &doc.formats().at(p.StartFormat);
+    const RecordSpan records = plainStyle ? RecordSpan() : p.Formats;
+    const FormatRecord* rec = plainStyle ? plainStyle : &doc.formats().at(p.StartFormat);
     size_t nextRecord = 0;
     qint32 nextBoundary = -1;
     quint8 staticStyle = params.staticFormat ? p.StaticStyle : 0;
@@ -188,16 +201,44 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     {
         // Most paragraphs are printable ASCII that fits the line: one pass adds the
         // advances in the order the full walk below would, so the width is the same.
+        // A monospaced stretch is its length times the advance, which is exact there.
         qreal sum = 0;
         bool plain = true;
+        // Checked for the whole paragraph at once, many characters at a time.
+        unsigned outside = 0;
+        for (qint32 k = 0; k < n; ++k)
+            outside |= unsigned(t[k] < 32) | unsigned(t[k] >= 128);
+        const bool printable = outside == 0;
+        if (const qreal mono = fonts.uniformAsciiAdvance(0);
+            printable && mono > 0 && mono == fonts.uniformAsciiAdvance(1) && mono == fonts.uniformAsciiAdvance(2) &&
+            mono == fonts.uniformAsciiAdvance(3)) {
+            // Every style of the view's own font has one advance: unless a record switches
+            // to the alternate font, the width is the length times it.
+            quint8 alt = effectiveStyle(*rec, staticStyle, fontBits);
+            for (const StoredRecord& sr : records)
+                alt |= effectiveStyle(doc.formats().at(sr.style), staticStyle, fontBits);
+            if (!(alt & 0x20)) {
+                const qreal width = n * mono;
+                if (!params.wordWrap || width <= avail) {
+                    out.widest = width;
+                    return out;
+                }
+                plain = false; // too wide: the walk below divides it
+            }
+        }
         size_t r = 0;
         const FormatRecord* fr = rec;
         for (qint32 i = 0; i < n && plain;) {
             while (r < records.size() && records[r].offset <= i)
                 fr = &doc.formats().at(records[r++].style);
             const qint32 end = r < records.size() ? std::min(n, records[r].offset) : n;
-            const std::array<qreal, 128>& adv =
-                fonts.asciiAdvances(FontSet::variant(effectiveStyle(*fr, staticStyle, fontBits)));
+            const int v = FontSet::variant(effectiveStyle(*fr, staticStyle, fontBits));
+            if (const qreal uniform = fonts.uniformAsciiAdvance(v); uniform > 0 && printable) {
+                sum += (end - i) * uniform;
+                i = end;
+                continue;
+            }
+            const std::array<qreal, 128>& adv = fonts.asciiAdvances(v);
             for (; i < end; ++i) {
                 const char16_t c = t[i];
                 if (c < 32 || c >= 128) {

@@ -40,6 +40,10 @@ public:
     }
     // The advances of the ASCII characters in a variant.
     const std::array<qreal, 128>& asciiAdvances(int variant) const { return variants[size_t(variant)].ascii; }
+    // The one advance of all printable ASCII characters in a monospaced variant, else 0.
+    // Given only where every variant's ASCII advances are whole 64ths of a pixel (as
+    // font engines give them): then sums of them are exact, in any order or as products.
+    qreal uniformAsciiAdvance(int variant) const { return variants[size_t(variant)].uniform; }
     // The font to draw a style with (underline and strike-out applied).
     const QFont& font(quint8 style) const;
     const QFontMetricsF& metrics(int variant) const { return variants[size_t(variant)].fm; }
@@ -51,6 +55,7 @@ private:
         QFont font;
         QFontMetricsF fm{QFont()};
         std::array<qreal, 128> ascii{};
+        qreal uniform = 0;
         mutable std::unordered_map<char16_t, qreal> others;
     };
     qreal otherAdvance(const Variant& v, char16_t c) const;
@@ -111,9 +116,11 @@ struct LayoutResult {
     qreal widest = 0;
 };
 
-// Divides a paragraph into display lines.
+// Divides a paragraph into display lines. With `plainStyle` the paragraph's format
+// records are left out and all of it is measured in that style, as an unformatted copy
+// of the text would be.
 LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
-                             const LayoutParams& params);
+                             const LayoutParams& params, const FormatRecord* plainStyle = nullptr);
 
 // x of every character boundary of [start, end) of a paragraph, from the line's left
 // edge: result[k] is the x before character start + k, result[end - start] the x after

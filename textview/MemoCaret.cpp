@@ -472,79 +472,21 @@ void TStyledMemo::ScrollInView()
 bool TStyledMemo::SearchText(const QString& text, bool forward, bool matchCase, bool wholeWord)
 {
     finishLoad();
-    if (text.isEmpty())
+    const TextMatch match = searchDocument(*doc, doc->Separators, text, caret->paraIndex(), caret->offset(),
+                                           forward, matchCase, wholeWord);
+    if (!match)
         return false;
-    const TpmUpperCase mode = doc->UpperCaseType();
-    std::u16string needle(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-    if (!matchCase)
-        needle = upperCased(mode, needle);
-    const QStringView pat(needle.data(), qsizetype(needle.size()));
-    const qsizetype m = pat.size();
-    const CharSet& seps = doc->Separators;
-    // Without match case a paragraph is compared upper-cased: a character at a time, or
-    // through the document's upper-cased copy where only a user routine knows how.
-    const bool folded = !matchCase && mode != smuUserDefined;
-    const bool copied = !matchCase && !folded;
-
-    auto hay = [&](int pi) -> QStringView {
-        const QStringView p = doc->paragraphView(pi);
-        if (!copied || p.isEmpty())
-            return p;
-        return QStringView(doc->UpperCopy(pi, 0, qint32(p.size())), p.size());
-    };
-    auto find = [&](QStringView h, qsizetype from) {
-        return folded ? indexOfUpperCased(h, pat, from, mode) : indexOfExact(h, pat, from);
-    };
-    auto findBack = [&](QStringView h, qsizetype from) {
-        return folded ? lastIndexOfUpperCased(h, pat, from, mode) : h.lastIndexOf(pat, from);
-    };
-    auto isSeparator = [&](QChar c) {
-        return seps.contains(folded ? upperCaseChar(mode, c.unicode()) : c.unicode());
-    };
-    auto isWhole = [&](QStringView h, qsizetype at) {
-        if (!wholeWord)
-            return true;
-        const bool before = at == 0 || isSeparator(h[at - 1]);
-        const bool after = at + m >= h.size() || isSeparator(h[at + m]);
-        return before && after;
-    };
-
-    const int n = doc->paragraphCount();
-    const int cp = caret->paraIndex();
-    const qint32 co = caret->offset();
+    const qint64 s = doc->paragraph(match.para).Start + match.at;
+    const qint64 m = text.size();
+    // Forward the caret stands behind the match, backward at its start.
     if (forward) {
-        for (int pi = cp; pi < n; ++pi) {
-            const QStringView h = hay(pi);
-            qsizetype at = pi == cp ? co : 0;
-            while ((at = find(h, at)) >= 0) {
-                if (isWhole(h, at)) {
-                    const qint64 s = doc->paragraph(pi).Start + at;
-                    setSelStart(s + m);
-                    setSelLength(-m);
-                    return true;
-                }
-                ++at;
-            }
-        }
+        setSelStart(s + m);
+        setSelLength(-m);
     } else {
-        for (int pi = cp; pi >= 0; --pi) {
-            const QStringView h = hay(pi);
-            // Only occurrences that lie wholly before the caret.
-            qsizetype from = pi == cp ? co - m : h.size() - m;
-            while (from >= 0) {
-                const qsizetype at = findBack(h, from);
-                if (at < 0)
-                    break;
-                if (isWhole(h, at)) {
-                    setSelStart(doc->paragraph(pi).Start + at);
-                    setSelLength(m);
-                    return true;
-                }
-                from = at - 1;
-            }
-        }
+        setSelStart(s);
+        setSelLength(m);
     }
-    return false;
+    return true;
 }
 
 // ---- clipboard ----

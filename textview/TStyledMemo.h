@@ -184,6 +184,8 @@ public:
     const FontSet& fontSet() const { return fonts; }
     // Width available to a display line (client width minus both margins).
     int availableWidth() const;
+    // How this view divides paragraphs into display lines at its present size.
+    LayoutParams layoutParams() const;
     int clientWidth() const;
     int clientHeight() const;
     qint64 DisplayLineCount();
@@ -237,7 +239,6 @@ private:
 
     // Line layout and geometry (MemoPaint.cpp).
     void layoutParagraphHook(int para);
-    LayoutParams layoutParams() const;
     void fontChanged();
     void relayoutAll();
     void recountLines();

@@ -3,6 +3,7 @@
 #include "textview/CharScan.h"
 
 #include <algorithm>
+#include <string>
 
 namespace kbl {
 
@@ -89,6 +90,87 @@ qsizetype indexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype 
 qsizetype lastIndexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode)
 {
     return firstMatchFrom(hay, upperNeedle, from, -1, mode);
+}
+
+TextMatch searchDocument(StyledDocument& doc, const CharSet& separators, QStringView text, int para,
+                         qint32 offset, bool forward, bool matchCase, bool wholeWord)
+{
+    if (text.isEmpty())
+        return {};
+    const TpmUpperCase mode = doc.UpperCaseType();
+    std::u16string needle(text.utf16(), size_t(text.size()));
+    if (!matchCase)
+        needle = upperCased(mode, needle);
+    const QStringView pat(needle.data(), qsizetype(needle.size()));
+    const qsizetype m = pat.size();
+    // Without match case a paragraph is compared upper-cased: a character at a time, or
+    // through the document's upper-cased copy where only a user routine knows how.
+    const bool folded = !matchCase && mode != smuUserDefined;
+    const bool copied = !matchCase && !folded;
+
+    auto hay = [&](int pi) -> QStringView {
+        const QStringView p = doc.paragraphView(pi);
+        if (!copied || p.isEmpty())
+            return p;
+        return QStringView(doc.UpperCopy(pi, 0, qint32(p.size())), p.size());
+    };
+    auto find = [&](QStringView h, qsizetype from) {
+        return folded ? indexOfUpperCased(h, pat, from, mode) : indexOfExact(h, pat, from);
+    };
+    auto findBack = [&](QStringView h, qsizetype from) {
+        return folded ? lastIndexOfUpperCased(h, pat, from, mode) : h.lastIndexOf(pat, from);
+    };
+    auto isSeparator = [&](QChar c) {
+        return separators.contains(folded ? upperCaseChar(mode, c.unicode()) : c.unicode());
+    };
+    auto isWhole = [&](QStringView h, qsizetype at) {
+        if (!wholeWord)
+            return true;
+        const bool before = at == 0 || isSeparator(h[at - 1]);
+        const bool after = at + m >= h.size() || isSeparator(h[at + m]);
+        return before && after;
+    };
+
+    const int n = doc.paragraphCount();
+    if (forward && folded) {
+        // The common case in one loop over the paragraphs, without a call per paragraph:
+        // a scan searches the whole text several times.
+        const FirstCharacter first(pat[0].unicode(), mode);
+        for (int pi = para; pi < n; ++pi) {
+            const QStringView h = doc.paragraphView(pi);
+            const char16_t* c = h.utf16();
+            const qsizetype end = h.size() - m + 1; // positions where the pattern fits
+            for (qsizetype at = pi == para ? offset : 0; (at = first.next(c, at, end)) < end; ++at)
+                if (first.matches(c[at]) && restMatches(c + at, pat, mode) && isWhole(h, at))
+                    return {pi, at};
+        }
+        return {};
+    }
+    if (forward) {
+        for (int pi = para; pi < n; ++pi) {
+            const QStringView h = hay(pi);
+            qsizetype at = pi == para ? offset : 0;
+            while ((at = find(h, at)) >= 0) {
+                if (isWhole(h, at))
+                    return {pi, at};
+                ++at;
+            }
+        }
+    } else {
+        for (int pi = para; pi >= 0; --pi) {
+            const QStringView h = hay(pi);
+            qsizetype from = pi == para ? offset - m : h.size() - m;
+            while (from >= 0) {
+                const qsizetype at = findBack(h, from);
+                if (at < 0)
+                    break;
+                if (isWhole(h, at))
+                    return {pi, at};
+                from = at - 1;
+            }
+        }
+    }
+    return {};
 }
 
 } // namespace kbl

@@ -4,6 +4,7 @@
 // upper-cased one character at a time as it is read, so no copy of it is made.
 
 #include "textview/RuleLists.h"
+#include "textview/StyledDocument.h"
 
 #include <QStringView>
 
@@ -20,5 +21,18 @@ qsizetype indexOfExact(QStringView hay, QStringView needle, qsizetype from);
 
 // The same as indexOfUpperCased for the last position at or before `from`.
 qsizetype lastIndexOfUpperCased(QStringView hay, QStringView upperNeedle, qsizetype from, TpmUpperCase mode);
+
+// A match the document search found: its paragraph and its offset there.
+struct TextMatch {
+    int para = -1;
+    qsizetype at = -1;
+    explicit operator bool() const { return para >= 0; }
+};
+
+// The view's search over a whole document from (para, offset): forward, the first match
+// at or behind it; backward, the last one lying wholly before it. A whole word is bounded
+// by the paragraph's ends or by `separators`. No match spans a paragraph break.
+TextMatch searchDocument(StyledDocument& doc, const CharSet& separators, QStringView text, int para,
+                         qint32 offset, bool forward, bool matchCase, bool wholeWord);
 
 } // namespace kbl

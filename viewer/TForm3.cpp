@@ -8,6 +8,7 @@
 #include "settings/IniFile.h"
 #include "textview/TStyledMemo.h"
 #include "viewer/DeclarationScanner.h"
+#include "viewer/DocumentScanAccess.h"
 #include "viewer/FindDialog.h"
 #include "viewer/StyledMemoAccess.h"
 #include "viewer/TForm4.h"
@@ -34,8 +35,8 @@ constexpr int ViewerHelpTopic = 5;
 // The found line stands this many display lines below the top of the view.
 constexpr int FoundLineBelowTop = 5;
 
-// The visible view separates words at blanks too; the scanning copy does not, so that
-// a marker followed by a blank on its line is not taken for a marker.
+// The visible view separates words at blanks too; the scan does not, so that a marker
+// followed by a blank on its line is not taken for a marker.
 constexpr char16_t ViewSeparators[] = u"\t $%&,./:;<=>";
 constexpr char16_t ScanSeparators[] = u"\t$%&,./:;<=>";
 
@@ -112,7 +113,7 @@ TForm3::TForm3(IniFile& settings, ViewerHost& host, QWidget* parent)
 
 TForm3::~TForm3()
 {
-    // FormDestroy: the scanning copy goes first; the view lets go of the highlighter
+    // FormDestroy: the scan's rules go first; the view lets go of the highlighter
     // before the highlighter itself is released.
     delete ScanMemo;
     ScanMemo = nullptr;
@@ -161,11 +162,10 @@ void TForm3::FormCreate()
     ScanMemo->Separators() = kbl::CharSet(QStringView(ScanSeparators));
     ScanMemo->setLeftMargin(8);
     ScanMemo->setRightMargin(8);
-    // The copy is never painted: it lays out only the lines the scan asks about, when it
-    // asks, instead of in time slices of its own.
+    // The hidden view holds no text: it gives the scan its rules (wrap width, margins,
+    // font, word separators) over the text the visible view holds.
     ScanMemo->document().UpdateMode = kbl::umOnNeed;
     ScanMemo->hide();
-    m_scanAccess = std::make_unique<viewer::StyledMemoAccess>(*ScanMemo);
 
     move(ini.read(f3::left), ini.read(f3::top));
     resize(ini.read(f3::width), ini.read(f3::height));
@@ -209,7 +209,7 @@ void TForm3::setViewColor(qint32 color)
 
 void TForm3::copyFontToScanMemo()
 {
-    // Name, size and style: the copy must wrap its lines as the view does.
+    // Name, size and style: the scan must wrap its lines as the view does.
     ScanMemo->setFont(styledmemo->font());
 }
 
@@ -259,8 +259,7 @@ bool TForm3::BeginViewerFile(const QString& path)
     // Attaching the highlighter lays the whole text out again: until then the view lays
     // out only what it shows instead of working ahead in the background.
     styledmemo->document().UpdateMode = m_highlight ? kbl::umOnNeed : kbl::umBackground;
-    m_loadedText = std::move(file.text);
-    styledmemo->setText(m_loadedText);
+    styledmemo->setText(file.text);
     return true;
 }
 
@@ -395,25 +394,20 @@ void TForm3::ScanDeclarations()
 
         ScanMemo->setGeometry(styledmemo->geometry());
         ScanMemo->setWordWrap(true);
-        // The text as loaded is the view's text; it saves joining the paragraphs again.
-        if (m_loadedText.isNull())
-            styledmemo->finishLoad();
-        ScanMemo->setText(m_loadedText.isNull() ? styledmemo->Text() : m_loadedText);
-        ScanMemo->finishLoad(); // the scan reads the whole text
+        styledmemo->finishLoad(); // the scan reads the whole text
         processPendingMessages(1);
         if (m_rescan)
-            continue;
+            continue; // a new text came in meanwhile
 
-        const viewer::DeclarationScan scan = viewer::scanDeclarations(*m_scanAccess, removeParams);
+        // No messages run during the scan: the text cannot change under it.
+        viewer::DocumentScanAccess access(styledmemo->document(), *ScanMemo);
+        const viewer::DeclarationScan scan = viewer::scanDeclarations(access, removeParams);
         mnuMethodJumper->setEnabled(scan.jumperEnabled);
-        ScanMemo->setText(QStringView());
         // The rows go in sorted by the jumper's last sorted column and direction.
         if (jumper && !scan.entries.empty())
             jumper->setMethods(scan.entries);
     } while (m_rescan);
-    ScanMemo->setText(QStringView());
     m_scanning = false;
-    m_loadedText = QString();
 }
 
 // ---- search ----

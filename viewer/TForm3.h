@@ -2,8 +2,8 @@
 // The file viewer. Created once at start-up, third of the four windows; closing it only
 // hides it. It shows one file of the selected project read-only, highlighted as Object
 // Pascal unless it is a ".txt" file, searches it, and keeps the method jumper's list of
-// the file's declarations, which it finds on a hidden copy of the text so that the
-// visible view's caret and scroll position stay where they are.
+// the file's declarations, which it finds by the line rules of a hidden view (ScanMemo)
+// without moving the visible view's caret or scroll position.
 //
 // The file panel opens a file with ViewFile(); the "專案檔案" menu entries reload
 // through LoadViewerFile().
@@ -131,7 +131,6 @@ private:
     ViewerHost& m_host;
     TForm4* m_jumper = nullptr;
     std::unique_ptr<viewer::MemoAccess> m_viewAccess;
-    std::unique_ptr<viewer::MemoAccess> m_scanAccess;
     bool m_highlight = false;
     // A load or scan asked for while one is processing window messages waits for it.
     bool m_busy = false;
@@ -140,5 +139,4 @@ private:
     std::function<void()> m_pendingLoad;
     QString m_shownFamily; // the family the font dialog opened on
     QPointer<QAction> m_shownEntry; // the "專案檔案" entry of the text on display
-    QString m_loadedText; // the text just loaded, until the scan has copied it
 };

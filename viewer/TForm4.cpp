@@ -57,6 +57,37 @@ private:
     const catalogue::FilterQuery& m_query;
 };
 
+// A row of the list: its name, line and image, fixed when it is made and answered when
+// the view asks for them.
+// Thousands of rows come in at once; storing each value as the base item does costs
+// more than the scan that found them.
+class MethodRow final : public QTreeWidgetItem {
+public:
+    MethodRow(const QString& text, int line, const QIcon* icon)
+        : m_text(text), m_line(QString::number(line)), m_icon(icon ? *icon : QIcon()), m_hasIcon(icon != nullptr)
+    {
+    }
+    QVariant data(int column, int role) const override
+    {
+        const bool shown = role == Qt::DisplayRole || role == Qt::EditRole;
+        if (column == 0 && shown)
+            return m_text;
+        if (column == 0 && role == Qt::DecorationRole && m_hasIcon)
+            return m_icon;
+        if (column == 1 && shown)
+            return m_line;
+        if (column == 1 && role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    QString m_text;
+    QString m_line;
+    QIcon m_icon;
+    bool m_hasIcon;
+};
+
 void processPendingMessages(int times)
 {
     for (int i = 0; i < times; ++i)
@@ -129,11 +160,7 @@ void TForm4::clearMethods()
 
 QTreeWidgetItem* TForm4::makeRow(const QString& text, int line, int image) const
 {
-    auto* row = new QTreeWidgetItem({text, QString::number(line)});
-    row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    if (image >= 0 && image < ImageListForm4.size())
-        row->setIcon(0, ImageListForm4[image]);
-    return row;
+    return new MethodRow(text, line, image >= 0 && image < ImageListForm4.size() ? &ImageListForm4[image] : nullptr);
 }
 
 void TForm4::addMethod(const QString& text, int line, int image)

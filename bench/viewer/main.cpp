@@ -2,6 +2,7 @@
 // Object Pascal unit is opened in the file viewer until the jumper's list is ready and
 // the text is fully highlighted; in the same run the model alone loads the same bytes and
 // highlights every paragraph. Prints both and last the ratio viewer/model.
+// Optional arguments: the text's size in MB and the number of rounds (for profiling).
 
 #include "common/PascalCorpus.h"
 
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -37,7 +39,8 @@ int main(int argc, char** argv)
 
     QTemporaryDir folder;
     program::setFolderOverride(folder.path());
-    const QString text = kblbench::pascalCorpus(5 * 1000 * 1000);
+    const double sizeMb = argc > 1 ? std::max(0.01, std::atof(argv[1])) : 5.0;
+    const QString text = kblbench::pascalCorpus(qsizetype(sizeMb * 1000 * 1000));
     const QByteArray bytes = platform::encodeText(text);
     const QString path = folder.filePath(QStringLiteral("Big.pas"));
     {
@@ -57,7 +60,7 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     // The machine is shared: both sides run several times, interleaved; the best counts.
-    constexpr int rounds = 7;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     double viewerBest = 1e9, scanBest = 1e9, modelBest = 1e9;
     int rows = 0;
     std::array<double, 4> phases{};

@@ -186,3 +186,46 @@ TEST(LineLayout, AWalkerStartedAtALineFindsTheStyleOfAWalkFromTheParagraphStart)
         }
     }
 }
+
+TEST(LineLayout, MonospacedStretchesMeasureAsTheirCharactersDo)
+{
+    // A monospaced font with a proportional alternate font: records switch between bold,
+    // italic and the alternate font. Each paragraph is as wide as its characters walked
+    // one by one, fits a line exactly that wide and wraps on one a little narrower.
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setPixelSize(14);
+    Wrapper t;
+    t.fonts.setFonts(mono, testFont());
+    ASSERT_GT(t.fonts.uniformAsciiAdvance(0), 0);
+    ASSERT_GT(t.fonts.uniformAsciiAdvance(2), 0); // bold
+    ASSERT_EQ(t.fonts.uniformAsciiAdvance(4), 0); // the proportional alternate font
+
+    for (const QString& s : {QStringLiteral("procedure TThing.Value(const A: Integer): Boolean;"),
+                             QStringLiteral("begin Result := 'Größe'; end;"), QStringLiteral("x")}) {
+        for (const bool alternate : {false, true}) {
+            SCOPED_TRACE(s.toStdString() + (alternate ? " with the alternate font" : ""));
+            t.doc.setText(s);
+            const qint32 n = qint32(s.size());
+            for (const quint8 attribute : {quint8(0x01), quint8(0x02), quint8(0x20), quint8(0x23)}) {
+                FormatRecord styled;
+                styled.Attribute = attribute;
+                if (alternate || !(attribute & 0x20))
+                    t.doc.ApplyFormat(n / 3 + attribute % 5, n / 3 + attribute % 5 + 2, styled, true);
+            }
+            const qreal walked = measureLine(t.doc, 0, 0, n, t.fonts, t.params).back();
+            t.params.availableWidth = walked;
+            LayoutResult r = layoutParagraph(t.doc, 0, t.fonts, t.params);
+            EXPECT_TRUE(r.lines.empty());
+            EXPECT_EQ(r.widest, walked);
+            t.params.availableWidth = walked - 0.01;
+            EXPECT_EQ(layoutParagraph(t.doc, 0, t.fonts, t.params).lines.size(), n > 1 ? 2u : 0u);
+            // Laid out as plain text, the formats do not count.
+            StyledDocument unformatted;
+            unformatted.setText(s);
+            const FormatRecord plain;
+            t.params.availableWidth = 10000;
+            EXPECT_EQ(layoutParagraph(t.doc, 0, t.fonts, t.params, &plain).widest,
+                      measureLine(unformatted, 0, 0, n, t.fonts, t.params).back());
+        }
+    }
+}

@@ -114,6 +114,22 @@ TEST_F(JumperTest, ScannedEntriesGoInInTheOrderOfTheLastSort)
         }
     }
     EXPECT_EQ(column(1), QStringList({"100", "10", "9", "3", "2"}));
+    // What the view shows of each row: the name with its image, the line right-aligned.
+    const QAbstractItemModel& model = *jumper->lview->model();
+    const std::vector<int> images = {1, 0, 2, 0, 0}; // Alpha, beta, uses (1), Beta, gamma
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QTreeWidgetItem& item = *jumper->lview->topLevelItem(row);
+        EXPECT_EQ(model.data(model.index(row, 0)).toString(), item.text(0)) << row;
+        EXPECT_EQ(model.data(model.index(row, 1)).toString(), item.text(1)) << row;
+        EXPECT_EQ(model.data(model.index(row, 1), Qt::TextAlignmentRole).toInt(),
+                  int(Qt::AlignRight | Qt::AlignVCenter)) << row;
+        EXPECT_EQ(item.icon(0).cacheKey(), jumper->ImageListForm4[images[size_t(row)]].cacheKey()) << row;
+        EXPECT_TRUE(item.icon(1).isNull()) << row;
+    }
+    // An image the list has none for leaves the row without one.
+    jumper->setMethods({{"odd", 1, 7}});
+    EXPECT_TRUE(jumper->lview->topLevelItem(0)->icon(0).isNull());
+    EXPECT_EQ(jumper->lview->topLevelItem(0)->text(0), "odd");
 }
 
 TEST_F(JumperTest, ClickOnAnEmptyListChangesNoSortState)
