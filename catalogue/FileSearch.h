@@ -45,13 +45,11 @@ public:
     // Stops raising events, ends the running search early and lets the thread end.
     void terminateAndWait();
 
+    struct Walk; // one search's state, for the walk's helpers
+
 private:
-    struct Walk;
     void Execute(); // the thread body
     void SearchTree(Walk& walk);
-    // The walk itself, on the thread that lists ahead: each record to `add`.
-    template <typename Add>
-    void ListTree(Walk& walk, Add& add);
     void SearchFolder(Walk& walk);
 
     TFileSearch& owner_;

@@ -49,7 +49,8 @@ void ScanRun::progress(const QString& searchDir)
 {
     // A folder's matches all come before the walk moves on.
     flushFolder();
-    post({Change::Folder, u' ' + searchDir, {}, 0});
+    // The status text is made when it is shown: most folder texts are replaced unseen.
+    post({Change::Folder, searchDir, {}, 0});
 }
 
 void ScanRun::matchFound(const QString& fileName)
@@ -171,7 +172,7 @@ void ScanRun::apply(std::vector<Change>& changes)
             break;
         case Change::Folder:
             flushRows();
-            m_view.showSearchedFolder(change.text);
+            m_view.showSearchedFolder(u' ' + change.text);
             break;
         case Change::Finish:
             flushRows();

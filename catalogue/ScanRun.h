@@ -68,7 +68,7 @@ public:
 private:
     struct Change {
         enum Kind { Folder, Project, Finish } kind;
-        QString text;
+        QString text; // Folder: the folder searched
         ProjectEntry entry;
         int excludedCount = 0;
     };

@@ -3,6 +3,9 @@
 // -type f -exec cat {} +`, fd and bfs on the same tree, warm cache, best of 5 each; first
 // on a tree of 100,000 folders, then on one of 20,000, whose ratio to fd is the last line.
 //   bench_scan [--folders N] [--projects N] [--depth N] [--runs N] [--large N] [--keep]
+//              [--trees DIR]
+// --trees keeps the trees in DIR/<folders>, built there when missing, so that repeated
+// runs skip building them.
 
 #include "Measure.h"
 #include "Tree.h"
@@ -19,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -73,8 +77,10 @@ double scanOnce(TForm1& form)
     QElapsedTimer clock;
     clock.start();
     form.SButScanClick();
+    // Blocks between events as the program's own loop does; the overload with a time
+    // limit drops WaitForMoreEvents and would spin a core away from the scan.
     while (form.isScanning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
@@ -89,15 +95,28 @@ struct TreeFigures {
     double scan = 0, engine = 0, find = 0, fd = 0, bfs = 0;
 };
 
-TreeFigures measureTree(TForm1& form, const QString& programFolder, const TreeShape& shape, int runs, bool keep)
+TreeFigures measureTree(TForm1& form, const QString& programFolder, const TreeShape& shape, int runs, bool keep,
+                        const QString& trees)
 {
     QTemporaryDir dir;
     dir.setAutoRemove(!keep);
-    const QString root = dir.path() + QStringLiteral("/work");
-    QDir().mkpath(root);
-    const TreeCounts counts = buildTree(root, shape);
-    std::printf("tree: %s\n  %d folders (%d walked), %d projects (%d listed), depth up to %d\n",
-                qPrintable(root), counts.folders, counts.walked, counts.projects, counts.listed, shape.maxDepth);
+    const QString root = trees.isEmpty() ? dir.path() + QStringLiteral("/work")
+                                         : trees + u'/' + QString::number(shape.folders) + QStringLiteral("/work");
+    if (!trees.isEmpty() && QFileInfo::exists(root + QStringLiteral("/.complete"))) {
+        std::printf("tree: %s (kept from an earlier run)\n", qPrintable(root));
+    } else {
+        QDir(root).removeRecursively();
+        QDir().mkpath(root);
+        const TreeCounts counts = buildTree(root, shape);
+        std::printf("tree: %s\n  %d folders (%d walked), %d projects (%d listed), depth up to %d\n",
+                    qPrintable(root), counts.folders, counts.walked, counts.projects, counts.listed, shape.maxDepth);
+        if (!trees.isEmpty()) {
+            // Hidden, so no scan and no peer enters it.
+            QFile marker(root + QStringLiteral("/.complete"));
+            if (!marker.open(QIODevice::WriteOnly))
+                std::fprintf(stderr, "cannot mark %s as complete\n", qPrintable(root));
+        }
+    }
     IniFile(programFolder + u'/' + QLatin1String(settings::FileName)).write(settings::options::EditRoot, root + u'/');
     form.LabelRoot->setText(root);
 
@@ -153,6 +172,8 @@ int main(int argc, char** argv)
     const int runs = argValue(args, "--runs", 5);
     const int large = argValue(args, "--large", 100000); // 0 leaves the large tree out
     const bool keep = args.contains(QStringLiteral("--keep"));
+    const qsizetype treesAt = args.indexOf(QStringLiteral("--trees"));
+    const QString trees = treesAt >= 0 && treesAt + 1 < args.size() ? args[treesAt + 1] : QString();
 
     // The program's folder, with a settings file naming each tree's root in turn.
     QTemporaryDir programDir;
@@ -164,11 +185,11 @@ int main(int argc, char** argv)
         TreeShape big = shape;
         big.folders = large;
         big.projects = shape.projects * large / std::max(shape.folders, 1);
-        const TreeFigures figures = measureTree(form, programDir.path(), big, std::max(2, runs / 2), keep);
+        const TreeFigures figures = measureTree(form, programDir.path(), big, std::max(2, runs / 2), keep, trees);
         if (figures.fd > 0)
             std::printf("ratio scan/fd (%d folders): %.2f\n", large, figures.scan / figures.fd);
     }
-    const TreeFigures figures = measureTree(form, programDir.path(), shape, runs, keep);
+    const TreeFigures figures = measureTree(form, programDir.path(), shape, runs, keep, trees);
     std::printf("ratio engine/find: %.2f\n", figures.engine / figures.find);
     std::printf("ratio scan/find: %.2f\n", figures.scan / figures.find);
     if (figures.bfs > 0)
