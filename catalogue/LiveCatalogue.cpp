@@ -111,6 +111,11 @@ LiveCatalogue::~LiveCatalogue()
         m_watch->wake();
     if (m_thread.joinable())
         m_thread.join();
+    // Giving tens of thousands of watches back to the system takes it up to a tenth of a
+    // second: a thread of its own does it, so the next scan or the window's close does
+    // not wait for it.
+    if (m_watch)
+        std::thread([watch = std::move(m_watch)]() mutable { watch.reset(); }).detach();
 }
 
 void LiveCatalogue::start()
