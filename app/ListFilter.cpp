@@ -64,12 +64,11 @@ void ListFilter::apply()
     }
     prepare();
     const std::vector<int>& ranked = m_filter.rank(m_query);
-    std::vector<QTreeWidgetItem*> shown;
-    shown.reserve(ranked.size());
+    m_shown.clear();
     for (const int index : ranked)
-        shown.push_back(m_rows[size_t(index)]);
+        m_shown.push_back(m_rows[size_t(index)]);
     m_applying = true;
-    m_list.showOnlyRows(shown);
+    m_list.showOnlyRows(m_shown);
     m_applying = false;
     emit applied();
 }
@@ -79,7 +78,8 @@ void ListFilter::release()
     if (isActive())
         return;
     m_filter.setCandidates({});
-    m_rows.clear();
+    m_rows = {};
+    m_shown = {};
     m_prepared = false;
 }
 

@@ -41,6 +41,7 @@ private:
     catalogue::ProjectFilter m_filter;
     catalogue::FilterQuery m_query;
     std::vector<QTreeWidgetItem*> m_rows; // the filter's rows, in the list's order
+    std::vector<QTreeWidgetItem*> m_shown; // the last ranking's rows; its room stays for the next
     bool m_prepared = false;
     bool m_applying = false; // the list's moves that apply() makes are no change of its rows
 };

@@ -142,7 +142,7 @@ private:
     QModelIndex indexOf(const QTreeWidgetItem* row, int column = 0) const;
     void rowDeleted(QTreeWidgetItem* row);
     void compactRows() const;
-    void replaceShownRows(std::vector<QTreeWidgetItem*> rows);
+    void replaceShownRows(const std::vector<QTreeWidgetItem*>& rows);
     void showMoreRows();
     void tellRowsChanged();
     void hookSubset(); // ReportListSubset.cpp

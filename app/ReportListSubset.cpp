@@ -78,14 +78,14 @@ void ReportList::compactRows() const
     m_removed.clear();
 }
 
-void ReportList::replaceShownRows(std::vector<QTreeWidgetItem*> rows)
+void ReportList::replaceShownRows(const std::vector<QTreeWidgetItem*>& rows)
 {
     QTreeWidgetItem* const current = currentItem();
     QTreeWidgetItem* const selected = selectedRow();
     // The view forgets its selection with the rows it showed; it comes back here, and is
     // told only if the selected row is no longer shown.
     m_rearranging = true;
-    m_model->setShown(std::move(rows));
+    m_model->setShown(rows);
     if (indexOf(current).isValid())
         setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
     const bool kept = indexOf(selected).isValid();
@@ -99,11 +99,12 @@ void ReportList::replaceShownRows(std::vector<QTreeWidgetItem*> rows)
 void ReportList::showOnlyRows(const std::vector<QTreeWidgetItem*>& rows)
 {
     compactRows();
+    // The arrays keep their room from one query to the next (ReportModel::setShown says why).
     if (!m_subset) {
-        m_all = m_model->shown();
+        m_all.assign(m_model->shown().begin(), m_model->shown().end());
         m_subset = true;
     }
-    m_subsetRows = rows;
+    m_subsetRows.assign(rows.begin(), rows.end());
     // The first chunk, or as far as the selected row.
     size_t first = std::min(rows.size(), size_t(SubsetChunk));
     if (QTreeWidgetItem* selected = selectedRow()) {
@@ -148,12 +149,11 @@ void ReportList::showAllRows()
     if (!m_subset)
         return;
     compactRows();
-    std::vector<QTreeWidgetItem*> rows = std::move(m_all);
     m_subset = false;
+    replaceShownRows(m_all);
     m_all.clear();
     m_subsetRows.clear();
     m_inView = 0;
-    replaceShownRows(std::move(rows));
     if (QTreeWidgetItem* selected = selectedRow())
         scrollToItem(selected);
 }

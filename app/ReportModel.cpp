@@ -87,12 +87,14 @@ void ReportModel::numberFrom(size_t first)
         static_cast<ReportRow*>(m_shown[i])->m_shownAt = int(i);
 }
 
-void ReportModel::setShown(std::vector<QTreeWidgetItem*> rows)
+void ReportModel::setShown(const std::vector<QTreeWidgetItem*>& rows)
 {
     beginResetModel();
     for (QTreeWidgetItem* row : m_shown)
         static_cast<ReportRow*>(row)->m_shownAt = -1;
-    m_shown = std::move(rows);
+    // Into the array's own room: memory given back and asked for again at every keystroke
+    // would cost a page fault per 512 rows.
+    m_shown.assign(rows.begin(), rows.end());
     numberFrom(0);
     endResetModel();
 }

@@ -62,7 +62,7 @@ public:
     ReportRow* makeRow(const QStringList& texts) const;
 
     // Shows these rows instead, in this order (a model reset: a view keeps nothing).
-    void setShown(std::vector<QTreeWidgetItem*> rows);
+    void setShown(const std::vector<QTreeWidgetItem*>& rows);
     // Shows these rows after the shown ones.
     void append(const std::vector<QTreeWidgetItem*>& rows);
     // Deletes these rows, which hold every shown one, without a word per row.

@@ -420,8 +420,11 @@ void ProjectFilter::setCandidates(std::vector<Candidate> candidates)
         m_texts += candidate.texts;
         candidate.texts = QString();
     }
-    // The scratch of a keystroke that keeps every row, made now: the allocator then tidies
-    // the thousands of strings just freed here, not during the first letter typed.
+    // The scratch of a keystroke that keeps every row, made afresh now: the allocator then
+    // tidies the thousands of small strings just freed here, not during the first letter.
+    m_keys = {};
+    m_sorted = {};
+    m_among = {};
     m_keys.reserve(m_candidates.size());
     m_sorted.reserve(m_candidates.size());
     m_among.reserve(m_candidates.size());
