@@ -159,11 +159,17 @@ void ScanRun::deliver()
 
 void ScanRun::apply(std::vector<Change>& changes)
 {
+    // Nothing is painted between the changes of one delivery: its rows go into the list
+    // in one step, and of its folder texts only the last could ever be seen.
     std::vector<ProjectEntry> rows;
-    const auto flushRows = [&] {
+    const QString* folder = nullptr;
+    const auto show = [&] {
         if (!rows.empty())
             m_view.addProjects(rows);
         rows.clear();
+        if (folder)
+            m_view.showSearchedFolder(u' ' + *folder);
+        folder = nullptr;
     };
     for (Change& change : changes) {
         switch (change.kind) {
@@ -171,15 +177,16 @@ void ScanRun::apply(std::vector<Change>& changes)
             rows.push_back(std::move(change.entry));
             break;
         case Change::Folder:
-            flushRows();
-            m_view.showSearchedFolder(u' ' + change.text);
+            folder = &change.text;
             break;
         case Change::Finish:
-            flushRows();
+            // The completed text replaces any folder text.
+            folder = nullptr;
+            show();
             m_finishedExcludedCount = change.excludedCount;
             m_view.finishScan(change.excludedCount);
             break;
         }
     }
-    flushRows();
+    show();
 }
