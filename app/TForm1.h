@@ -3,6 +3,7 @@
 // restores the layout and the saved lists, its close writes them back.
 
 #include "catalogue/FilePanel.h"
+#include "catalogue/LiveCatalogue.h"
 #include "options/OptionsHost.h"
 #include "settings/IniFile.h"
 #include "settings/ProgramFolder.h"
@@ -178,6 +179,8 @@ public:
     // Watches the root's tree when "Follow changes under the root" is on; ends watching.
     void startFollowing();
     void stopFollowing();
+    // Stops following for a scan; the watches wait for the list the scan makes.
+    void pauseFollowing();
     bool isFollowing() const { return m_live != nullptr; }
     catalogue::LiveCatalogue* liveCatalogue() const { return m_live.get(); }
     catalogue::BuildMarker* buildMarker() const { return m_marker.get(); }
@@ -308,6 +311,7 @@ private:
     bool m_scanStopped = false; // the user stopped the running scan
     std::unique_ptr<catalogue::BuildMarker> m_marker;
     std::unique_ptr<catalogue::LiveCatalogue> m_live;
+    catalogue::KeptWatch m_keptWatch; // while a scan runs
     bool m_visibleMarksPosted = false;
 
     std::unique_ptr<ListFilter> m_lviewFilter, m_lviewHotlistFilter;

@@ -95,7 +95,7 @@ void TForm1::SButScanClick()
         return;
     }
     // The scan rebuilds the list; following starts again from its result.
-    stopFollowing();
+    pauseFollowing();
     setToolBarScanning(true);
     m_scanStopped = false;
     FileSearch1->setInitialDir(root);

@@ -214,6 +214,7 @@ void TForm1::applyBuildMarks()
 
 void TForm1::startFollowing()
 {
+    catalogue::KeptWatch kept = std::move(m_keptWatch);
     stopFollowing();
     const QString root = LabelRoot->text();
     if (!followChanges() || root.isEmpty() || !platform::isFolder(root))
@@ -228,14 +229,25 @@ void TForm1::startFollowing()
         rules.exclusions.active = true;
     }
     rules.lazarus = Form2 ? Form2->CBoxLazarusProjects->isChecked() : Settings->read(settings::options::CBoxLazarusProjects);
-    m_live = std::make_unique<LiveCatalogue>(std::move(rules), projectEntries(*lview));
+    m_live = std::make_unique<LiveCatalogue>(std::move(rules), projectEntries(*lview), std::move(kept));
     connect(m_live.get(), &LiveCatalogue::following, this, &TForm1::catalogueFollowing);
     connect(m_live.get(), &LiveCatalogue::changed, this, &TForm1::applyCatalogueChanges);
     connect(m_live.get(), &LiveCatalogue::limitReached, this, &TForm1::catalogueLimitReached);
     m_live->start();
 }
 
-void TForm1::stopFollowing() { m_live.reset(); }
+void TForm1::stopFollowing()
+{
+    m_live.reset();
+    m_keptWatch = {};
+}
+
+void TForm1::pauseFollowing()
+{
+    if (m_live)
+        m_keptWatch = m_live->stopKeepingWatch();
+    m_live.reset();
+}
 
 void TForm1::catalogueLimitReached()
 {

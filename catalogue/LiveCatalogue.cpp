@@ -82,19 +82,72 @@ QStringList FollowRules::projectsIn(const QString& folder, const QStringList& na
     return projects;
 }
 
-LiveCatalogue::LiveCatalogue(FollowRules rules, const std::vector<ProjectEntry>& rows, QObject* parent)
-    : QObject(parent), m_rules(std::move(rules)), m_watch(platform::createFolderWatch()),
-      m_wake(new platform::ThreadWake(this))
+namespace {
+
+// What a catalogue leaves behind (the watches to give back to the system, the projects
+// it knew) goes on a thread of its own: a scan or the window's close does not wait for it.
+template <typename... Parts>
+void dropElsewhere(Parts&&... parts)
+{
+    std::thread([... kept = std::move(parts)]() mutable { (kept.reset(), ...); }).detach();
+}
+
+} // namespace
+
+KeptWatch::KeptWatch(QString root, std::unique_ptr<platform::FolderWatch> watch)
+    : m_root(std::move(root)), m_watch(std::move(watch))
+{
+}
+
+KeptWatch::KeptWatch() = default;
+KeptWatch::KeptWatch(KeptWatch&&) noexcept = default;
+
+KeptWatch& KeptWatch::operator=(KeptWatch&& other) noexcept
+{
+    if (this != &other) {
+        if (m_watch)
+            dropElsewhere(std::move(m_watch));
+        m_root = std::move(other.m_root);
+        m_watch = std::move(other.m_watch);
+    }
+    return *this;
+}
+
+KeptWatch::~KeptWatch()
+{
+    if (m_watch)
+        dropElsewhere(std::move(m_watch));
+}
+
+std::unique_ptr<platform::FolderWatch> KeptWatch::takeFor(const QString& root)
+{
+    // The walk enters the same folders whatever the other rules: only the root decides.
+    if (m_watch && root == m_root)
+        return std::move(m_watch);
+    if (m_watch)
+        dropElsewhere(std::move(m_watch));
+    return nullptr;
+}
+
+LiveCatalogue::LiveCatalogue(FollowRules rules, std::vector<ProjectEntry> rows, KeptWatch kept, QObject* parent)
+    : QObject(parent), m_rules(std::move(rules)), m_rows(std::move(rows)), m_wake(new platform::ThreadWake(this))
 {
     connect(m_wake, &platform::ThreadWake::woken, this, &LiveCatalogue::deliver);
     while (m_rules.root.size() > 1 && m_rules.root.endsWith(u'/'))
         m_rules.root.chop(1);
+    m_watch = kept.takeFor(m_rules.root);
+    if (!m_watch)
+        m_watch = platform::createFolderWatch();
+}
+
+void LiveCatalogue::learn(std::vector<ProjectEntry> rows)
+{
     for (const ProjectEntry& row : rows) {
         const QString file = m_rules.root + row.projectPath;
         const qsizetype slash = file.lastIndexOf(u'/');
         if (slash <= 0)
             continue;
-        // Copies of their own: the worker must share no string buffer with the window.
+        // Copies of their own: the worker keeps no string buffer shared with the window.
         const QString folder(file.constData(), slash);
         const QString name(file.constData() + slash + 1, file.size() - slash - 1);
         ProjectEntry entry{QString(row.applicationName.constData(), row.applicationName.size()),
@@ -112,10 +165,20 @@ LiveCatalogue::~LiveCatalogue()
     if (m_thread.joinable())
         m_thread.join();
     // Giving tens of thousands of watches back to the system takes it up to a tenth of a
-    // second: a thread of its own does it, so the next scan or the window's close does
-    // not wait for it.
+    // second, and freeing what the worker knew a few milliseconds more.
+    auto known = std::make_unique<decltype(m_known)>(std::move(m_known));
+    auto rows = std::make_unique<decltype(m_rows)>(std::move(m_rows));
+    dropElsewhere(std::move(m_watch), std::move(known), std::move(rows));
+}
+
+KeptWatch LiveCatalogue::stopKeepingWatch()
+{
+    m_stop = true;
     if (m_watch)
-        std::thread([watch = std::move(m_watch)]() mutable { watch.reset(); }).detach();
+        m_watch->wake();
+    if (m_thread.joinable())
+        m_thread.join();
+    return KeptWatch(m_rules.root, std::move(m_watch));
 }
 
 void LiveCatalogue::start()
@@ -174,6 +237,7 @@ void LiveCatalogue::run()
         m_watchCount = m_watch->watchCount();
         ring(false, true);
     };
+    learn(std::exchange(m_rows, {}));
     if (!m_watch) {
         ring(false, true);
         return;

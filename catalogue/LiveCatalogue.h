@@ -47,6 +47,27 @@ struct FollowRules {
     QStringList projectsIn(const QString& folder, const QStringList& names) const;
 };
 
+// The watcher of a catalogue that stopped for a scan of its tree, every folder still
+// watched, for the catalogue that follows the scan's result. The system need not give
+// tens of thousands of watches back while the scan walks, nor be asked for them again,
+// and what changed on disk while nothing followed is still reported by the watches.
+class KeptWatch {
+public:
+    KeptWatch();
+    KeptWatch(QString root, std::unique_ptr<platform::FolderWatch> watch);
+    KeptWatch(KeptWatch&&) noexcept;
+    KeptWatch& operator=(KeptWatch&&) noexcept;
+    // A watcher nobody took is given back on a thread of its own.
+    ~KeptWatch();
+
+    // The watcher if it watches the tree of `root`; otherwise it is given back.
+    std::unique_ptr<platform::FolderWatch> takeFor(const QString& root);
+
+private:
+    QString m_root;
+    std::unique_ptr<platform::FolderWatch> m_watch;
+};
+
 class LiveCatalogue final : public QObject {
     Q_OBJECT
 public:
@@ -65,9 +86,13 @@ public:
         ProjectEntry entry; // the project path names the rows
     };
 
-    // Lives on the user-interface thread. `rows` are the main list's entries as it stands.
-    LiveCatalogue(FollowRules rules, const std::vector<ProjectEntry>& rows, QObject* parent = nullptr);
+    // Lives on the user-interface thread. `rows` are the main list's entries as it stands;
+    // `kept` is the watcher of the catalogue before, used when it watches the same tree.
+    LiveCatalogue(FollowRules rules, std::vector<ProjectEntry> rows, KeptWatch kept = {}, QObject* parent = nullptr);
     ~LiveCatalogue() override;
+
+    // Stops following and hands over the watcher, for the catalogue after a scan.
+    KeptWatch stopKeepingWatch();
 
     // Starts watching: the tree is walked on the worker.
     void start();
@@ -88,6 +113,7 @@ signals:
 
 private:
     void run();
+    void learn(std::vector<ProjectEntry> rows);
     bool walk(const QByteArray& folder, bool resync);
     void handle(const platform::WatchEvent& event);
     void removeTree(const QString& folder);
@@ -98,6 +124,8 @@ private:
 
     FollowRules m_rules;
     std::unique_ptr<platform::FolderWatch> m_watch;
+    // The rows as given, until the worker has sorted them into m_known.
+    std::vector<ProjectEntry> m_rows;
     // Worker only: the projects each folder had at its last look, by folder and name.
     std::map<QString, std::map<QString, ProjectEntry>> m_known;
     std::set<QString> m_dirty;

@@ -342,3 +342,31 @@ TEST_F(LiveList, AHotlistRowThatTheMainListLacksTurnsGreyToo)
     EXPECT_EQ(f.lviewHotlist->rowCount(), 1);
     f.close();
 }
+
+TEST_F(LiveList, WhatChangesWhileAScanRunsIsFollowedAfterIt)
+{
+    writeFile(root, "a/A.dpr", "program Alpha;\r\n");
+    writeFile(root, "gone/G.dpr", "program Gone;\r\n");
+    settings();
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    ASSERT_TRUE(scan(f));
+    // A second scan of the same tree takes the watches over and still follows.
+    ASSERT_TRUE(scan(f));
+    writeFile(root, "a/B.dpr", "program Beta;\r\n");
+    ASSERT_TRUE(listBecomes(f, {"/a/A.dpr", "/a/B.dpr", "/gone/G.dpr"}));
+
+    // As during a scan: nothing follows, the disk changes, and following starts again from
+    // a list that does not know of it. A folder made, a folder removed and made anew.
+    f.pauseFollowing();
+    ASSERT_FALSE(f.isFollowing());
+    writeFile(root, "late/L.dpr", "program Late;\r\n");
+    ASSERT_TRUE(QDir(root + "/gone").removeRecursively());
+    writeFile(root, "gone/N.dpr", "program Anew;\r\n");
+    f.startFollowing();
+    ASSERT_TRUE(listBecomes(f, {"/a/A.dpr", "/a/B.dpr", "/gone/N.dpr", "/late/L.dpr"}));
+
+    // The folder made anew is watched itself, not through its old watch.
+    writeFile(root, "gone/M.dpr", "program More;\r\n");
+    ASSERT_TRUE(listBecomes(f, {"/a/A.dpr", "/a/B.dpr", "/gone/M.dpr", "/gone/N.dpr", "/late/L.dpr"}));
+}
