@@ -98,18 +98,6 @@ void TForm1::SButScanClick()
     pauseFollowing();
     setToolBarScanning(true);
     m_scanStopped = false;
-    FileSearch1->setInitialDir(root);
-    FileSearch1->setFileMask(lazarus ? QStringLiteral("*.dpr;*.lpi") : QStringLiteral("*.dpr"));
-    FileSearch1->setSearchSubDirectories(true);
-
-    lview->clear();
-    QCoreApplication::processEvents();
-    lview->beginBatch();
-    // Busy, not waiting: the scan button still takes a click.
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_scanning = true;
-    status->setPanelText(1, QString());
-    status->setPanelText(2, QString());
 
     ScanExclusions exclusions;
     if (applyExclusions && Settings->read(settings::exclude::number) >= 0) {
@@ -118,8 +106,26 @@ void TForm1::SButScanClick()
         exclusions.active = true;
     }
     ExcludedFolders = exclusions.entries;
+    // The walk starts first and the window makes ready meanwhile: what the walk finds
+    // waits until the list is empty, painted and frozen.
     m_scan->begin(root, std::move(exclusions));
+    FileSearch1->setInitialDir(root);
+    FileSearch1->setFileMask(lazarus ? QStringLiteral("*.dpr;*.lpi") : QStringLiteral("*.dpr"));
+    FileSearch1->setSearchSubDirectories(true);
     FileSearch1->Start();
+    // Scanning from here on: a click on the scan button while the list is painted stops it.
+    m_scanning = true;
+    // Busy, not waiting: the scan button still takes a click.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    status->setPanelText(1, QString());
+    status->setPanelText(2, QString());
+
+    lview->clear();
+    QCoreApplication::processEvents();
+    if (!m_scanning)
+        return; // the window closed meanwhile and ended the scan
+    lview->beginBatch();
+    m_scan->release();
 }
 
 void TForm1::FileSearch1Progress(QObject*, const QString& SearchDir, const QString&) { m_scan->progress(SearchDir); }

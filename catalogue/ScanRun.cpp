@@ -40,9 +40,17 @@ void ScanRun::begin(const QString& root, ScanExclusions exclusions)
     m_folder.clear();
     m_lazarusInFolder.clear();
     m_delphiInFolder.clear();
+    m_held = true;
     std::lock_guard lock(m_mutex);
     m_pending.clear();
     m_finishPending = false;
+}
+
+void ScanRun::release()
+{
+    m_held = false;
+    // A ring that came while held was not answered, and the worker does not ring twice.
+    deliver();
 }
 
 void ScanRun::progress(const QString& searchDir)
@@ -125,6 +133,7 @@ void ScanRun::post(Change change)
 
 void ScanRun::flush()
 {
+    m_held = false;
     std::vector<Change> changes;
     {
         std::lock_guard lock(m_mutex);
@@ -138,6 +147,8 @@ void ScanRun::flush()
 
 void ScanRun::deliver()
 {
+    if (m_held)
+        return;
     std::vector<Change> changes;
     {
         std::lock_guard lock(m_mutex);

@@ -45,8 +45,11 @@ public:
     explicit ScanRun(ScanView& view, QObject* parent = nullptr);
 
     // User-interface thread, before the search starts: the root (without trailing
-    // separator) whose text is cut from the project paths, and the exclusions.
+    // separator) whose text is cut from the project paths, and the exclusions. What the
+    // worker finds is held back until release(), so the search can start while the
+    // window is still making ready for it.
     void begin(const QString& root, ScanExclusions exclusions);
+    void release();
 
     // Worker thread, from the search's three events.
     void progress(const QString& searchDir);
@@ -94,6 +97,7 @@ private:
     platform::ThreadWake* m_wake;
     QTimer* m_later;             // a delivery held back to keep the pace
     QElapsedTimer m_sinceDelivery;
+    bool m_held = false; // user-interface thread only
     std::mutex m_mutex;
     std::vector<Change> m_pending;
     bool m_deliveryPosted = false; // the worker need not ring again

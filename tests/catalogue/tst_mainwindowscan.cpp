@@ -263,6 +263,17 @@ TEST_F(MainWindowScan, ClosingMidScanStopsItAndSavesAnOrderedList)
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_FALSE(f.lview->inBatch());
     }
+    // The close arriving while the click paints the emptied list.
+    {
+        ProgramWindows w = createProgramWindows();
+        TForm1& f = *w.form1;
+        QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection);
+        f.SButScanClick();
+        EXPECT_FALSE(f.isScanning());
+        EXPECT_FALSE(f.lview->inBatch());
+        EXPECT_TRUE(f.lview->updatesEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
     // Destroying the windows while a scan runs, without closing first.
     {
         ProgramWindows w = createProgramWindows();

@@ -74,6 +74,7 @@ struct Scan {
         search.setFileMask("*.dpr");
         search.setSearchSubDirectories(true);
         search.Start();
+        run.release();
         QElapsedTimer clock;
         clock.start();
         while (view.finished == before && clock.elapsed() < 10000)
@@ -162,6 +163,7 @@ TEST(ScanRun, FolderTextsThatWouldNeverShowAreMerged)
     RecordingView view;
     ScanRun run(view);
     run.begin("/", {});
+    run.release();
     // A burst from the worker before the window thread gets to run: one delivery, its rows
     // in one step and only the folder text that stays on screen.
     std::thread worker([&] {
@@ -189,4 +191,23 @@ TEST(ScanRun, FolderTextsThatWouldNeverShowAreMerged)
     ending.join();
     QCoreApplication::processEvents();
     EXPECT_EQ(view.calls, (QStringList{"row:after/y.dpr", "finish:0"}));
+}
+
+TEST(ScanRun, WhatTheWorkerFindsWaitsUntilTheWindowIsReady)
+{
+    RecordingView view;
+    ScanRun run(view);
+    run.begin("/", {});
+    // The whole search, done before the window has emptied its list.
+    std::thread worker([&] {
+        run.progress("/a");
+        run.matchFound("/a/x.dpr");
+        run.complete();
+    });
+    worker.join();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(view.calls.isEmpty());
+    run.release();
+    EXPECT_EQ(view.calls, (QStringList{"row:a/x.dpr", "finish:0"}));
 }
