@@ -50,7 +50,8 @@ void ScanRun::release()
 {
     m_held = false;
     // A ring that came while held was not answered, and the worker does not ring twice.
-    deliver();
+    // From the event loop, as every delivery: the window's handler returns first.
+    m_wake->wake();
 }
 
 void ScanRun::progress(const QString& searchDir)
