@@ -8,6 +8,7 @@
 #include <QCollator>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QStyle>
 #include <QToolTip>
 
 #include <algorithm>
@@ -15,6 +16,59 @@
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
+
+// The column header, whose height the view asks for after every change of the rows shown.
+// The header forgets its measure at each reset of the model (a keystroke in the filter, a
+// sort), and measuring the captions anew lays their texts out again: a millisecond each
+// time. It is kept here for as long as what it depends on stays the same.
+class CachedHintHeader final : public QHeaderView {
+public:
+    explicit CachedHintHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+    {
+        // As the tree view's own header.
+        setSectionsMovable(true);
+        setStretchLastSection(true);
+        setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    QSize sizeHint() const override
+    {
+        const QString key = measuredFrom();
+        if (key != m_key || !m_hint.isValid()) {
+            m_hint = QHeaderView::sizeHint();
+            m_key = key;
+        }
+        return m_hint;
+    }
+
+private:
+    // Everything the measure of the captions depends on.
+    QString measuredFrom() const
+    {
+        QString key = font().key();
+        key += u'|' + style()->name() + u'|' + QString::number(isSortIndicatorShown())
+               + QString::number(sortIndicatorSection()) + QString::number(int(sortIndicatorOrder()));
+        const QAbstractItemModel* source = model();
+        for (int section = 0; section < count(); ++section) {
+            key += u'|' + QString::number(isSectionHidden(section));
+            if (!source)
+                continue;
+            for (const int role : {int(Qt::DisplayRole), int(Qt::DecorationRole), int(Qt::FontRole),
+                                   int(Qt::SizeHintRole), int(Qt::TextAlignmentRole)}) {
+                const QVariant value = source->headerData(section, orientation(), role);
+                key += u'\x1f' + (role == Qt::DisplayRole ? value.toString() : QString::number(value.isValid()));
+                if (role == Qt::FontRole && value.isValid())
+                    key += value.value<QFont>().key();
+                if (role == Qt::SizeHintRole && value.isValid())
+                    key += QString::number(value.toSize().width()) + u'x' + QString::number(value.toSize().height());
+            }
+        }
+        return key;
+    }
+
+    mutable QString m_key;
+    mutable QSize m_hint;
+};
 }
 
 QString ReportListDelegate::displayText(const QVariant& value, const QLocale& locale) const
@@ -54,6 +108,7 @@ bool ReportListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, c
 
 ReportList::ReportList(QWidget* parent) : QTreeView(parent), m_model(new ReportModel(this))
 {
+    setHeader(new CachedHintHeader(this));
     setModel(m_model);
     m_model->rowDeleted = [this](QTreeWidgetItem* row) { rowDeleted(row); };
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -111,33 +166,36 @@ void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); 
 QTreeWidgetItem* ReportList::addRow(const QStringList& texts, int image)
 {
     QTreeWidgetItem* item = makeRow(texts, image);
-    if (m_subset) {
-        // A row added while a subset is shown waits aside until the subset is chosen again.
-        compactRows();
-        m_all.push_back(item);
-        tellRowsChanged();
-    } else {
-        m_model->append({item});
-    }
-    if (!inBatch())
-        applyAutomaticOrder();
+    addRows({item});
     return item;
 }
 
 void ReportList::addRows(const QList<QTreeWidgetItem*>& rows)
 {
-    // One insertion for the whole batch: the view takes it in one step, where a row at a
-    // time would have it update itself thousands of times during a scan.
+    if (inBatch()) {
+        m_batchRows.insert(m_batchRows.end(), rows.begin(), rows.end());
+        return;
+    }
+    place(std::vector<QTreeWidgetItem*>(rows.begin(), rows.end()));
+    applyAutomaticOrder();
+}
+
+void ReportList::place(const std::vector<QTreeWidgetItem*>& rows)
+{
+    if (rows.empty())
+        return;
     if (m_subset) {
+        // Rows added while a subset is shown wait aside until the subset is chosen again.
         compactRows();
         m_all.insert(m_all.end(), rows.begin(), rows.end());
         tellRowsChanged();
     } else {
-        m_model->append(std::vector<QTreeWidgetItem*>(rows.begin(), rows.end()));
+        // One insertion for the whole batch: the view takes it in one step.
+        m_model->append(rows);
     }
-    if (!inBatch())
-        applyAutomaticOrder();
 }
+
+void ReportList::placeBatchRows() { place(std::exchange(m_batchRows, {})); }
 
 QTreeWidgetItem* ReportList::makeRow(const QStringList& texts, int image) const
 {
@@ -180,6 +238,7 @@ void ReportList::endBatch()
 {
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return;
+    placeBatchRows();
     applyAutomaticOrder();
     setUpdatesEnabled(true);
 }
@@ -192,6 +251,7 @@ void ReportList::showSortOrder(int column, bool ascending)
 
 void ReportList::applyAutomaticOrder()
 {
+    placeBatchRows(); // sorted with the others
     showSortOrder(0, true);
     const std::vector<QTreeWidgetItem*> all = allRows();
     if (all.size() < 2)
@@ -214,6 +274,7 @@ void ReportList::applyAutomaticOrder()
 
 void ReportList::sortRows(const RowCompare& compare)
 {
+    placeBatchRows();
     std::vector<QTreeWidgetItem*> rows = allRows();
     if (rows.size() < 2)
         return;

@@ -85,6 +85,8 @@ public:
     void clear();
 
     // Repainting and the automatic order stay suspended until the matching endBatch().
+    // Rows added meanwhile are the list's (allRows(), holds()) but enter the view only
+    // when the batch ends or the rows are sorted.
     void beginBatch();
     void endBatch();
     bool inBatch() const { return m_batchDepth > 0; }
@@ -138,6 +140,9 @@ private:
     void reorder(const std::vector<QTreeWidgetItem*>& rows);
     // The list's own order: the view's rows, or every row while a subset is shown.
     void setOwnOrder(const std::vector<QTreeWidgetItem*>& rows);
+    // Rows join the list's own order: the view's rows, or the rows kept aside for a subset.
+    void place(const std::vector<QTreeWidgetItem*>& rows);
+    void placeBatchRows();
 
     QModelIndex indexOf(const QTreeWidgetItem* row, int column = 0) const;
     void rowDeleted(QTreeWidgetItem* row);
@@ -150,6 +155,8 @@ private:
     ReportModel* m_model = nullptr;
     QList<QIcon> m_images;
     int m_batchDepth = 0;
+    // Added during the batch: the view would lay every row out again after each addition.
+    std::vector<QTreeWidgetItem*> m_batchRows;
     bool m_rearranging = false; // the list's own moves, not changes of the selection
     // While a subset is shown: every row in order, and the rows removed since (taken out
     // of the order before it is next read).

@@ -33,6 +33,7 @@ ReportList::~ReportList()
 void ReportList::clear()
 {
     const std::vector<QTreeWidgetItem*> rows = allRows();
+    m_batchRows.clear();
     if (m_subset) {
         // The subset stays chosen, with nothing in it.
         m_all.clear();
@@ -45,6 +46,8 @@ void ReportList::clear()
 
 void ReportList::rowDeleted(QTreeWidgetItem* row)
 {
+    if (!m_batchRows.empty())
+        std::erase(m_batchRows, row);
     if (!m_subset)
         return;
     m_removed.insert(row);
@@ -160,16 +163,16 @@ void ReportList::showAllRows()
 
 std::vector<QTreeWidgetItem*> ReportList::allRows() const
 {
-    if (!m_subset)
-        return m_model->shown();
-    compactRows();
-    return m_all;
+    if (m_subset)
+        compactRows();
+    std::vector<QTreeWidgetItem*> rows = m_subset ? m_all : m_model->shown();
+    rows.insert(rows.end(), m_batchRows.begin(), m_batchRows.end());
+    return rows;
 }
 
 int ReportList::allRowCount() const
 {
-    if (!m_subset)
-        return rowCount();
-    compactRows();
-    return int(m_all.size());
+    if (m_subset)
+        compactRows();
+    return int((m_subset ? m_all.size() : size_t(rowCount())) + m_batchRows.size());
 }

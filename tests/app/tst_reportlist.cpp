@@ -32,6 +32,14 @@ TEST(ReportList, KeepsFirstColumnOrderWhenRowsArriveOrChange)
     EXPECT_EQ(list.text(0, 1), "zzz");
 }
 
+QStringList firstColumnOf(const std::vector<QTreeWidgetItem*>& rows)
+{
+    QStringList texts;
+    for (const QTreeWidgetItem* row : rows)
+        texts << row->text(0);
+    return texts;
+}
+
 TEST(ReportList, ABatchAddsInArrivalOrderAndSortsOnceAtItsEnd)
 {
     ReportList list;
@@ -41,11 +49,42 @@ TEST(ReportList, ABatchAddsInArrivalOrderAndSortsOnceAtItsEnd)
     for (const char* text : {"c", "a", "b"})
         list.addRow({text}, 1);
     list.endBatch();
-    EXPECT_EQ(firstColumn(list), QStringList({"c", "a", "b"})); // inner end does not sort
+    // The inner end neither sorts nor shows: the rows are the list's, in arrival order.
+    EXPECT_EQ(firstColumnOf(list.allRows()), QStringList({"c", "a", "b"}));
+    EXPECT_EQ(list.allRowCount(), 3);
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_TRUE(list.holds(list.allRows().front()));
     list.endBatch();
     EXPECT_EQ(firstColumn(list), QStringList({"a", "b", "c"}));
     EXPECT_FALSE(list.inBatch());
     EXPECT_EQ(ReportList::imageOf(*list.row(0)), 1);
+}
+
+TEST(ReportList, RowsWaitingForTheBatchsEndCanBeSortedRemovedOrCleared)
+{
+    ReportList list;
+    list.setColumns({{"a", 50}});
+    list.addRow({"m"}, 0);
+    list.beginBatch();
+    QTreeWidgetItem* gone = list.addRow({"z"}, 0);
+    list.addRow({"b"}, 0);
+    // A waiting row deleted by whoever holds it leaves the batch.
+    list.removeRow(gone);
+    EXPECT_EQ(firstColumnOf(list.allRows()), QStringList({"m", "b"}));
+    // A sort asked for meanwhile (a column click) takes the waiting rows along.
+    list.sortRows([](const QTreeWidgetItem& a, const QTreeWidgetItem& b) { return a.text(0).compare(b.text(0)); });
+    EXPECT_EQ(firstColumn(list), QStringList({"b", "m"}));
+    list.addRow({"a"}, 0);
+    list.endBatch();
+    EXPECT_EQ(firstColumn(list), QStringList({"a", "b", "m"}));
+
+    // Cleared mid-batch, nothing waits any more.
+    list.beginBatch();
+    list.addRow({"x"}, 0);
+    list.clear();
+    list.endBatch();
+    EXPECT_EQ(list.allRowCount(), 0);
+    EXPECT_EQ(list.rowCount(), 0);
 }
 
 TEST(ReportList, SortingIsStableAndKeepsTheSelectedRow)
