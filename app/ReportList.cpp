@@ -15,7 +15,7 @@
 #include <vector>
 
 namespace {
-constexpr int ImageRole = Qt::UserRole + 1;
+constexpr int ImageRole = ReportRow::ImageRole;
 
 // The column header, whose height the view asks for after every change of the rows shown.
 // The header forgets its measure at each reset of the model (a keystroke in the filter, a
@@ -156,9 +156,11 @@ void ReportList::setColumns(const QList<std::pair<QString, int>>& columns)
 
 void ReportList::setColumnAlignment(int column, Qt::Alignment alignment)
 {
+    // Every row without an alignment of its own takes the header's.
     headerItem()->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    for (QTreeWidgetItem* item : allRows())
-        item->setTextAlignment(column, alignment | Qt::AlignVCenter);
+    if (rowCount() > 0)
+        emit m_model->dataChanged(m_model->index(0, column), m_model->index(rowCount() - 1, column),
+                                  {Qt::TextAlignmentRole});
 }
 
 void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); }
@@ -199,16 +201,8 @@ void ReportList::placeBatchRows() { place(std::exchange(m_batchRows, {})); }
 
 QTreeWidgetItem* ReportList::makeRow(const QStringList& texts, int image) const
 {
-    QTreeWidgetItem* item = m_model->makeRow(texts);
-    item->setData(0, ImageRole, image);
-    if (image >= 0 && image < m_images.size())
-        item->setIcon(0, m_images[image]);
-    for (int column = 0; column < columnCount(); ++column) {
-        const QVariant alignment = headerItem()->data(column, Qt::TextAlignmentRole);
-        if (alignment.isValid())
-            item->setData(column, Qt::TextAlignmentRole, alignment);
-    }
-    return item;
+    // The columns' alignments are the header's (ReportModel::data).
+    return m_model->makeRow(texts, image, image >= 0 && image < m_images.size() ? m_images[image] : QIcon());
 }
 
 void ReportList::setRowText(QTreeWidgetItem* row, int column, const QString& text)

@@ -1,16 +1,53 @@
 #include "app/ReportModel.h"
 
+ReportRow::ReportRow(const QStringList& texts, int image, const QIcon& icon) : m_icon(icon), m_image(image)
+{
+    m_texts.reserve(texts.size());
+    for (const QString& text : texts)
+        m_texts.append(text);
+}
+
 ReportRow::~ReportRow()
 {
     if (m_model)
         m_model->deleted(*this);
 }
 
+bool ReportRow::ownRole(int column, int role)
+{
+    return role == Qt::DisplayRole || role == Qt::EditRole
+           || (column == 0 && (role == ImageRole || role == Qt::DecorationRole));
+}
+
+QVariant ReportRow::data(int column, int role) const
+{
+    if (column < 0 || !ownRole(column, role))
+        return QTreeWidgetItem::data(column, role);
+    if (role == ImageRole)
+        return m_image;
+    if (role == Qt::DecorationRole)
+        return m_icon.isNull() ? QVariant() : QVariant(m_icon);
+    return column < m_texts.size() ? m_texts[column] : QVariant();
+}
+
 void ReportRow::setData(int column, int role, const QVariant& value)
 {
+    if (column < 0)
+        return;
     // Rows not yet shown are filled by the thousand; only a shown row's change is told.
     const bool told = m_model && m_shownAt >= 0 && data(column, role) != value;
-    QTreeWidgetItem::setData(column, role, value);
+    if (!ownRole(column, role)) {
+        QTreeWidgetItem::setData(column, role, value);
+    } else if (role == ImageRole) {
+        m_image = value.toInt();
+    } else if (role == Qt::DecorationRole) {
+        m_icon = value.value<QIcon>();
+    } else {
+        // Display and edit are one value, as in any tree item.
+        if (column >= m_texts.size())
+            m_texts.resize(column + 1);
+        m_texts[column] = value;
+    }
     if (told)
         m_model->changed(*this, column, role);
 }
@@ -30,7 +67,13 @@ int ReportModel::columnCount(const QModelIndex& parent) const { return parent.is
 QVariant ReportModel::data(const QModelIndex& index, int role) const
 {
     const QTreeWidgetItem* row = index.isValid() ? rowAt(index.row()) : nullptr;
-    return row ? row->data(index.column(), role) : QVariant();
+    if (!row)
+        return {};
+    QVariant value = row->data(index.column(), role);
+    // A column's alignment is the header's unless the row has one of its own.
+    if (role == Qt::TextAlignmentRole && !value.isValid())
+        return m_header.data(index.column(), role);
+    return value;
 }
 
 QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -74,9 +117,9 @@ bool ReportModel::owns(const QTreeWidgetItem* item) const
     return row && row->m_model == this;
 }
 
-ReportRow* ReportModel::makeRow(const QStringList& texts) const
+ReportRow* ReportModel::makeRow(const QStringList& texts, int image, const QIcon& icon) const
 {
-    auto* row = new ReportRow(texts);
+    auto* row = new ReportRow(texts, image, icon);
     row->m_model = const_cast<ReportModel*>(this);
     return row;
 }

@@ -5,6 +5,7 @@
 // arrays costs, where a tree widget walks and re-parents every item it loses or gains.
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QTreeWidgetItem>
 
 #include <functional>
@@ -13,15 +14,28 @@
 class ReportModel;
 
 // A row of a report list. It tells its list's model when one of its values changes, and
-// when it is deleted, whoever deletes it.
+// when it is deleted, whoever deletes it. What every row has (its texts, its image and
+// the image's icon) it keeps itself, in one small array: a scan makes and a new scan
+// frees thousands of rows, and the tree item's own store takes several allocations per
+// row for them. Other values (marks, tool tips, colours) go to that store.
 class ReportRow final : public QTreeWidgetItem {
 public:
-    using QTreeWidgetItem::QTreeWidgetItem;
+    // The role that holds a row's image index in the first column.
+    static constexpr int ImageRole = Qt::UserRole + 1;
+
+    ReportRow(const QStringList& texts, int image, const QIcon& icon);
     ~ReportRow() override;
+    QVariant data(int column, int role) const override;
     void setData(int column, int role, const QVariant& value) override;
 
 private:
     friend class ReportModel;
+    // Whether this row keeps the value itself rather than in the tree item's store.
+    static bool ownRole(int column, int role);
+
+    QList<QVariant> m_texts; // the display text of each column
+    QIcon m_icon;            // the first column's
+    int m_image = 0;
     ReportModel* m_model = nullptr; // the model of the list that owns the row
     int m_shownAt = -1;             // its row in the view, -1 while not shown
 };
@@ -59,7 +73,7 @@ public:
     // Whether the row was made for this model (shown or kept aside by its list).
     bool owns(const QTreeWidgetItem* item) const;
     // Makes a row of this model, not yet shown.
-    ReportRow* makeRow(const QStringList& texts) const;
+    ReportRow* makeRow(const QStringList& texts, int image, const QIcon& icon) const;
 
     // Shows these rows instead, in this order (a model reset: a view keeps nothing).
     void setShown(const std::vector<QTreeWidgetItem*>& rows);

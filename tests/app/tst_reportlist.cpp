@@ -1,6 +1,8 @@
 #include "app/ReportList.h"
 
 #include <QCoreApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QSignalSpy>
 
@@ -252,6 +254,51 @@ TEST(ReportList, TheViewFollowsItsRowsChangesHeaderAndDeletions)
     EXPECT_TRUE(list.findItems("b", Qt::MatchExactly).isEmpty());
     list.removeRow(a);
     EXPECT_EQ(firstColumn(list), QStringList({"c"}));
+}
+
+TEST(ReportList, RowsKeepTheirTextsImagesAndOtherValuesAsTreeItemsDo)
+{
+    ReportList list;
+    list.setColumns({{"name", 50}, {"size", 50}});
+    QPixmap red(8, 8), blue(8, 8);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    list.setImages({QIcon(red), QIcon(blue)});
+    QTreeWidgetItem* row = list.addRow({"unit.pas", "12 KB"}, 1);
+    QAbstractItemModel& model = *list.model();
+    EXPECT_EQ(row->text(0), "unit.pas");
+    EXPECT_EQ(row->data(1, Qt::EditRole).toString(), "12 KB"); // display and edit are one
+    EXPECT_EQ(ReportList::imageOf(*row), 1);
+    EXPECT_EQ(model.index(0, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(8, 8).toImage().pixel(0, 0),
+              QColor(Qt::blue).rgb());
+    EXPECT_FALSE(model.index(0, 1).data(Qt::DecorationRole).isValid());
+    EXPECT_FALSE(row->data(2, Qt::DisplayRole).isValid()); // past the last column
+
+    // A shown row's new text, a text past its columns, and values of other roles.
+    QSignalSpy changed(&list, &ReportList::itemChanged);
+    list.setRowText(row, 1, "13 KB");
+    EXPECT_EQ(model.index(0, 1).data().toString(), "13 KB");
+    EXPECT_EQ(changed.count(), 1);
+    row->setText(3, "far");
+    EXPECT_EQ(row->text(3), "far");
+    EXPECT_TRUE(row->text(2).isEmpty());
+    row->setData(1, Qt::DecorationRole, QIcon(red));
+    row->setForeground(0, Qt::gray);
+    EXPECT_TRUE(model.index(0, 1).data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(row->foreground(0).color(), QColor(Qt::gray));
+    EXPECT_EQ(row->text(0), "unit.pas");
+
+    // A column's alignment reaches the rows made before and after it was set, unless a
+    // row has one of its own.
+    list.setColumnAlignment(1, Qt::AlignRight);
+    QTreeWidgetItem* later = list.addRow({"z.pas", "1 KB"}, 0);
+    for (const QTreeWidgetItem* each : {row, later}) {
+        const QModelIndex cell = model.index(list.indexOfTopLevelItem(each), 1);
+        EXPECT_EQ(cell.data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+    }
+    later->setTextAlignment(1, Qt::AlignLeft);
+    EXPECT_EQ(model.index(list.indexOfTopLevelItem(later), 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft));
+    EXPECT_FALSE(model.index(0, 0).data(Qt::TextAlignmentRole).isValid());
 }
 
 TEST(ReportList, TheSelectionIsToldOnlyWhenTheSelectedRowLeavesTheView)
