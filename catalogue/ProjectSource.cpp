@@ -19,11 +19,43 @@ constexpr QByteArrayView TitleMarker = "Application.Title := '";
 
 // Reads a file line by line through a fixed buffer. A line longer than the limit is cut
 // there; the rest of it is skipped.
+// A project's folder, held open while its files are looked at: names are then found
+// in it directly, where a full path is walked from the root, folder by folder, for each
+// of the file and its three executable names. Without one (a folder that may be entered
+// but not read), paths are given whole.
+class FolderAt {
+public:
+    // `path` is the project file's; `nameStart` the index of its name in it.
+    FolderAt(const QByteArray& path, qsizetype nameStart)
+    {
+        if (nameStart > 0)
+            fd_ = ::open(path.left(nameStart).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ >= 0)
+            nameStart_ = nameStart;
+    }
+    ~FolderAt()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderAt(const FolderAt&) = delete;
+    FolderAt& operator=(const FolderAt&) = delete;
+
+    int fd() const { return fd_ >= 0 ? fd_ : AT_FDCWD; }
+    // What to give with fd() for the file at `path` (whole, or its name alone).
+    const char* name(const QByteArray& path) const { return path.constData() + nameStart_; }
+
+private:
+    int fd_ = -1;
+    qsizetype nameStart_ = 0;
+};
+
 class LineReader {
 public:
-    explicit LineReader(const QByteArray& path)
+    explicit LineReader(const QByteArray& path) : LineReader(AT_FDCWD, path.constData()) {}
+    LineReader(int folder, const char* name)
     {
-        fd_ = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd_ = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         struct stat st {};
         // Only regular files: a folder, a pipe or a device is no project text.
         if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
@@ -147,11 +179,14 @@ QString programNameOf(const QByteArray& firstLine)
 
 // base + ".exe", base + ".scr", or (when `bareCounts`) base itself as an executable
 // file; as the bytes after `nameStart`, else empty.
-QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCounts)
+QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCounts, const FolderAt* folder = nullptr)
 {
-    const auto fileExists = [](const QByteArray& candidate) {
+    const auto statOf = [folder](const QByteArray& candidate, struct stat& st) {
+        return folder ? ::fstatat(folder->fd(), folder->name(candidate), &st, 0) : ::stat(candidate.constData(), &st);
+    };
+    const auto fileExists = [&](const QByteArray& candidate) {
         struct stat st {};
-        return ::stat(candidate.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+        return statOf(candidate, st) == 0 && !S_ISDIR(st.st_mode);
     };
     const auto nameOf = [&](const QByteArray& candidate) {
         return platform::fileNameFromBytes(QByteArrayView(candidate).sliced(nameStart));
@@ -163,7 +198,7 @@ QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCoun
     }
     if (bareCounts) {
         struct stat st {};
-        if (::stat(base.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
+        if (statOf(base, st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
             return nameOf(base);
     }
     return {};
@@ -171,12 +206,14 @@ QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCoun
 
 } // namespace
 
-QString ReadApplicationName(const QString& projectFile)
+namespace {
+
+QString applicationNameOf(const QByteArray& path, const FolderAt& folder)
 {
     QString result;
     QByteArray firstLine;
     {
-        LineReader reader(platform::fileNameToBytes(projectFile));
+        LineReader reader(folder.fd(), folder.name(path));
         QByteArrayView line;
         bool first = true;
         while (reader.next(line)) {
@@ -199,6 +236,22 @@ QString ReadApplicationName(const QString& projectFile)
     return trimControls(result);
 }
 
+QString executableNameOf(const QByteArray& path, const FolderAt* folder)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype dot = path.lastIndexOf('.');
+    const QByteArray base = dot > slash ? path.left(dot) : path;
+    // Without an extension the bare base would be the project file itself.
+    return executableFor(base, slash + 1, base.size() != path.size(), folder);
+}
+
+} // namespace
+
+QString ReadApplicationName(const QString& projectFile)
+{
+    return applicationNameOf(platform::fileNameToBytes(projectFile), FolderAt({}, 0));
+}
+
 QString ReadProgramName(const QString& programFile)
 {
     LineReader reader(platform::fileNameToBytes(programFile));
@@ -210,12 +263,7 @@ QString ReadProgramName(const QString& programFile)
 
 QString FindExecutableName(const QString& projectFile)
 {
-    const QByteArray path = platform::fileNameToBytes(projectFile);
-    const qsizetype slash = path.lastIndexOf('/');
-    const qsizetype dot = path.lastIndexOf('.');
-    const QByteArray base = dot > slash ? path.left(dot) : path;
-    // Without an extension the bare base would be the project file itself.
-    return executableFor(base, slash + 1, base.size() != path.size());
+    return executableNameOf(platform::fileNameToBytes(projectFile), nullptr);
 }
 
 QString ExecutableNameFor(const QString& folder, const QString& base)
@@ -238,5 +286,8 @@ ProjectTexts ReadProjectTexts(const QString& projectFile)
         const LazarusProject project = ReadLazarusProject(projectFile);
         return {project.applicationName, project.executableName};
     }
-    return {ReadApplicationName(projectFile), FindExecutableName(projectFile)};
+    // Both texts from one opening of the project's folder.
+    const QByteArray path = platform::fileNameToBytes(projectFile);
+    const FolderAt folder(path, path.lastIndexOf('/') + 1);
+    return {applicationNameOf(path, folder), executableNameOf(path, &folder)};
 }

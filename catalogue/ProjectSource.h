@@ -31,6 +31,8 @@ QString ExecutableNameFor(const QString& folder, const QString& base);
 struct ProjectTexts {
     QString applicationName;
     QString executableName;
+
+    bool operator==(const ProjectTexts&) const = default;
 };
 ProjectTexts ReadProjectTexts(const QString& projectFile);
 

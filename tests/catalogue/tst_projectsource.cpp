@@ -155,3 +155,29 @@ TEST_F(ProjectSource, LinuxExecutableUnderTheBareName)
     writeFile(dir.path(), "Up.exe");
     EXPECT_EQ(FindExecutableName(dir.path() + "/Up.DPR"), "Up.exe");
 }
+
+TEST_F(ProjectSource, BothTextsAtOnceAreTheTwoFunctionsResults)
+{
+    writeFile(dir.path(), "a/Sorter.dpr", "program Sorter;\r\nApplication.Title := 'The Sorter';\r\n");
+    writeFile(dir.path(), "a/Sorter.exe", "MZ");
+    writeFile(dir.path(), "b/Tool.dpr", "program Tool;\r\n");
+    writeFile(dir.path(), "b/Tool", "\x7F" "ELF");
+    ::chmod(QFile::encodeName(dir.path() + "/b/Tool").constData(), 0755);
+    writeFile(dir.path(), "c/None.dpr", "");
+    QDir().mkpath(dir.path() + "/c/None.exe"); // a folder is no executable
+    for (const char* file : {"a/Sorter.dpr", "b/Tool.dpr", "c/None.dpr", "d/Missing.dpr"}) {
+        const QString project = dir.path() + '/' + file;
+        const ProjectTexts texts = ReadProjectTexts(project);
+        EXPECT_EQ(texts.applicationName, ReadApplicationName(project)) << file;
+        EXPECT_EQ(texts.executableName, FindExecutableName(project)) << file;
+    }
+    EXPECT_EQ(ReadProjectTexts(dir.path() + "/a/Sorter.dpr"), (ProjectTexts{"The Sorter", "Sorter.exe"}));
+    EXPECT_EQ(ReadProjectTexts(dir.path() + "/b/Tool.dpr").executableName, "Tool");
+
+    // A folder that may be entered but not listed still gives both.
+    const QByteArray a = QFile::encodeName(dir.path() + "/a");
+    ::chmod(a.constData(), 0311);
+    const ProjectTexts hidden = ReadProjectTexts(dir.path() + "/a/Sorter.dpr");
+    ::chmod(a.constData(), 0755);
+    EXPECT_EQ(hidden, (ProjectTexts{"The Sorter", "Sorter.exe"}));
+}
