@@ -159,25 +159,28 @@ void LiveCatalogue::learn(std::vector<ProjectEntry> rows)
 
 LiveCatalogue::~LiveCatalogue()
 {
-    m_stop = true;
-    if (m_watch)
-        m_watch->wake();
-    if (m_thread.joinable())
-        m_thread.join();
+    stopWorker();
     // Giving tens of thousands of watches back to the system takes it up to a tenth of a
     // second, and freeing what the worker knew a few milliseconds more.
-    auto known = std::make_unique<decltype(m_known)>(std::move(m_known));
-    auto rows = std::make_unique<decltype(m_rows)>(std::move(m_rows));
-    dropElsewhere(std::move(m_watch), std::move(known), std::move(rows));
+    if (m_watch || !m_known.empty() || !m_rows.empty()) {
+        auto known = std::make_unique<decltype(m_known)>(std::move(m_known));
+        auto rows = std::make_unique<decltype(m_rows)>(std::move(m_rows));
+        dropElsewhere(std::move(m_watch), std::move(known), std::move(rows));
+    }
 }
 
-KeptWatch LiveCatalogue::stopKeepingWatch()
+void LiveCatalogue::stopWorker()
 {
     m_stop = true;
     if (m_watch)
         m_watch->wake();
     if (m_thread.joinable())
         m_thread.join();
+}
+
+KeptWatch LiveCatalogue::stopKeepingWatch()
+{
+    stopWorker();
     return KeptWatch(m_rules.root, std::move(m_watch));
 }
 

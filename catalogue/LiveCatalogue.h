@@ -113,6 +113,7 @@ signals:
 
 private:
     void run();
+    void stopWorker();
     void learn(std::vector<ProjectEntry> rows);
     bool walk(const QByteArray& folder, bool resync);
     void handle(const platform::WatchEvent& event);
