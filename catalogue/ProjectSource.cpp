@@ -62,6 +62,9 @@ public:
             ::close(fd_);
             fd_ = -1;
         }
+        // A file read to its known size needs no further read to learn that it ended
+        // (a size of 0 may be a file that does not know its size: read it to the end).
+        unread_ = st.st_size > 0 ? qint64(st.st_size) : -1;
         line_.reserve(256);
     }
     ~LineReader()
@@ -115,7 +118,7 @@ public:
 private:
     bool fill()
     {
-        if (fd_ < 0 || ended_)
+        if (fd_ < 0 || ended_ || unread_ == 0)
             return false;
         for (;;) {
             const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
@@ -127,11 +130,14 @@ private:
             }
             filled_ = n;
             at_ = 0;
+            if (unread_ > 0)
+                unread_ = std::max<qint64>(unread_ - n, 0);
             return true;
         }
     }
 
     int fd_ = -1;
+    qint64 unread_ = -1; // bytes the file holds beyond those read; -1 unknown
     char buffer_[64 * 1024];
     qsizetype filled_ = 0;
     qsizetype at_ = 0;
