@@ -261,6 +261,7 @@ signals:
     void filtered();
 
 protected:
+    void customEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -309,6 +310,7 @@ private:
     std::unique_ptr<ScanRun> m_scan;
     bool m_scanning = false;
     bool m_scanStopped = false; // the user stopped the running scan
+    int m_scansFinished = 0; // names the work posted after each (TForm1Scan.cpp)
     std::unique_ptr<catalogue::BuildMarker> m_marker;
     std::unique_ptr<catalogue::LiveCatalogue> m_live;
     catalogue::KeptWatch m_keptWatch; // while a scan runs

@@ -20,6 +20,13 @@
 
 namespace {
 
+// The work after a scan, posted behind the finished list's repaint.
+struct AfterScanEvent final : QEvent {
+    static constexpr QEvent::Type Type = QEvent::Type(QEvent::User + 1);
+    explicit AfterScanEvent(int scan) : QEvent(Type), scan(scan) {}
+    int scan;
+};
+
 // Applies a scan's changes to the main window's controls.
 class MainWindowScanView final : public ScanView {
 public:
@@ -149,6 +156,20 @@ void TForm1::finishScan(int excludedCount)
     setToolBarScanning(false);
     showProjectCount();
     if (FileSearch1) { // not when the window is closing
+        // Following and marking start once the finished list is on screen: its repaint
+        // waits in the event queue at low priority, and this waits behind it.
+        QCoreApplication::postEvent(this, new AfterScanEvent(++m_scansFinished), Qt::LowEventPriority);
+    }
+}
+
+void TForm1::customEvent(QEvent* event)
+{
+    if (event->type() != AfterScanEvent::Type) {
+        QWidget::customEvent(event);
+        return;
+    }
+    // Not for a scan that another has followed, nor while the window closes.
+    if (static_cast<AfterScanEvent*>(event)->scan == m_scansFinished && !m_scanning && FileSearch1) {
         startFollowing();
         markAllRows();
     }

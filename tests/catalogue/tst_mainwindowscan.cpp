@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QSemaphore>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -338,4 +339,40 @@ TEST_F(MainWindowScan, LazarusProjectsAreListedBesideDelphiProjectsUnlessSwitche
     w.form2->ButOKClick();
     w.form1->close();
     EXPECT_FALSE(IniFile(folder.file("kbl.ini")).read(settings::options::CBoxLazarusProjects));
+}
+
+TEST_F(MainWindowScan, TheFinishedListIsPaintedBeforeFollowingAndMarkingStart)
+{
+    for (const char* name : {"Alpha", "Beta"})
+        writeFile(root, QString("p%1/%1.dpr").arg(name), QByteArray("program ") + name + ";\r\n");
+    settings();
+    ProgramWindows w = createProgramWindows();
+    TForm1& f = *w.form1;
+    ASSERT_TRUE(f.isVisible());
+    // Whether the list's rows were painted, and whether the list followed the disk by then.
+    struct PaintWatch final : QObject {
+        TForm1& form;
+        int paintedRows = -1;
+        bool followingAtPaint = false;
+        explicit PaintWatch(TForm1& form) : form(form) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint && form.lview->rowCount() > 0 && paintedRows < 0) {
+                paintedRows = form.lview->rowCount();
+                followingAtPaint = form.isFollowing();
+            }
+            return false;
+        }
+    } watch(f);
+    f.lview->viewport()->installEventFilter(&watch);
+    QSignalSpy following(&f, &TForm1::catalogueFollowing);
+    f.SButScanClick();
+    QElapsedTimer clock;
+    clock.start();
+    while ((f.isScanning() || following.isEmpty()) && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(following.isEmpty());
+    EXPECT_EQ(watch.paintedRows, 2);
+    EXPECT_FALSE(watch.followingAtPaint);
+    f.lview->viewport()->removeEventFilter(&watch);
 }
