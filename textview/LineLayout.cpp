@@ -51,7 +51,13 @@ void FontSet::setFonts(const QFont& font, const QFont& altFont)
         v.others.clear();
     }
     bool exact = true;
-    for (Variant& v : variants) {
+    widestAscii = {0, 0};
+    for (int i = 0; i < 8; ++i) {
+        Variant& v = variants[size_t(i)];
+        const qreal widestHere = *std::max_element(v.ascii.begin(), v.ascii.end());
+        if (i < 4)
+            widestAscii[0] = std::max(widestAscii[0], widestHere);
+        widestAscii[1] = std::max(widestAscii[1], widestHere);
         v.uniform = v.ascii[32];
         for (char16_t c = 32; c < 128; ++c) {
             const qreal in64ths = v.ascii[c] * 64;
