@@ -323,7 +323,7 @@ private:
         qint64 firstLine = 0;
         std::vector<DisplayLine> lines;
     };
-    std::vector<LineTable> lineTables; // empty, or one per paragraph
+    std::vector<LineTable> lineTables; // of the first paragraphs; past its end one line each
     LineTable& lineTable(int para);
     std::map<int, std::pair<qint32, qint32>> colors; // paragraph colours, where set
     bool staticFormat = true;

@@ -100,7 +100,11 @@ void TStyledMemo::afterLoad()
     caret->setPos(0);
     anchor->setPos(0);
     layoutWidth = availableWidth();
-    recountLines();
+    // A paragraph has more than one line only once it is laid out, and only a load that
+    // lays out everything at once has done so: otherwise the count is already right, and
+    // walking a million paragraphs for it would cost more than the first screen.
+    if (doc->laidOutUpTo() > 0)
+        recountLines();
     updateScrollBars();
     viewport()->update();
     scheduleBackground();
