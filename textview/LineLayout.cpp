@@ -358,6 +358,43 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     return out;
 }
 
+bool surelyOneLine(const StyledDocument& doc, int para, const FontSet& fonts, const LayoutParams& params)
+{
+    if (!params.wordWrap)
+        return true;
+    const qint32 n = doc.paraLength(para);
+    const qreal tab = std::max<qreal>(1, params.tabWidth);
+    if (n * std::min(fonts.widestAsciiAdvance(false), tab) > params.availableWidth)
+        return false;
+    // Below 128 every character is at most the widest ASCII advance, a TAB at most a tab
+    // width; other characters are measured. Most paragraphs are printable ASCII: two ORs
+    // tell (a character below 32 wraps round below zero), the TABs and codes are counted
+    // only where there are any.
+    const char16_t* t = doc.paraChars(para);
+    char16_t bits = 0;
+    char16_t fromSpace = 0;
+    for (qint32 k = 0; k < n; ++k) {
+        bits |= t[k];
+        fromSpace |= char16_t(t[k] - 32);
+    }
+    if (bits >= 128)
+        return false;
+    qint32 controls = 0;
+    qint32 tabs = 0;
+    if (fromSpace >= 128) {
+        for (qint32 k = 0; k < n; ++k) {
+            controls += t[k] < 32;
+            tabs += t[k] == u'\t';
+        }
+    }
+    // The alternate font is in force only where a record or a static code selects it.
+    const bool altFont = controls > tabs || (doc.formats().dynamicStyleBits() & 0x20) ||
+                         (doc.paraStaticStyle(para) & 0x20);
+    // One character and a pixel to spare: the rounding of the measured sums stays inside.
+    const qreal bound = (n - tabs + 1) * fonts.widestAsciiAdvance(altFont) + tabs * tab + 1;
+    return bound <= params.availableWidth;
+}
+
 std::vector<qreal> measureLine(const StyledDocument& doc, int para, qint32 start, qint32 end,
                                const FontSet& fonts, const LayoutParams& params)
 {

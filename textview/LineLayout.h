@@ -127,6 +127,11 @@ struct LayoutResult {
 LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
                              const LayoutParams& params, const FormatRecord* plainStyle = nullptr);
 
+// Whether a paragraph is sure to fit one display line, by a bound that needs no walk over
+// its styles: ASCII text no wider than its length times the widest advance of the fonts in
+// use, a TAB a tab width. False says nothing: the paragraph is to be laid out.
+bool surelyOneLine(const StyledDocument& doc, int para, const FontSet& fonts, const LayoutParams& params);
+
 // x of every character boundary of [start, end) of a paragraph, from the line's left
 // edge: result[k] is the x before character start + k, result[end - start] the x after
 // the last. TABs advance to the next multiple of tabWidth.

@@ -35,7 +35,7 @@ void TStyledMemo::layoutParagraphHook(int para)
     const LayoutParams params = sliceParams ? *sliceParams : layoutParams();
     // With wrap the widest line is never asked for: a paragraph sure to fit is one line
     // without being measured, as most paragraphs of source text are.
-    if (params.wordWrap && surelyOneLine(para, params)) {
+    if (params.wordWrap && surelyOneLine(*doc, para, fonts, params)) {
         if (doc->lineCount(para) > 1)
             takeLineTable(para, {});
         return;
@@ -43,40 +43,6 @@ void TStyledMemo::layoutParagraphHook(int para)
     LayoutResult r = layoutParagraph(*doc, para, fonts, params);
     widest = std::max(widest, r.widest);
     takeLineTable(para, std::move(r.lines));
-}
-
-bool TStyledMemo::surelyOneLine(int para, const LayoutParams& params) const
-{
-    const qint32 n = doc->paraLength(para);
-    const qreal tab = std::max<qreal>(1, params.tabWidth);
-    if (n * std::min(fonts.widestAsciiAdvance(false), tab) > params.availableWidth)
-        return false;
-    // Below 128 every character is at most the widest ASCII advance, a TAB at most a tab
-    // width; other characters are measured. Most paragraphs are printable ASCII: two
-    // reductions tell, the TABs and codes are counted only where there are any.
-    const char16_t* t = doc->paraChars(para);
-    char16_t bits = 0;
-    char16_t lowest = 0xFFFF;
-    for (qint32 k = 0; k < n; ++k) {
-        bits |= t[k];
-        lowest = std::min(lowest, t[k]);
-    }
-    if (bits >= 128)
-        return false;
-    qint32 controls = 0;
-    qint32 tabs = 0;
-    if (lowest < 32) {
-        for (qint32 k = 0; k < n; ++k) {
-            controls += t[k] < 32;
-            tabs += t[k] == u'\t';
-        }
-    }
-    // The alternate font is in force only where a record or a static code selects it.
-    const bool altFont = controls > tabs || (doc->formats().dynamicStyleBits() & 0x20) ||
-                         (doc->paraStaticStyle(para) & 0x20);
-    // One character and a pixel to spare: the rounding of the measured sums stays inside.
-    const qreal bound = (n - tabs + 1) * fonts.widestAsciiAdvance(altFont) + tabs * tab + 1;
-    return bound <= params.availableWidth;
 }
 
 void TStyledMemo::takeLineTable(int para, std::vector<DisplayLine> lines)

@@ -239,8 +239,6 @@ private:
 
     // Line layout and geometry (MemoPaint.cpp).
     void layoutParagraphHook(int para);
-    // Whether a paragraph fits the line whatever its styles (a cheap bound, not a measure).
-    bool surelyOneLine(int para, const LayoutParams& params) const;
     // Gives a paragraph its display lines and keeps the line count and the top line.
     void takeLineTable(int para, std::vector<DisplayLine> lines);
     void fontChanged();

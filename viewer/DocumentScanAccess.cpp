@@ -99,7 +99,11 @@ bool DocumentScanAccess::DisplayLinesExceed(qint64 n)
 const std::vector<kbl::DisplayLine>& DocumentScanAccess::linesOf(int para)
 {
     if (para != linesPara) {
-        lines = kbl::layoutParagraph(doc, para, fonts, params, &plain).lines;
+        // Most declarations sit on a line of their own that needs no measuring.
+        if (kbl::surelyOneLine(doc, para, fonts, params))
+            lines.clear();
+        else
+            lines = kbl::layoutParagraph(doc, para, fonts, params, &plain).lines;
         linesPara = para;
     }
     return lines;
