@@ -446,3 +446,37 @@ TEST(CaseBlindSearch, ModesDifferOutsideAscii)
     EXPECT_EQ(indexOfUpperCased(hay, u"", 0, smuAnsi), -1);
     EXPECT_EQ(indexOfUpperCased(u"ab", u"ABC", 0, smuAnsi), -1);
 }
+
+TEST(CaseBlindSearch, DocumentSearchFindsEveryHitWhereverItStandsInItsParagraph)
+{
+    // Paragraphs of every length around the blocks of eight the search reads at once, the
+    // word at each place, in either case, cut short at the end, between near misses.
+    QStringList paras;
+    for (int len = 0; len <= 27; ++len)
+        for (int at = 0; at <= len; ++at) {
+            QString p;
+            for (int k = 0; k < len; ++k)
+                p += QStringLiteral("xpPrR")[k % 5];
+            const QString word = (at % 2) ? QStringLiteral("Proc") : QStringLiteral("pROC");
+            p.replace(at, std::min(4, len - at), word.left(len - at));
+            paras << p;
+        }
+    for (const TpmUpperCase mode : {smuAscii, smuAnsi}) {
+        StyledDocument doc;
+        doc.setUpperCaseType(mode);
+        doc.setText(paras.join(QStringLiteral("\r\n")));
+        std::vector<std::pair<int, qsizetype>> want, got;
+        for (int pi = 0; pi < int(paras.size()); ++pi)
+            for (qsizetype at = 0; (at = paras[pi].indexOf(QStringLiteral("PROC"), at, Qt::CaseInsensitive)) >= 0; ++at)
+                want.emplace_back(pi, at);
+        int para = 0;
+        qint32 offset = 0;
+        while (const TextMatch m = searchDocument(doc, doc.Separators, u"proc", para, offset, true, false, false)) {
+            got.emplace_back(m.para, m.at);
+            para = m.para;
+            offset = qint32(m.at + 1);
+        }
+        EXPECT_EQ(got, want) << int(mode);
+        EXPECT_EQ(want.size(), 300u); // each word placed whole, none made by the misses
+    }
+}
