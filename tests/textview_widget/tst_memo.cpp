@@ -926,3 +926,22 @@ TEST(MemoLayout, ParagraphsSureToFitAreDividedAsAFullLayoutDividesThem)
     expectFullLayout("record");
     EXPECT_GT(m.document().lineCount(m.document().paragraphCount() - 1), 1);
 }
+
+TEST(MemoScroll, WithoutWrapALoadLaidOutAtOnceKeepsItsWidestLine)
+{
+    // The view set up first, the text loaded after: the sideways range is that text's.
+    TStyledMemo m;
+    m.setFrameShape(QFrame::NoFrame);
+    m.setScrollBars(ssBoth);
+    m.setFont(kbltest::monospacedFont());
+    m.setWordWrap(false);
+    m.document().UpdateMode = umImmediate;
+    m.resize(300, 100);
+    m.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+    m.setText(QString(300, u'x') + QStringLiteral("\r\nshort"));
+    const int wide = int(std::ceil(300 * m.fontSet().advance(0, u'x')));
+    EXPECT_EQ(m.horizontalScrollBar()->maximum(), wide + m.LeftMargin() + m.RightMargin() - m.clientWidth());
+    m.setText(QStringLiteral("short\r\nlines"));
+    EXPECT_EQ(m.horizontalScrollBar()->maximum(), 0);
+}
