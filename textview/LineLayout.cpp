@@ -1,5 +1,7 @@
 #include "textview/LineLayout.h"
 
+#include "textview/CharScan.h"
+
 #include <QFontInfo>
 
 #include <algorithm>
@@ -367,21 +369,15 @@ bool surelyOneLine(const StyledDocument& doc, int para, const FontSet& fonts, co
     if (n * std::min(fonts.widestAsciiAdvance(false), tab) > params.availableWidth)
         return false;
     // Below 128 every character is at most the widest ASCII advance, a TAB at most a tab
-    // width; other characters are measured. Most paragraphs are printable ASCII: two ORs
-    // tell (a character below 32 wraps round below zero), the TABs and codes are counted
-    // only where there are any.
+    // width; other characters are measured. Most paragraphs are printable ASCII: the TABs
+    // and codes are counted only where there are any.
     const char16_t* t = doc.paraChars(para);
-    char16_t bits = 0;
-    char16_t fromSpace = 0;
-    for (qint32 k = 0; k < n; ++k) {
-        bits |= t[k];
-        fromSpace |= char16_t(t[k] - 32);
-    }
-    if (bits >= 128)
+    const AsciiClass kind = classifyAscii(t, n);
+    if (!kind.ascii)
         return false;
     qint32 controls = 0;
     qint32 tabs = 0;
-    if (fromSpace >= 128) {
+    if (!kind.printable) {
         for (qint32 k = 0; k < n; ++k) {
             controls += t[k] < 32;
             tabs += t[k] == u'\t';

@@ -1,4 +1,5 @@
 #include "highlight/HighlightInfo.h"
+#include "textview/CharScan.h"
 #include "textview/StyledDocument.h"
 #include "textview/TextSearch.h"
 
@@ -479,4 +480,22 @@ TEST(CaseBlindSearch, DocumentSearchFindsEveryHitWhereverItStandsInItsParagraph)
         EXPECT_EQ(got, want) << int(mode);
         EXPECT_EQ(want.size(), 300u); // each word placed whole, none made by the misses
     }
+}
+
+TEST(CharScan, AsciiClassesHoldForEveryLengthAndPlace)
+{
+    // One character of each kind at every place of texts around the blocks of eight,
+    // printable ones around it: the overlapping last block must see it as the loop does.
+    for (const char16_t odd : {u'~', u' ', char16_t(127), char16_t(31), u'\t', char16_t(0), char16_t(128),
+                               char16_t(0xFF), char16_t(0xFFFF)})
+        for (int n = 1; n <= 33; ++n)
+            for (int at = 0; at < n; ++at) {
+                std::u16string text(size_t(n), u'x');
+                text[size_t(at)] = odd;
+                const AsciiClass kind = classifyAscii(text.data(), n);
+                EXPECT_EQ(kind.ascii, odd < 128) << int(odd) << " " << n << " " << at;
+                EXPECT_EQ(kind.printable, odd >= 32 && odd < 128) << int(odd) << " " << n << " " << at;
+            }
+    const AsciiClass empty = classifyAscii(u"", 0);
+    EXPECT_TRUE(empty.ascii && empty.printable);
 }
