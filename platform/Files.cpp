@@ -101,12 +101,16 @@ FileRead readFile(const QString& path)
     }
     // A regular file never blocks; the flag only mattered for the open.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Read straight into the result, sized by the file and one byte more, so that a file
+    // that keeps its size takes one read and one more to see its end; one that grows
+    // meanwhile is read on into a bigger array.
     QByteArray bytes;
-    if (st.st_size > 0)
-        bytes.reserve(qsizetype(st.st_size));
-    char buffer[64 * 1024];
+    bytes.resize(std::max<qsizetype>(qsizetype(st.st_size) + 1, 4096));
+    qsizetype filled = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -119,9 +123,10 @@ FileRead readFile(const QString& path)
         }
         if (n == 0)
             break;
-        bytes.append(buffer, n);
+        filled += n;
     }
     ::close(fd);
+    bytes.truncate(filled);
     result.outcome = FileRead::Outcome::Read;
     result.bytes = std::move(bytes);
     return result;

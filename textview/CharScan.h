@@ -97,6 +97,47 @@ inline qsizetype findEitherBack(const char16_t* p, qsizetype lo, qsizetype i, ch
     return -1;
 }
 
+// Whether every character of [0, n) is below 128 and whether every one is printable
+// ASCII (from 32 to 127). Blocks of eight are ORed together, the last block overlapping
+// the one before instead of a plain loop over the rest; a character below 32 wraps round
+// below zero when 32 is taken off.
+struct AsciiClass {
+    bool ascii;
+    bool printable;
+};
+inline AsciiClass classifyAscii(const char16_t* p, qsizetype n)
+{
+#if defined(__SSE2__)
+    if (n >= 8) {
+        const __m128i space = _mm_set1_epi16(32);
+        __m128i bits = _mm_setzero_si128();
+        __m128i fromSpace = _mm_setzero_si128();
+        auto add = [&](qsizetype at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            bits = _mm_or_si128(bits, v);
+            fromSpace = _mm_or_si128(fromSpace, _mm_sub_epi16(v, space));
+        };
+        qsizetype i = 0;
+        for (; i + 8 <= n; i += 8)
+            add(i);
+        if (i < n)
+            add(n - 8);
+        const __m128i highBits = _mm_set1_epi16(short(0xFF80));
+        const __m128i zero = _mm_setzero_si128();
+        const bool ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(bits, highBits), zero)) == 0xFFFF;
+        const bool printable = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(fromSpace, highBits), zero)) == 0xFFFF;
+        return {ascii, ascii && printable};
+    }
+#endif
+    char16_t bits = 0;
+    char16_t fromSpace = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        bits |= p[i];
+        fromSpace |= char16_t(p[i] - 32);
+    }
+    return {bits < 128, bits < 128 && fromSpace < 128};
+}
+
 // How many characters of [0, n) are CR or LF.
 inline qsizetype countBreakCharacters(const char16_t* p, qsizetype n)
 {

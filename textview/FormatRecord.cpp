@@ -82,6 +82,8 @@ quint32 FormatTable::intern(const FormatRecord& rec)
         throw std::length_error("Too many formats");
     const auto id = quint32(styles.size());
     styles.push_back(r);
+    if (r.isDynamic())
+        styleBits |= quint8(r.Attribute & 0x3F);
     ids.emplace(r, id);
     slot = id;
     return id;

@@ -64,6 +64,9 @@ public:
     }
     StoredRecord store(const FormatRecord& r) { return {r.Offset, intern(r)}; }
     size_t size() const { return styles.size(); }
+    // The style bits (0x3F) any dynamic record of the table sets: a bit no record sets
+    // comes only from the font or from static codes.
+    quint8 dynamicStyleBits() const { return styleBits; }
     // Unique per table for the life of the process: lets callers cache ids safely.
     quint64 serial() const { return serialNumber; }
 
@@ -75,6 +78,7 @@ private:
         bool operator()(const FormatRecord& a, const FormatRecord& b) const { return a.sameStyle(b); }
     };
     quint64 serialNumber;
+    quint8 styleBits = 0;
     std::vector<FormatRecord> styles;
     std::unordered_map<FormatRecord, quint32, Hash, Eq> ids;
     // Recently interned styles by hash: most lookups repeat a handful of styles.

@@ -1,5 +1,7 @@
 #include "textview/LineLayout.h"
 
+#include "textview/CharScan.h"
+
 #include <QFontInfo>
 
 #include <algorithm>
@@ -51,7 +53,13 @@ void FontSet::setFonts(const QFont& font, const QFont& altFont)
         v.others.clear();
     }
     bool exact = true;
-    for (Variant& v : variants) {
+    widestAscii = {0, 0};
+    for (int i = 0; i < 8; ++i) {
+        Variant& v = variants[size_t(i)];
+        const qreal widestHere = *std::max_element(v.ascii.begin(), v.ascii.end());
+        if (i < 4)
+            widestAscii[0] = std::max(widestAscii[0], widestHere);
+        widestAscii[1] = std::max(widestAscii[1], widestHere);
         v.uniform = v.ascii[32];
         for (char16_t c = 32; c < 128; ++c) {
             const qreal in64ths = v.ascii[c] * 64;
@@ -350,6 +358,37 @@ LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet&
     out.widest = std::max(out.widest, x);
     out.lines = std::move(lines);
     return out;
+}
+
+bool surelyOneLine(const StyledDocument& doc, int para, const FontSet& fonts, const LayoutParams& params)
+{
+    if (!params.wordWrap)
+        return true;
+    const qint32 n = doc.paraLength(para);
+    const qreal tab = std::max<qreal>(1, params.tabWidth);
+    if (n * std::min(fonts.widestAsciiAdvance(false), tab) > params.availableWidth)
+        return false;
+    // Below 128 every character is at most the widest ASCII advance, a TAB at most a tab
+    // width; other characters are measured. Most paragraphs are printable ASCII: the TABs
+    // and codes are counted only where there are any.
+    const char16_t* t = doc.paraChars(para);
+    const AsciiClass kind = classifyAscii(t, n);
+    if (!kind.ascii)
+        return false;
+    qint32 controls = 0;
+    qint32 tabs = 0;
+    if (!kind.printable) {
+        for (qint32 k = 0; k < n; ++k) {
+            controls += t[k] < 32;
+            tabs += t[k] == u'\t';
+        }
+    }
+    // The alternate font is in force only where a record or a static code selects it.
+    const bool altFont = controls > tabs || (doc.formats().dynamicStyleBits() & 0x20) ||
+                         (doc.paraStaticStyle(para) & 0x20);
+    // One character and a pixel to spare: the rounding of the measured sums stays inside.
+    const qreal bound = (n - tabs + 1) * fonts.widestAsciiAdvance(altFont) + tabs * tab + 1;
+    return bound <= params.availableWidth;
 }
 
 std::vector<qreal> measureLine(const StyledDocument& doc, int para, qint32 start, qint32 end,

@@ -44,6 +44,10 @@ public:
     // Given only where every variant's ASCII advances are whole 64ths of a pixel (as
     // font engines give them): then sums of them are exact, in any order or as products.
     qreal uniformAsciiAdvance(int variant) const { return variants[size_t(variant)].uniform; }
+    // The largest advance of a character below 128 (TAB aside) in any variant of the
+    // view's own font, or of both fonts: a bound on the width of ASCII text that needs no
+    // walk over its styles.
+    qreal widestAsciiAdvance(bool withAltFont) const { return widestAscii[withAltFont ? 1 : 0]; }
     // The font to draw a style with (underline and strike-out applied).
     const QFont& font(quint8 style) const;
     const QFontMetricsF& metrics(int variant) const { return variants[size_t(variant)].fm; }
@@ -65,6 +69,7 @@ private:
     mutable std::array<std::unique_ptr<QFont>, 32> drawFonts;
     qreal space = 1;
     qreal average = 1;
+    std::array<qreal, 2> widestAscii{};
 };
 
 // The style in force while walking a paragraph forward character by character.
@@ -121,6 +126,11 @@ struct LayoutResult {
 // of the text would be.
 LayoutResult layoutParagraph(const StyledDocument& doc, int para, const FontSet& fonts,
                              const LayoutParams& params, const FormatRecord* plainStyle = nullptr);
+
+// Whether a paragraph is sure to fit one display line, by a bound that needs no walk over
+// its styles: ASCII text no wider than its length times the widest advance of the fonts in
+// use, a TAB a tab width. False says nothing: the paragraph is to be laid out.
+bool surelyOneLine(const StyledDocument& doc, int para, const FontSet& fonts, const LayoutParams& params);
 
 // x of every character boundary of [start, end) of a paragraph, from the line's left
 // edge: result[k] is the x before character start + k, result[end - start] the x after

@@ -32,10 +32,23 @@ LayoutParams TStyledMemo::layoutParams() const
 
 void TStyledMemo::layoutParagraphHook(int para)
 {
-    const int before = doc->lineCount(para);
-    LayoutResult r = layoutParagraph(*doc, para, fonts, sliceParams ? *sliceParams : layoutParams());
+    const LayoutParams params = sliceParams ? *sliceParams : layoutParams();
+    // With wrap the widest line is never asked for: a paragraph sure to fit is one line
+    // without being measured, as most paragraphs of source text are.
+    if (params.wordWrap && surelyOneLine(*doc, para, fonts, params)) {
+        if (doc->lineCount(para) > 1)
+            takeLineTable(para, {});
+        return;
+    }
+    LayoutResult r = layoutParagraph(*doc, para, fonts, params);
     widest = std::max(widest, r.widest);
-    doc->setLineTable(para, std::move(r.lines));
+    takeLineTable(para, std::move(r.lines));
+}
+
+void TStyledMemo::takeLineTable(int para, std::vector<DisplayLine> lines)
+{
+    const int before = doc->lineCount(para);
+    doc->setLineTable(para, std::move(lines));
     const int after = doc->lineCount(para);
     if (after != before) {
         totalLines += after - before;

@@ -83,10 +83,12 @@ int StyledDocument::paragraphAt(qint64 pos) const
 
 StyledDocument::LineTable& StyledDocument::lineTable(int para)
 {
-    if (lineTables.size() < paras.size()) {
+    // Grown only as far as asked: a view that shows the top of a long text and wraps
+    // none of it needs the tables of its first screen only.
+    if (lineTables.size() <= size_t(para)) {
         if (lineTables.capacity() < paras.size())
             lineTables.reserve(std::max(paras.size(), paras.capacity()));
-        lineTables.resize(paras.size());
+        lineTables.resize(size_t(para) + 1);
     }
     return lineTables[size_t(para)];
 }

@@ -94,6 +94,7 @@ public:
     qint64 paraStart(int i) const { return paras[size_t(i)].start; }
     RecordSpan records(int i) const { return recordsOf(paras[size_t(i)]); }
     quint32 paraStartFormat(int i) const { return paras[size_t(i)].startFormat; }
+    quint8 paraStaticStyle(int i) const { return paras[size_t(i)].staticStyle; }
     // Paragraph colours (-1: the view's font colour / no own background).
     void setParagraphColors(int para, qint32 foreground, qint32 background);
     // Paragraph holding an absolute position (a position in a break belongs to the
@@ -322,7 +323,7 @@ private:
         qint64 firstLine = 0;
         std::vector<DisplayLine> lines;
     };
-    std::vector<LineTable> lineTables; // empty, or one per paragraph
+    std::vector<LineTable> lineTables; // of the first paragraphs; past its end one line each
     LineTable& lineTable(int para);
     std::map<int, std::pair<qint32, qint32>> colors; // paragraph colours, where set
     bool staticFormat = true;

@@ -63,6 +63,7 @@ TStyledMemo::~TStyledMemo()
 
 void TStyledMemo::setText(const QString& text)
 {
+    widest = 0; // before the load: with umImmediate it lays every paragraph out at once
     if (doc->UpdateMode == umBackground)
         doc->beginLoad(text);
     else
@@ -83,6 +84,7 @@ void TStyledMemo::finishLoad()
 
 void TStyledMemo::loadFromBytes(QByteArrayView bytes)
 {
+    widest = 0;
     doc->loadFromBytes(bytes);
     afterLoad();
 }
@@ -90,7 +92,6 @@ void TStyledMemo::loadFromBytes(QByteArrayView bytes)
 void TStyledMemo::afterLoad()
 {
     totalLines = doc->paragraphCount();
-    widest = 0;
     top = {};
     topLine = 0;
     fine = 0;
@@ -100,7 +101,11 @@ void TStyledMemo::afterLoad()
     caret->setPos(0);
     anchor->setPos(0);
     layoutWidth = availableWidth();
-    recountLines();
+    // A paragraph has more than one line only once it is laid out, and only a load that
+    // lays out everything at once has done so: otherwise the count is already right, and
+    // walking a million paragraphs for it would cost more than the first screen.
+    if (doc->laidOutUpTo() > 0)
+        recountLines();
     updateScrollBars();
     viewport()->update();
     scheduleBackground();

@@ -239,6 +239,8 @@ private:
 
     // Line layout and geometry (MemoPaint.cpp).
     void layoutParagraphHook(int para);
+    // Gives a paragraph its display lines and keeps the line count and the top line.
+    void takeLineTable(int para, std::vector<DisplayLine> lines);
     void fontChanged();
     void relayoutAll();
     void recountLines();
@@ -335,7 +337,7 @@ private:
     int lh = 16;
     int textOffset = 12;
     qint64 totalLines = 1;
-    qreal widest = 0;
+    qreal widest = 0; // of the lines measured; complete (and needed) only without wrap
     int layoutWidth = -1; // available width the layouts were made for
     // Set while a slice of work runs: no event comes in between to change the geometry.
     std::optional<LayoutParams> sliceParams;

@@ -60,11 +60,12 @@ qint64 DocumentScanAccess::SelLine()
 
 int DocumentScanAccess::SelCol()
 {
-    const kbl::ParagraphInfo& p = doc.paragraph(caretPara);
+    // Asked at every hit of a scan: the characters read in place, without a snapshot.
+    const char16_t* text = doc.paraChars(caretPara);
+    const int from = lineStart(caretSubLine());
     int col = 0;
-    for (int i = lineStart(caretSubLine()); i < caretOffset; ++i)
-        if (takesColumn(p.at(i)))
-            ++col;
+    for (int i = from; i < caretOffset; ++i)
+        col += takesColumn(text[i]);
     return col;
 }
 
@@ -99,7 +100,11 @@ bool DocumentScanAccess::DisplayLinesExceed(qint64 n)
 const std::vector<kbl::DisplayLine>& DocumentScanAccess::linesOf(int para)
 {
     if (para != linesPara) {
-        lines = kbl::layoutParagraph(doc, para, fonts, params, &plain).lines;
+        // Most declarations sit on a line of their own that needs no measuring.
+        if (kbl::surelyOneLine(doc, para, fonts, params))
+            lines.clear();
+        else
+            lines = kbl::layoutParagraph(doc, para, fonts, params, &plain).lines;
         linesPara = para;
     }
     return lines;
@@ -124,12 +129,6 @@ int DocumentScanAccess::lineEnd(int sub)
 {
     const std::vector<kbl::DisplayLine>& l = linesOf(caretPara);
     return size_t(sub + 1) < l.size() ? l[size_t(sub + 1)].Start : doc.paragraph(caretPara).length();
-}
-
-bool DocumentScanAccess::takesColumn(char16_t c) const
-{
-    // Static codes take no column where they format the text.
-    return !(params.staticFormat && kbl::isStaticCode(c));
 }
 
 } // namespace viewer

@@ -51,7 +51,8 @@ private:
     int caretSubLine();
     int lineStart(int sub);
     int lineEnd(int sub);
-    bool takesColumn(char16_t c) const;
+    // Static codes take no column where they format the text.
+    bool takesColumn(char16_t c) const { return !(params.staticFormat && kbl::isStaticCode(c)); }
 
     kbl::StyledDocument& doc;
     const kbl::FontSet& fonts;

@@ -91,6 +91,34 @@ TEST(Files, ReadingRefusesWhatIsNoRegularFileWithoutBlocking)
     EXPECT_FALSE(fileStatus(QString()).exists());
 }
 
+TEST(Files, ReadingGivesEveryByteWhateverSizeTheFileReports)
+{
+    // Around the sizes the read is made in, and a file that reports no size at all.
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    for (const int size : {0, 1, 4095, 4096, 4097, 65536, 300001}) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i)
+            bytes[i] = char(i * 7 + i / 251);
+        const QByteArray path = root + "/f" + QByteArray::number(size);
+        writeRaw(path, bytes);
+        const FileRead read = readFile(fileNameFromBytes(path));
+        ASSERT_TRUE(read) << size;
+        EXPECT_EQ(read.bytes, bytes) << size;
+    }
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no /proc";
+    ASSERT_EQ(fileStatus(maps.fileName()).size, 0);
+    const qsizetype expected = maps.readAll().size();
+    ASSERT_GT(expected, 8192); // several times the first read: a Qt program maps many files
+    const FileRead read = readFile(maps.fileName());
+    ASSERT_TRUE(read);
+    // The process's own mappings: their number may change by a few lines meanwhile.
+    EXPECT_GT(read.bytes.size(), expected / 2);
+    EXPECT_TRUE(read.bytes.endsWith('\n'));
+}
+
 TEST(Files, ListingsFollowLinksAndReportDanglingOnesAsMissing)
 {
     QTemporaryDir dir;

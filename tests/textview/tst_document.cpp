@@ -1,4 +1,5 @@
 #include "highlight/HighlightInfo.h"
+#include "textview/CharScan.h"
 #include "textview/StyledDocument.h"
 #include "textview/TextSearch.h"
 
@@ -445,4 +446,69 @@ TEST(CaseBlindSearch, ModesDifferOutsideAscii)
     EXPECT_EQ(lastIndexOfUpperCased(hay, u"IF", 5, smuAnsi), -1);
     EXPECT_EQ(indexOfUpperCased(hay, u"", 0, smuAnsi), -1);
     EXPECT_EQ(indexOfUpperCased(u"ab", u"ABC", 0, smuAnsi), -1);
+}
+
+TEST(CaseBlindSearch, DocumentSearchFindsEveryHitWhereverItStandsInItsParagraph)
+{
+    // Paragraphs of every length around the blocks of eight the search reads at once, the
+    // word at each place, in either case, cut short at the end, between near misses.
+    QStringList paras;
+    for (int len = 0; len <= 27; ++len)
+        for (int at = 0; at <= len; ++at) {
+            QString p;
+            for (int k = 0; k < len; ++k)
+                p += QStringLiteral("xpPrR")[k % 5];
+            const QString word = (at % 2) ? QStringLiteral("Proc") : QStringLiteral("pROC");
+            p.replace(at, std::min(4, len - at), word.left(len - at));
+            paras << p;
+        }
+    auto expectEveryHit = [](StyledDocument& doc, const char* when) {
+        const QStringList now = paragraphs(doc);
+        std::vector<std::pair<int, qsizetype>> want, got;
+        for (int pi = 0; pi < int(now.size()); ++pi)
+            for (qsizetype at = 0; (at = now[pi].indexOf(QStringLiteral("PROC"), at, Qt::CaseInsensitive)) >= 0; ++at)
+                want.emplace_back(pi, at);
+        int para = 0;
+        qint32 offset = 0;
+        while (const TextMatch m = searchDocument(doc, doc.Separators, u"proc", para, offset, true, false, false)) {
+            got.emplace_back(m.para, m.at);
+            para = m.para;
+            offset = qint32(m.at + 1);
+        }
+        EXPECT_EQ(got, want) << when << " " << int(doc.UpperCaseType());
+        return want.size();
+    };
+    for (const TpmUpperCase mode : {smuAscii, smuAnsi}) {
+        StyledDocument doc;
+        doc.setUpperCaseType(mode);
+        doc.setText(paras.join(QStringLiteral("\r\n")));
+        EXPECT_EQ(expectEveryHit(doc, "loaded"), 300u); // each word placed whole, none made by the misses
+        // Edited paragraphs keep their text elsewhere in the buffer, out of order.
+        for (int k = 0; k < 40; ++k) {
+            const qint64 pos = doc.paragraph((k * 37) % doc.paragraphCount()).Start + k % 3;
+            if (k % 4 == 3)
+                doc.deleteText(pos, 3);
+            else
+                doc.insertText(pos, k % 2 ? QStringLiteral("pRoC\r\nx") : QStringLiteral("proc"));
+        }
+        EXPECT_GT(expectEveryHit(doc, "edited"), 300u);
+    }
+}
+
+TEST(CharScan, AsciiClassesHoldForEveryLengthAndPlace)
+{
+    // One character of each kind at every place of texts around the blocks of eight,
+    // printable ones around it: the overlapping last block must see it as the loop does.
+    for (const char16_t odd : {u'~', u' ', char16_t(127), char16_t(31), u'\t', char16_t(0), char16_t(128),
+                               char16_t(0xFF), char16_t(0xFFFF)})
+        for (int n = 1; n <= 33; ++n)
+            for (int at = 0; at < n; ++at) {
+                std::u16string text(size_t(n), u'x');
+                text[size_t(at)] = odd;
+                const AsciiClass kind = classifyAscii(text.data(), n);
+                EXPECT_EQ(kind.ascii, odd < 128) << int(odd) << " " << n << " " << at;
+                EXPECT_EQ(kind.printable, odd >= 32 && odd < 128) << int(odd) << " " << n << " " << at;
+            }
+    const AsciiClass empty = classifyAscii(u"", 0);
+    EXPECT_TRUE(empty.ascii && empty.printable);
 }

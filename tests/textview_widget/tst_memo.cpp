@@ -850,3 +850,98 @@ TEST(MemoSelection, LineNumbersOfAHiddenViewCountEveryWrappedLineBefore)
     EXPECT_EQ(m.SelPar(), 2000);
     EXPECT_EQ(m.SelStart(), m.document().paragraph(2000).Start + 61);
 }
+
+TEST(MemoLayout, ParagraphsSureToFitAreDividedAsAFullLayoutDividesThem)
+{
+    // The view keeps a paragraph it is sure fits as one line without measuring it. At the
+    // edges of that bound (the width, TABs, the wider alternate font by a code, by a style
+    // running in from the paragraph before or by a record, characters above ASCII, lines
+    // that no longer wrap once the view is wider) every paragraph must still be divided as
+    // the full layout divides it.
+    QFont wide = kbltest::monospacedFont();
+    wide.setPixelSize(40);
+    TStyledMemo m;
+    m.setFrameShape(QFrame::NoFrame);
+    m.setScrollBars(ssNone);
+    m.setFont(kbltest::monospacedFont());
+    m.setAltFont(wide);
+    m.document().UpdateMode = umOnNeed;
+    const int cols = 40;
+    const qreal x = m.fontSet().advance(0, u'x');
+    m.resize(int(cols * x) + m.LeftMargin() + m.RightMargin(), 200);
+    m.show(); // a shown view lays out again when its width changes
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+    ASSERT_GT(m.fontSet().advance(4, u'x'), 2 * x);
+
+    QStringList paras;
+    for (int n = cols - 3; n <= cols + 2; ++n)
+        paras << QString(n, u'x');
+    paras << QStringLiteral("words of some length, ").repeated(2);
+    paras << QStringLiteral("\t\t\tabc") << QStringLiteral("\t\t\t\tabcdefghij");
+    paras << QStringLiteral("ab \x04wide words in the other font\x04 cd");
+    paras << QStringLiteral("runs on \x04into the next");
+    paras << QStringLiteral("the rest of the wide text");
+    paras << QStringLiteral("\x04 and back");
+    paras << QString(12, QChar(0x65E5)) << QStringLiteral("caf\u00E9 ").repeated(7);
+    paras << QStringLiteral("a record takes the other font here");
+    m.setText(paras.join(QStringLiteral("\r\n")));
+
+    auto expectFullLayout = [&m](const char* when) {
+        const qint64 total = m.DisplayLineCount();
+        const LayoutParams params = m.layoutParams();
+        qint64 sum = 0;
+        for (int i = 0; i < m.document().paragraphCount(); ++i) {
+            const LayoutResult full = layoutParagraph(m.document(), i, m.fontSet(), params);
+            std::vector<qint32> want, got;
+            for (const DisplayLine& l : full.lines)
+                want.push_back(l.Start);
+            for (const DisplayLine& l : m.document().lines(i))
+                got.push_back(l.Start);
+            EXPECT_EQ(got, want) << when << ", paragraph " << i;
+            sum += qint64(std::max<size_t>(1, full.lines.size()));
+        }
+        EXPECT_EQ(total, sum) << when;
+    };
+    expectFullLayout("codes");
+    EXPECT_GT(m.document().lineCount(int(paras.indexOf(QStringLiteral("the rest of the wide text")))), 1);
+
+    // Wider: what wrapped fits again; narrower: it wraps again.
+    // A window's new size comes back through the event loop.
+    auto resizeTo = [&m](int width) {
+        m.resize(width, 200);
+        return QTest::qWaitFor([&m, width] { return m.viewport()->width() == width; });
+    };
+    const int narrow = m.width();
+    ASSERT_TRUE(resizeTo(narrow + int(20 * x)));
+    expectFullLayout("wider");
+    ASSERT_TRUE(resizeTo(narrow));
+    expectFullLayout("narrower");
+
+    FormatRecord other;
+    other.Attribute = 0x20;
+    const qint64 start = m.document().paragraph(m.document().paragraphCount() - 1).Start;
+    m.document().ApplyFormat(start + 2, start + 30, other, true);
+    m.setWordWrap(false);
+    m.setWordWrap(true); // lays every paragraph out again
+    expectFullLayout("record");
+    EXPECT_GT(m.document().lineCount(m.document().paragraphCount() - 1), 1);
+}
+
+TEST(MemoScroll, WithoutWrapALoadLaidOutAtOnceKeepsItsWidestLine)
+{
+    // The view set up first, the text loaded after: the sideways range is that text's.
+    TStyledMemo m;
+    m.setFrameShape(QFrame::NoFrame);
+    m.setScrollBars(ssBoth);
+    m.setFont(kbltest::monospacedFont());
+    m.setWordWrap(false);
+    m.document().UpdateMode = umImmediate;
+    m.resize(300, 100);
+    m.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+    m.setText(QString(300, u'x') + QStringLiteral("\r\nshort"));
+    const int wide = int(std::ceil(300 * m.fontSet().advance(0, u'x')));
+    EXPECT_EQ(m.horizontalScrollBar()->maximum(), wide + m.LeftMargin() + m.RightMargin() - m.clientWidth());
+    m.setText(QStringLiteral("short\r\nlines"));
+    EXPECT_EQ(m.horizontalScrollBar()->maximum(), 0);
+}
