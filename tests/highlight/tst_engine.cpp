@@ -215,6 +215,51 @@ TEST(NumberHighlighter, ContextQueryAndRecordBoundaries)
     EXPECT_NE(std::find(scopes.begin(), scopes.end(), 3), scopes.end());
 }
 
+TEST(NumberHighlighter, NumbersAreWholeWordsThatStartWithADigitOrDollar)
+{
+    TNumberHighlighter numbers;
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setHighlighter(&numbers);
+    auto run = [&](const QString& text) {
+        doc.setText(text);
+        doc.parseAll();
+        return contexts(doc, 0);
+    };
+    // Digits inside words, "$" alone or followed by a non-hex letter, and a word cut by
+    // the paragraph start or end.
+    EXPECT_EQ(run(QString::fromUtf16(u"1 a1 b22 $ $x x$1 1$ 9a a9 $ff0 7")),
+              "[c0:1] a1 b22 [c0:$] $x x$1 1$ 9a a9 [c0:$ff0] [c0:7]");
+    EXPECT_EQ(run(QString::fromUtf16(u"12345678901234567 x12345678 ,,,,,,,,,,;;;;;;;;;42")),
+              "[c0:12345678901234567] x12345678 ,,,,,,,,,,;;;;;;;;;[c0:42]");
+    // Characters past the first 256 and digits of other scripts start no number.
+    EXPECT_EQ(run(QString::fromUtf16(u"\u0661 \u20ac1 \u2002 5")), "\u0661 \u20ac1 \u2002 [c0:5]");
+
+    // "$" and digits may themselves be separators: they then begin no word.
+    numbers.setSeparatorsText(QStringLiteral(" $1"));
+    EXPECT_EQ(run(QStringLiteral("$12 212 a$3 x1y")), "$1[c0:2] [c0:2]1[c0:2] a$[c0:3] x1y");
+}
+
+TEST(NumberHighlighter, AStretchTakesTheWordsThatStartInOrNextToIt)
+{
+    // Called for offsets 4 to 7 of "12 34 56 78 90": the word under the character before
+    // the stretch and those beginning in it or right after it count, no others.
+    TNumberHighlighter numbers;
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setText(QStringLiteral("12 34 56 78 90"));
+    doc.ensureParsed(0);
+    TStyledNavigator from(&doc), to(&doc);
+    from.setParaOffset(0, 4);
+    to.setParaOffset(0, 7);
+    numbers.ApplyKeywords(doc, from, to, 0);
+    EXPECT_EQ(contexts(doc, 0), "12 [c0:34] [c0:56] 78 90");
+    from.setParaOffset(0, 10);
+    to.setParaOffset(0, 10);
+    numbers.ApplyKeywords(doc, from, to, 0);
+    EXPECT_EQ(contexts(doc, 0), "12 [c0:34] [c0:56] [c0:78] 90");
+}
+
 TEST(NumberHighlighter, SeparatorsAsText)
 {
     TNumberHighlighter numbers;
