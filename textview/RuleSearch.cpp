@@ -487,8 +487,13 @@ StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const StartStopInf
         m.text = doc.textRevision();
         m.para = pi;
         m.bySeparator = bySeparator;
-        m.seps = seps;
-        m.key = bySeparator ? std::u16string() : e.StopKey;
+        // A search per paragraph: what did not change is not copied again.
+        if (!(m.seps == seps))
+            m.seps = seps;
+        if (bySeparator)
+            m.key.clear();
+        else if (m.key != e.StopKey)
+            m.key = e.StopKey;
         m.matchCase = matchCase;
         m.sepBefore = e.StopNeedsSepBefore;
         m.sepAfter = e.StopNeedsSepAfter;
@@ -770,17 +775,27 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     else if (curIdx >= 0)
         winStart = std::max(winStart, cur.Offset);
     const qint32 limit = std::min(len, toOff + sl); // the last stop-key end allowed
-    // The upper-cased copy, not the text folded as it is read: the stop scan looks at
-    // long stretches, where a copy made at once costs less.
-    const char16_t* t = (e.Options & MatchCase) ? raw : doc.UpperCopy(pi, 0, len);
+    // Keys that ignore case: with ASCII upper-casing the text is folded as it is read,
+    // else compared with the document's upper-cased copy. The scan's memo keeps it from
+    // reading a stretch twice, and most paragraphs are short: copying a whole paragraph for
+    // each search costs more than folding the characters looked at.
+    const bool matchCase = e.Options & MatchCase;
+    const bool foldAscii = !matchCase && doc.UpperCaseType() == smuAscii;
+    const char16_t* t = matchCase || foldAscii ? raw : doc.UpperCopy(pi, 0, len);
+    const char16_t first = e.StopKey.empty() ? u'\0' : e.StopKey[0];
 
     qint32 found = -1, foundEnd = -1;
     const RuleReach reach = list.reach(k);
     const bool bySeparator = !rules.ownRules && reach.Scope == 0x7FFF;
     const bool hooked = rules.onStopMatch && *rules.onStopMatch;
     auto accepted = [&](qint32 q) {
-        if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+        if (foldAscii) {
+            const char16_t c = raw[q];
+            if ((c >= 'a' && c <= 'z' ? char16_t(c - 32) : c) != first || !keyAtFolded(raw, q, e.StopKey))
+                return false;
+        } else if (t[q] != first || !keyAt(t, q, e.StopKey)) {
             return false;
+        }
         // Only the paragraph start is a boundary of its own; anywhere else the
         // character before the key decides, however near the window starts.
         if (e.StopNeedsSepBefore && q > 0 && !seps.contains(raw[q - 1]))
