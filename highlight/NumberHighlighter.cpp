@@ -1,6 +1,7 @@
 #include "highlight/NumberHighlighter.h"
 
 #include "textview/CharScan.h"
+#include "textview/NestedScratch.h"
 #include "textview/StyledDocument.h"
 
 #include <algorithm>
@@ -110,7 +111,10 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     // A number is a word that starts with a digit or "$": the scan goes from one such
     // character to the next, and only those that begin a word are looked at. Most words
     // begin with a letter and cost nothing this way.
-    thread_local std::vector<std::pair<qint32, qint32>> hits;
+    // The style query may highlight, nesting a number pass in this one.
+    thread_local NestedScratch<std::vector<std::pair<qint32, qint32>>> scratch;
+    const NestedScratch<std::vector<std::pair<qint32, qint32>>>::Lease lease(scratch);
+    std::vector<std::pair<qint32, qint32>>& hits = *lease;
     hits.clear();
     for (qint32 k = findDigitOr(T, i, E, u'$'); k < E; k = findDigitOr(T, k, E, u'$')) {
         if (separators.contains(T[k]) || (k > 0 && !separators.contains(T[k - 1]))) {

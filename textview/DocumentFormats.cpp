@@ -346,7 +346,8 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
 {
     const ParagraphRecord& para = paragraphRecord(pi);
     const RecordSpan old = recordsOf(para);
-    std::vector<StoredRecord>& out = mergeBuffer;
+    const NestedScratch<std::vector<StoredRecord>>::Lease lease(mergeBuffers);
+    std::vector<StoredRecord>& out = *lease;
     out.clear();
     out.reserve(old.size() + 2 * stretches.size());
     size_t oi = 0;

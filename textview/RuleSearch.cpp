@@ -1,5 +1,6 @@
 #include "textview/RuleSearch.h"
 
+#include "textview/NestedScratch.h"
 #include "textview/StyledDocument.h"
 
 #include <algorithm>
@@ -143,6 +144,13 @@ struct Hit {
     qint32 len;
 };
 
+// The hits of a keyword pass and the stretches they are merged as.
+struct KeywordScratch {
+    std::vector<Hit> hits;
+    std::vector<std::pair<qint32, qint32>> stretches;
+    std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+};
+
 } // namespace
 
 int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
@@ -153,7 +161,10 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
 {
     const CharSet& seps = *rules.separators;
     index.refresh(list, seps);
-    thread_local std::vector<Hit> hits;
+    // A match hook that highlights nests a keyword pass in this one.
+    thread_local NestedScratch<KeywordScratch> scratch;
+    const NestedScratch<KeywordScratch>::Lease lease(scratch);
+    std::vector<Hit>& hits = lease->hits;
     hits.clear();
     if (upper)
         foldAscii = false;
@@ -314,8 +325,8 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                                    >= doc.lowerRecordIndex(para, h.start + h.len);
     }
     if (separate) {
-        thread_local std::vector<std::pair<qint32, qint32>> stretches;
-        thread_local std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+        std::vector<std::pair<qint32, qint32>>& stretches = lease->stretches;
+        std::vector<std::pair<size_t, size_t>>& groups = lease->groups;
         stretches.clear();
         groups.clear();
         for (size_t i = 0; i < hits.size();) {

@@ -7,6 +7,7 @@
 
 #include "textview/RuleLists.h"
 #include "textview/FormatRecord.h"
+#include "textview/NestedScratch.h"
 #include "textview/ParagraphStore.h"
 #include "textview/StyledHighlighter.h"
 
@@ -335,7 +336,8 @@ private:
     int upperRecordIndexBefore(int para, qint32 offset) const;
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
-    std::vector<StoredRecord> mergeBuffer;
+    // The merged records; a merge nested in a match hook of another gets its own.
+    NestedScratch<std::vector<StoredRecord>> mergeBuffers;
     RecordSpan recordsOf(const ParagraphRecord& r) const { return {store.data(r.formats), r.formats.count}; }
     // Changing a paragraph's records in place (the callers keep the caches right).
     void recordsInsert(int para, int index, StoredRecord s);
@@ -389,6 +391,10 @@ private:
 
     // ==== highlighting pipeline (DocumentPipeline.cpp) ====
     std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    // A pass nested in a hook of another (a hook that highlights) must not move the outer
+    // pass's navigators: it uses navigators of its own.
+    class PassNavigators;
+    int scratchHeld = 0;
     std::unique_ptr<TStyledNavigator[]> hookNavigators;
     bool hookNavigatorsLent = false;
     void regionPass(int para);

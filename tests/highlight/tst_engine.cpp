@@ -167,6 +167,41 @@ TEST_F(Engine, HooksCanVetoMatches)
     EXPECT_EQ(starts, 2);
 }
 
+TEST_F(Engine, HooksThatHighlightOtherParagraphsLeaveTheirOwnRight)
+{
+    // A hook may highlight other paragraphs while its own pass is under way: the passes
+    // it nests must not take over the outer pass's hits, merged records or navigators.
+    TNumberHighlighter numbers;
+    h.setSubHighlighter(&numbers);
+    h.StartStopKeys().Add("{", "}", 0, 0, 3, 0, -1, -1, false, 0, 0);
+    h.Keywords().AddKeyword("begin", WholeWord, 0, 1, 0, -1, -1);
+    h.Keywords().AddKeyword("end", WholeWord, 0, 2, 0, -1, -1);
+    const QString text = QStringLiteral("begin {a} 1 end 2 begin\nend 3 {b} begin 4\n{c} 5 end\nbegin 6 end");
+    const QString expected = run(text);
+    ASSERT_EQ(expected, "[c1:begin] [c3:{a}] [c0:1] [c2:end] [c0:2] [c1:begin]\n[c2:end] [c0:3] [c3:{b}] "
+                        "[c1:begin] [c0:4]\n[c3:{c}] [c0:5] [c2:end]\n[c1:begin] [c0:6] [c2:end]\n");
+
+    // Looking ahead from a keyword nests the keyword passes of the following paragraphs.
+    h.OnKeywordMatch = [&](TStyledNavigator& first, TStyledNavigator*, int, bool&) {
+        if (first.paraIndex() + 1 < doc.paragraphCount())
+            doc.ensureParsed(first.paraIndex() + 1);
+    };
+    EXPECT_EQ(run(text), expected);
+
+    // Looking back from a region's start nests an earlier paragraph's keyword pass in this
+    // region pass: the last paragraph is parsed first, so that the earlier ones have had
+    // their region passes only.
+    h.OnKeywordMatch = nullptr;
+    h.OnStartMatch = [&](TStyledNavigator& at, TStyledNavigator*, int, bool&) {
+        if (at.paraIndex() > 0)
+            doc.ensureParsed(at.paraIndex() - 1);
+    };
+    doc.setText(text);
+    doc.ensureParsed(doc.paragraphCount() - 1);
+    doc.parseAll();
+    EXPECT_EQ(contexts(doc), expected);
+}
+
 TEST_F(Engine, InactiveHighlighterStillRunsTheChain)
 {
     TCustomExtHighlighter second;
