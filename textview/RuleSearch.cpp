@@ -543,6 +543,79 @@ const StartReach& startReach(const TStartStopKeyList& list)
     return r;
 }
 
+// The entry a stop of entry k chains into: the next with the same start key and the same
+// reach, else -1. Worked out once per list version.
+int chainedEntry(const TStartStopKeyList& list, int k)
+{
+    thread_local const TStartStopKeyList* builtFor = nullptr;
+    thread_local quint64 builtVersion = 0;
+    thread_local std::vector<int> chainOf;
+    if (builtFor != &list || builtVersion != list.version() || chainOf.size() != size_t(list.count())) {
+        builtFor = &list;
+        builtVersion = list.version();
+        chainOf.assign(size_t(list.count()), -1);
+        for (int j = 0; j < list.count(); ++j)
+            for (int n = j + 1; n < list.count(); ++n)
+                if (list.item(n).FirstSameStart == j && list.reach(n) == list.reach(j)) {
+                    chainOf[size_t(j)] = n;
+                    break;
+                }
+    }
+    return chainOf[size_t(k)];
+}
+
+// A record with its opening key's extent dropped, as the state a region closes back to
+// resumes. The same few states return again and again: their plain forms are remembered.
+quint32 withoutStartKey(FormatTable& table, quint32 id)
+{
+    if (table.at(id).StartKeyLen == 0)
+        return id;
+    struct CacheEntry {
+        quint64 serial = 0;
+        quint32 from = ~0u;
+        quint32 to = 0;
+    };
+    thread_local std::array<CacheEntry, 64> cache;
+    CacheEntry& c = cache[id & 63u];
+    if (c.serial == table.serial() && c.from == id)
+        return c.to;
+    FormatRecord rec = table.at(id);
+    rec.StartKeyLen = 0;
+    const quint32 plain = table.intern(rec);
+    c = {table.serial(), id, plain};
+    return plain;
+}
+
+// The interned record that opens region entry `winner` of a list over the state
+// `inForce` (interned as inForceId). Regions open over the same few states: the same entry
+// of the same list version over the same state opens with the same record.
+quint32 openingId(StyledDocument& doc, const TStartStopKeyList& list, int winner, int baseIndex,
+                  quint32 inForceId, const FormatRecord& inForce)
+{
+    struct CacheEntry {
+        quint64 serial = 0;
+        const TStartStopKeyList* list = nullptr;
+        quint64 version = 0;
+        quint32 inForce = ~0u;
+        int winner = -1;
+        int base = 0;
+        quint32 id = 0;
+    };
+    thread_local std::array<CacheEntry, 256> cache;
+    CacheEntry& c = cache[(inForceId * 31u + quint32(winner)) & 255u];
+    const quint64 serial = doc.formats().serial();
+    if (c.serial == serial && c.list == &list && c.version == list.version() && c.inForce == inForceId
+        && c.winner == winner && c.base == baseIndex)
+        return c.id;
+    const StartStopInfo& e = list.item(winner);
+    FormatRecord rec = openingRecord(inForce, e, regionId(baseIndex + winner));
+    rec.StartKeyLen = quint8(std::min(255, e.StartKeyLen + (e.StartNeedsSepAfter ? 1 : 0)));
+    rec.StopKeyLen = quint8(std::min<int>(255, e.StopKeyLen));
+    const quint32 id = doc.formats().intern(rec);
+    c = {serial, &list, list.version(), inForceId, winner, baseIndex, id};
+    return id;
+}
+
 // Finds where a key of a list may start. Most characters start no key, and letters
 // inside words start only keys that need no separator before them: a table lookup per
 // character passes over them, or, when the list names the few characters keys start
@@ -724,15 +797,19 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
             continue;
         const StartStopInfo& e = list.item(winner);
         const qint16 id = regionId(baseIndex + winner);
-        const FormatRecord inForce = doc.recordInForce(pi, p);
+        // No record has changed yet: the span still holds the paragraph's records.
+        const int idx = doc.upperRecordIndex(pi, p);
+        const quint32 inForceId = idx > 0 ? formats[size_t(idx - 1)].style : st.startFormat;
+        FormatRecord inForce = doc.formats().at(inForceId);
+        inForce.Offset = idx > 0 ? formats[size_t(idx - 1)].offset : 0;
         if (inForce.level() >= 0 && inForce.topRule() == id && e.StartKey == e.StopKey)
             continue; // the closing delimiter of the open region
         const int level = inForce.level();
         if (level >= MaxNestingLevel)
             return false;
         const qint32 kl = e.StartKeyLen;
+        const StoredRecord opening{p, openingId(doc, list, winner, baseIndex, inForceId, inForce)};
         // The enclosing region's record gives up its closing-key extent.
-        int idx = doc.upperRecordIndex(pi, p);
         if (level >= 0 && inForce.StopKeyLen != 0) { // unchanged records are not stored again
             FormatRecord enclosing = inForce;
             enclosing.StopKeyLen = 0;
@@ -744,18 +821,13 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
         // Records inside the key go; one sitting exactly at p is overwritten.
         int lo = doc.lowerRecordIndex(pi, p);
         const int hi = doc.lowerRecordIndex(pi, p + kl);
-        const bool atP = lo < hi && doc.paragraph(pi).Formats[size_t(lo)].offset == p;
+        const bool atP = lo < hi && doc.records(pi)[size_t(lo)].offset == p;
         for (int r = hi - 1; r >= lo + (atP ? 1 : 0); --r)
             doc.deleteRecord(pi, r);
-        FormatRecord rec = openingRecord(inForce, e, id);
-        rec.Offset = p;
-        rec.StartKeyLen = quint8(std::min(255, kl + (e.StartNeedsSepAfter ? 1 : 0)));
-        rec.StopKeyLen = quint8(std::min<int>(255, e.StopKeyLen));
         if (atP)
-            doc.replaceRecord(pi, lo, rec);
+            doc.replaceRecord(pi, lo, opening);
         else
-            doc.insertRecord(pi, lo, rec);
-        (void)idx;
+            doc.insertRecord(pi, lo, opening);
         from.setParaOffset(pi, p + kl);
         return true;
     }
@@ -773,7 +845,8 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     const qint32 fromOff = st.fromOff;
     const qint32 toOff = st.toOff;
     const int curIdx = doc.upperRecordIndex(pi, fromOff) - 1; // -1: the start format
-    const FormatRecord cur = doc.recordInForce(pi, fromOff);
+    const FormatRecord cur = curIdx >= 0 ? doc.formats().expand(st.formats[size_t(curIdx)])
+                                         : doc.formats().at(st.startFormat);
     const int level = cur.level();
     if (level < 0 || k < 0 || k >= list.count())
         return false;
@@ -857,28 +930,24 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
             doc.setStartFormat(pi, region);
     }
 
-    FormatRecord next;
-    int chained = -1;
-    for (int n = k + 1; n < list.count(); ++n) {
-        if (list.item(n).FirstSameStart == k && list.reach(n) == reach) {
-            chained = n;
-            break;
-        }
-    }
+    StoredRecord next;
+    const int chained = chainedEntry(list, k);
     if (chained >= 0) {
         const StartStopInfo& c = list.item(chained);
-        next = region;
-        next.Attribute = quint8(c.Style | 0xC0);
-        next.RuleStack[size_t(level)] = regionId(baseIndex + chained);
-        next.Cursor = c.Cursor;
-        next.Background = c.Background;
-        next.Foreground = c.Foreground;
+        FormatRecord rec = region;
+        rec.Attribute = quint8(c.Style | 0xC0);
+        rec.RuleStack[size_t(level)] = regionId(baseIndex + chained);
+        rec.Cursor = c.Cursor;
+        rec.Background = c.Background;
+        rec.Foreground = c.Foreground;
+        rec.StartKeyLen = 0;
+        rec.Offset = foundEnd;
+        next = doc.formats().store(rec);
     } else {
         // The state before the region opened: the nearest earlier record of lower level.
-        next = doc.recordBelowLevel(pi, curIdx - 1, level);
+        const quint32 below = doc.storedRecordBelowLevel(pi, curIdx - 1, level).style;
+        next = {foundEnd, withoutStartKey(doc.formats(), below)};
     }
-    next.StartKeyLen = 0;
-    next.Offset = foundEnd;
     doc.insertRecord(pi, doc.lowerRecordIndex(pi, foundEnd), next);
     to.setParaOffset(pi, foundEnd);
     return true;

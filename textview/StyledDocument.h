@@ -146,6 +146,9 @@ public:
     }
     void insertRecord(int para, int index, const FormatRecord& r);
     void replaceRecord(int para, int index, const FormatRecord& r);
+    // The same for a record interned already (its style an id of formats()).
+    void insertRecord(int para, int index, StoredRecord r);
+    void replaceRecord(int para, int index, StoredRecord r);
     void deleteRecord(int para, int index);
     void reserveRecords(int para, int n);
     // Index of the first record of the paragraph whose offset >= offset (lower) or >
@@ -170,6 +173,8 @@ public:
     // from the end of the paragraph before; a plain record when none is left. Takes a
     // few steps however many records lie between.
     FormatRecord recordBelowLevel(int para, int index, int level);
+    // The same as stored (offset 0 for a start format or the plain record).
+    StoredRecord storedRecordBelowLevel(int para, int index, int level);
 
     void ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic, bool repaint = true);
     // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
