@@ -93,6 +93,12 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     const qint32 E = toOff < N ? toOff + 1 : toOff;
     while (i > 0 && !separators.contains(T[i - 1]))
         --i;
+    // A number is a word that starts with a digit or "$": the scan goes from one such
+    // character to the next, and only those that begin a word are looked at. Most words
+    // begin with a letter and cost nothing this way, and most paragraphs hold no number.
+    qint32 k = findDigitOr(T, i, E, u'$');
+    if (k >= E)
+        return;
 
     const RecordSpan F = doc.records(pi);
     constexpr qint32 None = std::numeric_limits<qint32>::max();
@@ -108,15 +114,12 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
         allowed = mayHighlight(*cur);
     };
 
-    // A number is a word that starts with a digit or "$": the scan goes from one such
-    // character to the next, and only those that begin a word are looked at. Most words
-    // begin with a letter and cost nothing this way.
     // The style query may highlight, nesting a number pass in this one.
     thread_local NestedScratch<std::vector<std::pair<qint32, qint32>>> scratch;
     const NestedScratch<std::vector<std::pair<qint32, qint32>>>::Lease lease(scratch);
     std::vector<std::pair<qint32, qint32>>& hits = *lease;
     hits.clear();
-    for (qint32 k = findDigitOr(T, i, E, u'$'); k < E; k = findDigitOr(T, k, E, u'$')) {
+    for (; k < E; k = findDigitOr(T, k, E, u'$')) {
         if (separators.contains(T[k]) || (k > 0 && !separators.contains(T[k - 1]))) {
             ++k;
             continue;
