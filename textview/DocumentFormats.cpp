@@ -374,6 +374,7 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
     int applied = 0;
     quint32 inForce = para.startFormat;
     qint32 inForcePos = 0;
+    FormatRecord rec; // filled by `build` whenever it gives no id
     for (size_t i = 0; i < stretches.size(); ++i) {
         const auto [s, e] = stretches[i];
         while (oi < old.size() && old[oi].offset < s) {
@@ -395,7 +396,6 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
             curPos = s;
             ++oj;
         }
-        FormatRecord rec;
         quint32 recId = ~0u;
         if (!call(build, i, cur, table.at(cur), rec, recId))
             continue;

@@ -152,12 +152,15 @@ public:
     void deleteRecord(int para, int index);
     void reserveRecords(int para, int n);
     // Index of the first record of the paragraph whose offset >= offset (lower) or >
-    // offset (upper). The passes mostly ask behind the last record: that answer is inline.
+    // offset (upper). The passes mostly ask behind the last record or before the first
+    // (at the paragraph start): those answers are inline.
     int lowerRecordIndex(int para, qint32 offset) const
     {
         const RecordBlock& b = paras[size_t(para)].formats;
         if (b.count == 0 || store.data(b)[b.count - 1].offset < offset)
             return int(b.count);
+        if (store.data(b)[0].offset >= offset)
+            return 0;
         return lowerRecordIndexBefore(para, offset);
     }
     int upperRecordIndex(int para, qint32 offset) const
@@ -165,6 +168,8 @@ public:
         const RecordBlock& b = paras[size_t(para)].formats;
         if (b.count == 0 || store.data(b)[b.count - 1].offset <= offset)
             return int(b.count);
+        if (store.data(b)[0].offset > offset)
+            return 0;
         return upperRecordIndexBefore(para, offset);
     }
     // The state a region of `level` closes back to: the nearest record at or before
@@ -180,8 +185,9 @@ public:
     // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
     // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
     // (stretch index, id and record in force at its start, record out, id out) fills the
-    // record to lay over it, or sets the id out to its interned form (the record is then
-    // ignored); it returns false to leave the stretch alone. Returns the stretches applied.
+    // whole record to lay over it (the record out still holds an earlier stretch's), or
+    // sets the id out to its interned form (the record is then ignored); it returns false
+    // to leave the stretch alone. Returns the stretches applied.
     template <typename Build>
     int applyFormatsMerged(int para, const std::vector<std::pair<qint32, qint32>>& stretches,
                            Build&& build)
