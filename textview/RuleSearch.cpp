@@ -27,10 +27,8 @@ quint64 KeywordIndex::hashFolded(const char16_t* s, int len)
     return h | 1; // 0 marks an empty slot
 }
 
-void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
+void KeywordIndex::rebuild(const TKeywordList& list, const CharSet& seps)
 {
-    if (builtFor == &list && builtVersion == list.version() && builtSeps == seps)
-        return;
     builtFor = &list;
     builtVersion = list.version();
     builtSeps = seps;
