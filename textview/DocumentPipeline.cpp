@@ -183,10 +183,11 @@ void StyledDocument::regionPass(int pi)
                 }
             }
             bool startFound = false;
-            from.setParaOffset(pi, pos);
-            to.setParaOffset(pi, stopFound ? stopStart : bound);
-            if (ownKeys)
+            if (ownKeys) {
+                from.setParaOffset(pi, pos);
+                to.setParaOffset(pi, stopFound ? stopStart : bound);
                 startFound = ownStartSearch(from, to);
+            }
             if (!startFound && highlighter) {
                 from.setParaOffset(pi, pos);
                 to.setParaOffset(pi, stopFound ? stopStart : bound);
