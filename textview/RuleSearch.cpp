@@ -795,11 +795,12 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
             continue;
         const StartStopInfo& e = list.item(winner);
         const qint16 id = regionId(baseIndex + winner);
-        // No record has changed yet: the span still holds the paragraph's records.
+        // The records as they are now: a start hook may have highlighted.
+        const RecordSpan now = doc.records(pi);
         const int idx = doc.upperRecordIndex(pi, p);
-        const quint32 inForceId = idx > 0 ? formats[size_t(idx - 1)].style : st.startFormat;
+        const quint32 inForceId = idx > 0 ? now[size_t(idx - 1)].style : doc.paraStartFormat(pi);
         FormatRecord inForce = doc.formats().at(inForceId);
-        inForce.Offset = idx > 0 ? formats[size_t(idx - 1)].offset : 0;
+        inForce.Offset = idx > 0 ? now[size_t(idx - 1)].offset : 0;
         if (inForce.level() >= 0 && inForce.topRule() == id && e.StartKey == e.StopKey)
             continue; // the closing delimiter of the open region
         const int level = inForce.level();
