@@ -38,6 +38,16 @@ TEST_F(Engine, KeywordsNeedAContextAndWholeWords)
     EXPECT_EQ(run("if a then IF;ifx,xyz"), "[c1:if] a then [c1:IF];ifx,[c2:xy]z\n");
 }
 
+TEST_F(Engine, WholeWordKeywordsIgnoreTheCaseOfLettersOnly)
+{
+    // "@" and "`", "[" and "{" differ as "A" and "a" do; only letters have a case.
+    h.Keywords().AddKeyword("a@b", WholeWord, fsBold, 1, 0, -1, -1);
+    h.Keywords().AddKeyword("x[y", WholeWord, fsBold, 2, 0, -1, -1);
+    h.Keywords().AddKeyword("Zz", MatchCase | WholeWord, fsBold, 3, 0, -1, -1);
+    EXPECT_EQ(run("a@b a`b A@B x[y x{y X[Y Zz zz ZZ zZ"),
+              "[c1:a@b] a`b [c1:A@B] [c2:x[y] x{y [c2:X[Y] [c3:Zz] zz ZZ zZ\n");
+}
+
 TEST_F(Engine, WholeWordsAreThoseOfTheParagraph)
 {
     // Stop keys: only the paragraph start stands for a separator before the key.
