@@ -1,5 +1,7 @@
 #include "highlight/NumberHighlighter.h"
 
+#include "textview/CharScan.h"
+#include "textview/NestedScratch.h"
 #include "textview/StyledDocument.h"
 
 #include <algorithm>
@@ -91,15 +93,19 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
     const qint32 E = toOff < N ? toOff + 1 : toOff;
     while (i > 0 && !separators.contains(T[i - 1]))
         --i;
+    // A number is a word that starts with a digit or "$": the scan goes from one such
+    // character to the next, and only those that begin a word are looked at. Most words
+    // begin with a letter and cost nothing this way, and most paragraphs hold no number.
+    qint32 k = findDigitOr(T, i, E, u'$');
+    if (k >= E)
+        return;
 
     const RecordSpan F = doc.records(pi);
     constexpr qint32 None = std::numeric_limits<qint32>::max();
     size_t ri = size_t(doc.upperRecordIndex(pi, i));
     const FormatRecord* cur = &doc.formats().at(ri > 0 ? F[ri - 1].style : doc.paraStartFormat(pi));
-    // The offset of the next record, kept as records are passed: the scan asks for it
-    // at every word.
+    // The offset of the next record, kept as records are passed.
     qint32 next = ri < F.size() ? F[ri].offset : None;
-    auto nextOffset = [&] { return next; };
     bool allowed = mayHighlight(*cur);
     auto advanceRecord = [&] {
         cur = &doc.formats().at(F[ri].style);
@@ -108,41 +114,25 @@ void TNumberHighlighter::ApplyKeywords(StyledDocument& doc, TStyledNavigator& fr
         allowed = mayHighlight(*cur);
     };
 
-    thread_local std::vector<std::pair<qint32, qint32>> hits;
+    // The style query may highlight, nesting a number pass in this one.
+    thread_local NestedScratch<std::vector<std::pair<qint32, qint32>>> scratch;
+    const NestedScratch<std::vector<std::pair<qint32, qint32>>>::Lease lease(scratch);
+    std::vector<std::pair<qint32, qint32>>& hits = *lease;
     hits.clear();
-    while (i < E) {
-        while (i < N && separators.contains(T[i]))
-            ++i;
-        qint32 k = i;
-        for (;;) {
-            while (nextOffset() <= k)
-                advanceRecord();
-            if (allowed || k >= E)
-                break;
-            if (nextOffset() == None) {
-                k = E;
-                break;
-            }
-            k = nextOffset();
-            advanceRecord();
-            // Scanning resumes at the record: a number may follow a comment or directive
-            // directly. Only the rest of a word that began before the record is no number.
-            if (!separators.contains(T[k - 1]))
-                while (k < N && !separators.contains(T[k]))
-                    ++k;
-            while (k < N && separators.contains(T[k]))
-                ++k;
+    for (; k < E; k = findDigitOr(T, k, E, u'$')) {
+        if (separators.contains(T[k]) || (k > 0 && !separators.contains(T[k - 1]))) {
+            ++k;
+            continue;
         }
-        if (k >= E)
-            break;
-        qint32 m = k;
+        while (next <= k)
+            advanceRecord();
+        qint32 m = k + 1;
         while (m < N && !separators.contains(T[m]))
             ++m;
-        // Most words begin with a letter: the first character turns them away.
-        const bool numberStart = (T[k] >= '0' && T[k] <= '9') || T[k] == u'$';
-        if (numberStart && m <= nextOffset() && isNumber(T + k, m - k))
+        // A word cut by a record is no number.
+        if (allowed && m <= next && isNumber(T + k, m - k))
             hits.emplace_back(k, m);
-        i = std::max(m, k + 1);
+        k = m; // the rest of the word begins no number
     }
     if (hits.empty())
         return;

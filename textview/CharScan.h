@@ -2,8 +2,8 @@
 // Scanning UTF-16 text eight characters at a time where the processor allows it: the
 // next character below a bound (line breaks and static codes while loading), the next
 // or previous occurrence of either of two characters (a search's first character in
-// both cases), and counting line ends. Each has a plain loop for the rest and for other
-// processors, with the same results.
+// both cases), the next digit (where a number may start), and counting line ends. Each
+// has a plain loop for the rest and for other processors, with the same results.
 
 #include <QtGlobal>
 
@@ -48,6 +48,29 @@ inline qsizetype findEither(const char16_t* p, qsizetype i, qsizetype n, char16_
 #endif
     for (; i < n; ++i)
         if (p[i] == a || p[i] == b)
+            return i;
+    return n;
+}
+
+// The first index in [i, n) holding an ASCII digit or `extra`, else n.
+inline qsizetype findDigitOr(const char16_t* p, qsizetype i, qsizetype n, char16_t extra)
+{
+#if defined(__SSE2__)
+    // c - '0' saturates to 0 above 9 only for the digits.
+    const __m128i zeroDigit = _mm_set1_epi16(short(u'0'));
+    const __m128i nine = _mm_set1_epi16(9);
+    const __m128i ve = _mm_set1_epi16(short(extra));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i digit = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, zeroDigit), nine), zero);
+        const int m = _mm_movemask_epi8(_mm_or_si128(digit, _mm_cmpeq_epi16(v, ve)));
+        if (m)
+            return i + (__builtin_ctz(unsigned(m)) >> 1);
+    }
+#endif
+    for (; i < n; ++i)
+        if ((p[i] >= u'0' && p[i] <= u'9') || p[i] == extra)
             return i;
     return n;
 }

@@ -191,20 +191,25 @@ StyledDocument::Landing StyledDocument::landingAtEnd(int q, int level)
 
 FormatRecord StyledDocument::recordBelowLevel(int pi, int index, int level)
 {
+    return table.expand(storedRecordBelowLevel(pi, index, level));
+}
+
+StoredRecord StyledDocument::storedRecordBelowLevel(int pi, int index, int level)
+{
+    constexpr StoredRecord plain{0, 0}; // the table interns the plain record first
     if (level < 0)
-        return FormatRecord{};
+        return plain;
     const ParagraphRecord& p = paragraphRecord(pi);
     const int r = lowerInParagraph(pi, index, level);
     if (r >= 0)
-        return table.expand(recordsOf(p)[size_t(r)]);
-    const FormatRecord& start = table.at(p.startFormat);
-    if (start.level() < level)
-        return start;
+        return recordsOf(p)[size_t(r)];
+    if (table.at(p.startFormat).level() < level)
+        return {0, p.startFormat};
     const Landing at = landingAtEnd(pi - 1, level);
     if (at.para < 0)
-        return FormatRecord{};
+        return plain;
     const ParagraphRecord& q = paras[size_t(at.para)];
-    return at.index < 0 ? table.at(q.startFormat) : table.expand(recordsOf(q)[size_t(at.index)]);
+    return at.index < 0 ? StoredRecord{0, q.startFormat} : recordsOf(q)[size_t(at.index)];
 }
 
 // ---- changing records ----
@@ -230,9 +235,17 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
     const ParagraphRecord& p = paragraphRecord(para);
     if (index < 0 || index > int(p.formats.count))
         throwListIndexOutOfBounds();
+    insertRecord(para, index, table.store(r));
+}
+
+void StyledDocument::insertRecord(int para, int index, StoredRecord r)
+{
+    const ParagraphRecord& p = paragraphRecord(para);
+    if (index < 0 || index > int(p.formats.count) || r.style >= table.size())
+        throwListIndexOutOfBounds();
     // The store grows a block by a fraction, so that very long paragraphs do not copy
     // their records over and over.
-    recordsInsert(para, index, table.store(r));
+    recordsInsert(para, index, r);
     recordsChanged(para, index);
     for (TStyledNavigator* n : navigators)
         if (n->para == para)
@@ -241,10 +254,17 @@ void StyledDocument::insertRecord(int para, int index, const FormatRecord& r)
 
 void StyledDocument::replaceRecord(int para, int index, const FormatRecord& r)
 {
-    ParagraphRecord& p = paragraphRecord(para);
+    const ParagraphRecord& p = paragraphRecord(para);
     if (index < 0 || index >= int(p.formats.count))
         throwListIndexOutOfBounds();
-    const StoredRecord stored = table.store(r);
+    replaceRecord(para, index, table.store(r));
+}
+
+void StyledDocument::replaceRecord(int para, int index, StoredRecord stored)
+{
+    ParagraphRecord& p = paragraphRecord(para);
+    if (index < 0 || index >= int(p.formats.count) || stored.style >= table.size())
+        throwListIndexOutOfBounds();
     StoredRecord* f = store.data(p.formats);
     // The links follow levels only: a record that keeps its level keeps them valid.
     if (levelOf(f[size_t(index)]) != levelOf(stored))
@@ -346,13 +366,15 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
 {
     const ParagraphRecord& para = paragraphRecord(pi);
     const RecordSpan old = recordsOf(para);
-    std::vector<StoredRecord>& out = mergeBuffer;
+    const NestedScratch<std::vector<StoredRecord>>::Lease lease(mergeBuffers);
+    std::vector<StoredRecord>& out = *lease;
     out.clear();
     out.reserve(old.size() + 2 * stretches.size());
     size_t oi = 0;
     int applied = 0;
     quint32 inForce = para.startFormat;
     qint32 inForcePos = 0;
+    FormatRecord rec; // filled by `build` whenever it gives no id
     for (size_t i = 0; i < stretches.size(); ++i) {
         const auto [s, e] = stretches[i];
         while (oi < old.size() && old[oi].offset < s) {
@@ -374,7 +396,6 @@ int StyledDocument::mergeFormats(int pi, const std::vector<std::pair<qint32, qin
             curPos = s;
             ++oj;
         }
-        FormatRecord rec;
         quint32 recId = ~0u;
         if (!call(build, i, cur, table.at(cur), rec, recId))
             continue;

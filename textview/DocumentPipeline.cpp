@@ -101,6 +101,32 @@ TStyledNavigator* StyledDocument::borrowHookNavigators()
 
 // ---- passes ----
 
+class StyledDocument::PassNavigators {
+public:
+    explicit PassNavigators(StyledDocument& doc) : held(doc.scratchHeld)
+    {
+        if (held++ == 0) {
+            from = doc.scratchFrom.get();
+            to = doc.scratchTo.get();
+        } else {
+            ownFrom = std::make_unique<TStyledNavigator>(&doc);
+            ownTo = std::make_unique<TStyledNavigator>(&doc);
+            from = ownFrom.get();
+            to = ownTo.get();
+        }
+    }
+    ~PassNavigators() { --held; }
+    PassNavigators(const PassNavigators&) = delete;
+    PassNavigators& operator=(const PassNavigators&) = delete;
+
+    TStyledNavigator* from;
+    TStyledNavigator* to;
+
+private:
+    int& held;
+    std::unique_ptr<TStyledNavigator> ownFrom, ownTo; // only when nested
+};
+
 void StyledDocument::regionPass(int pi)
 {
     ++counters.regionPasses;
@@ -121,8 +147,9 @@ void StyledDocument::regionPass(int pi)
         startStopKeys.deriveBoundaryFlags(Separators);
     const int ownCount = startStopKeys.count();
     if (highlighter || ownKeys) {
-        TStyledNavigator& from = *scratchFrom;
-        TStyledNavigator& to = *scratchTo;
+        const PassNavigators passNavigators(*this);
+        TStyledNavigator& from = *passNavigators.from;
+        TStyledNavigator& to = *passNavigators.to;
         qint32 pos = 0;
         int stuck = 0;
         for (int guard = 0; guard < 4 * len + 64; ++guard) {
@@ -156,10 +183,11 @@ void StyledDocument::regionPass(int pi)
                 }
             }
             bool startFound = false;
-            from.setParaOffset(pi, pos);
-            to.setParaOffset(pi, stopFound ? stopStart : bound);
-            if (ownKeys)
+            if (ownKeys) {
+                from.setParaOffset(pi, pos);
+                to.setParaOffset(pi, stopFound ? stopStart : bound);
                 startFound = ownStartSearch(from, to);
+            }
             if (!startFound && highlighter) {
                 from.setParaOffset(pi, pos);
                 to.setParaOffset(pi, stopFound ? stopStart : bound);
@@ -216,8 +244,9 @@ void StyledDocument::keywordPass(int pi)
 {
     ++counters.keywordPasses;
     if (highlighter) {
-        TStyledNavigator& from = *scratchFrom;
-        TStyledNavigator& to = *scratchTo;
+        const PassNavigators passNavigators(*this);
+        TStyledNavigator& from = *passNavigators.from;
+        TStyledNavigator& to = *passNavigators.to;
         from.setParaOffset(pi, 0);
         to.setParaOffset(pi, paras[size_t(pi)].length);
         highlighter->ApplyKeywords(*this, from, to, keywords.count());

@@ -1,5 +1,6 @@
 #include "textview/RuleSearch.h"
 
+#include "textview/NestedScratch.h"
 #include "textview/StyledDocument.h"
 
 #include <algorithm>
@@ -16,20 +17,17 @@ namespace kbl {
 
 quint64 KeywordIndex::hashFolded(const char16_t* s, int len)
 {
+    // Bit 5 is dropped from every character, which folds ASCII case without a test. Other
+    // characters that differ only there share a hash: the candidates a word finds are
+    // compared with it anyway.
     quint64 h = 1469598103934665603ull;
-    for (int i = 0; i < len; ++i) {
-        char16_t c = s[i];
-        if (c >= 'a' && c <= 'z')
-            c = char16_t(c - 32);
-        h = (h ^ c) * 1099511628211ull;
-    }
+    for (int i = 0; i < len; ++i)
+        h = (h ^ (s[i] & ~0x20u)) * 1099511628211ull;
     return h | 1; // 0 marks an empty slot
 }
 
-void KeywordIndex::refresh(const TKeywordList& list, const CharSet& seps)
+void KeywordIndex::rebuild(const TKeywordList& list, const CharSet& seps)
 {
-    if (builtFor == &list && builtVersion == list.version() && builtSeps == seps)
-        return;
     builtFor = &list;
     builtVersion = list.version();
     builtSeps = seps;
@@ -143,6 +141,13 @@ struct Hit {
     qint32 len;
 };
 
+// The hits of a keyword pass and the stretches they are merged as.
+struct KeywordScratch {
+    std::vector<Hit> hits;
+    std::vector<std::pair<qint32, qint32>> stretches;
+    std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+};
+
 } // namespace
 
 int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOff,
@@ -153,7 +158,10 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
 {
     const CharSet& seps = *rules.separators;
     index.refresh(list, seps);
-    thread_local std::vector<Hit> hits;
+    // A match hook that highlights nests a keyword pass in this one.
+    thread_local NestedScratch<KeywordScratch> scratch;
+    const NestedScratch<KeywordScratch>::Lease lease(scratch);
+    std::vector<Hit>& hits = lease->hits;
     hits.clear();
     if (upper)
         foldAscii = false;
@@ -314,8 +322,8 @@ int applyKeywordRules(StyledDocument& doc, int para, qint32 fromOff, qint32 toOf
                                    >= doc.lowerRecordIndex(para, h.start + h.len);
     }
     if (separate) {
-        thread_local std::vector<std::pair<qint32, qint32>> stretches;
-        thread_local std::vector<std::pair<size_t, size_t>> groups; // hits of each stretch
+        std::vector<std::pair<qint32, qint32>>& stretches = lease->stretches;
+        std::vector<std::pair<size_t, size_t>>& groups = lease->groups;
         stretches.clear();
         groups.clear();
         for (size_t i = 0; i < hits.size();) {
@@ -487,8 +495,13 @@ StopScan& stopScanFor(StyledDocument& doc, int pi, int level, const StartStopInf
         m.text = doc.textRevision();
         m.para = pi;
         m.bySeparator = bySeparator;
-        m.seps = seps;
-        m.key = bySeparator ? std::u16string() : e.StopKey;
+        // A search per paragraph: what did not change is not copied again.
+        if (!(m.seps == seps))
+            m.seps = seps;
+        if (bySeparator)
+            m.key.clear();
+        else if (m.key != e.StopKey)
+            m.key = e.StopKey;
         m.matchCase = matchCase;
         m.sepBefore = e.StopNeedsSepBefore;
         m.sepAfter = e.StopNeedsSepAfter;
@@ -525,6 +538,79 @@ const StartReach& startReach(const TStartStopKeyList& list)
             r.over[size_t(d)] |= 1ull << i;
     }
     return r;
+}
+
+// The entry a stop of entry k chains into: the next with the same start key and the same
+// reach, else -1. Worked out once per list version.
+int chainedEntry(const TStartStopKeyList& list, int k)
+{
+    thread_local const TStartStopKeyList* builtFor = nullptr;
+    thread_local quint64 builtVersion = 0;
+    thread_local std::vector<int> chainOf;
+    if (builtFor != &list || builtVersion != list.version() || chainOf.size() != size_t(list.count())) {
+        builtFor = &list;
+        builtVersion = list.version();
+        chainOf.assign(size_t(list.count()), -1);
+        for (int j = 0; j < list.count(); ++j)
+            for (int n = j + 1; n < list.count(); ++n)
+                if (list.item(n).FirstSameStart == j && list.reach(n) == list.reach(j)) {
+                    chainOf[size_t(j)] = n;
+                    break;
+                }
+    }
+    return chainOf[size_t(k)];
+}
+
+// A record with its opening key's extent dropped, as the state a region closes back to
+// resumes. The same few states return again and again: their plain forms are remembered.
+quint32 withoutStartKey(FormatTable& table, quint32 id)
+{
+    if (table.at(id).StartKeyLen == 0)
+        return id;
+    struct CacheEntry {
+        quint64 serial = 0;
+        quint32 from = ~0u;
+        quint32 to = 0;
+    };
+    thread_local std::array<CacheEntry, 64> cache;
+    CacheEntry& c = cache[id & 63u];
+    if (c.serial == table.serial() && c.from == id)
+        return c.to;
+    FormatRecord rec = table.at(id);
+    rec.StartKeyLen = 0;
+    const quint32 plain = table.intern(rec);
+    c = {table.serial(), id, plain};
+    return plain;
+}
+
+// The interned record that opens region entry `winner` of a list over the state
+// `inForce` (interned as inForceId). Regions open over the same few states: the same entry
+// of the same list version over the same state opens with the same record.
+quint32 openingId(StyledDocument& doc, const TStartStopKeyList& list, int winner, int baseIndex,
+                  quint32 inForceId, const FormatRecord& inForce)
+{
+    struct CacheEntry {
+        quint64 serial = 0;
+        const TStartStopKeyList* list = nullptr;
+        quint64 version = 0;
+        quint32 inForce = ~0u;
+        int winner = -1;
+        int base = 0;
+        quint32 id = 0;
+    };
+    thread_local std::array<CacheEntry, 256> cache;
+    CacheEntry& c = cache[(inForceId * 31u + quint32(winner)) & 255u];
+    const quint64 serial = doc.formats().serial();
+    if (c.serial == serial && c.list == &list && c.version == list.version() && c.inForce == inForceId
+        && c.winner == winner && c.base == baseIndex)
+        return c.id;
+    const StartStopInfo& e = list.item(winner);
+    FormatRecord rec = openingRecord(inForce, e, regionId(baseIndex + winner));
+    rec.StartKeyLen = quint8(std::min(255, e.StartKeyLen + (e.StartNeedsSepAfter ? 1 : 0)));
+    rec.StopKeyLen = quint8(std::min<int>(255, e.StopKeyLen));
+    const quint32 id = doc.formats().intern(rec);
+    c = {serial, &list, list.version(), inForceId, winner, baseIndex, id};
+    return id;
 }
 
 // Finds where a key of a list may start. Most characters start no key, and letters
@@ -708,15 +794,20 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
             continue;
         const StartStopInfo& e = list.item(winner);
         const qint16 id = regionId(baseIndex + winner);
-        const FormatRecord inForce = doc.recordInForce(pi, p);
+        // The records as they are now: a start hook may have highlighted.
+        const RecordSpan now = doc.records(pi);
+        const int idx = doc.upperRecordIndex(pi, p);
+        const quint32 inForceId = idx > 0 ? now[size_t(idx - 1)].style : doc.paraStartFormat(pi);
+        FormatRecord inForce = doc.formats().at(inForceId);
+        inForce.Offset = idx > 0 ? now[size_t(idx - 1)].offset : 0;
         if (inForce.level() >= 0 && inForce.topRule() == id && e.StartKey == e.StopKey)
             continue; // the closing delimiter of the open region
         const int level = inForce.level();
         if (level >= MaxNestingLevel)
             return false;
         const qint32 kl = e.StartKeyLen;
+        const StoredRecord opening{p, openingId(doc, list, winner, baseIndex, inForceId, inForce)};
         // The enclosing region's record gives up its closing-key extent.
-        int idx = doc.upperRecordIndex(pi, p);
         if (level >= 0 && inForce.StopKeyLen != 0) { // unchanged records are not stored again
             FormatRecord enclosing = inForce;
             enclosing.StopKeyLen = 0;
@@ -728,18 +819,13 @@ bool findStartKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigato
         // Records inside the key go; one sitting exactly at p is overwritten.
         int lo = doc.lowerRecordIndex(pi, p);
         const int hi = doc.lowerRecordIndex(pi, p + kl);
-        const bool atP = lo < hi && doc.paragraph(pi).Formats[size_t(lo)].offset == p;
+        const bool atP = lo < hi && doc.records(pi)[size_t(lo)].offset == p;
         for (int r = hi - 1; r >= lo + (atP ? 1 : 0); --r)
             doc.deleteRecord(pi, r);
-        FormatRecord rec = openingRecord(inForce, e, id);
-        rec.Offset = p;
-        rec.StartKeyLen = quint8(std::min(255, kl + (e.StartNeedsSepAfter ? 1 : 0)));
-        rec.StopKeyLen = quint8(std::min<int>(255, e.StopKeyLen));
         if (atP)
-            doc.replaceRecord(pi, lo, rec);
+            doc.replaceRecord(pi, lo, opening);
         else
-            doc.insertRecord(pi, lo, rec);
-        (void)idx;
+            doc.insertRecord(pi, lo, opening);
         from.setParaOffset(pi, p + kl);
         return true;
     }
@@ -757,7 +843,8 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     const qint32 fromOff = st.fromOff;
     const qint32 toOff = st.toOff;
     const int curIdx = doc.upperRecordIndex(pi, fromOff) - 1; // -1: the start format
-    const FormatRecord cur = doc.recordInForce(pi, fromOff);
+    const FormatRecord cur = curIdx >= 0 ? doc.formats().expand(st.formats[size_t(curIdx)])
+                                         : doc.formats().at(st.startFormat);
     const int level = cur.level();
     if (level < 0 || k < 0 || k >= list.count())
         return false;
@@ -770,17 +857,27 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
     else if (curIdx >= 0)
         winStart = std::max(winStart, cur.Offset);
     const qint32 limit = std::min(len, toOff + sl); // the last stop-key end allowed
-    // The upper-cased copy, not the text folded as it is read: the stop scan looks at
-    // long stretches, where a copy made at once costs less.
-    const char16_t* t = (e.Options & MatchCase) ? raw : doc.UpperCopy(pi, 0, len);
+    // Keys that ignore case: with ASCII upper-casing the text is folded as it is read,
+    // else compared with the document's upper-cased copy. The scan's memo keeps it from
+    // reading a stretch twice, and most paragraphs are short: copying a whole paragraph for
+    // each search costs more than folding the characters looked at.
+    const bool matchCase = e.Options & MatchCase;
+    const bool foldAscii = !matchCase && doc.UpperCaseType() == smuAscii;
+    const char16_t* t = matchCase || foldAscii ? raw : doc.UpperCopy(pi, 0, len);
+    const char16_t first = e.StopKey.empty() ? u'\0' : e.StopKey[0];
 
     qint32 found = -1, foundEnd = -1;
     const RuleReach reach = list.reach(k);
     const bool bySeparator = !rules.ownRules && reach.Scope == 0x7FFF;
     const bool hooked = rules.onStopMatch && *rules.onStopMatch;
     auto accepted = [&](qint32 q) {
-        if (t[q] != e.StopKey[0] || !keyAt(t, q, e.StopKey))
+        if (foldAscii) {
+            const char16_t c = raw[q];
+            if ((c >= 'a' && c <= 'z' ? char16_t(c - 32) : c) != first || !keyAtFolded(raw, q, e.StopKey))
+                return false;
+        } else if (t[q] != first || !keyAt(t, q, e.StopKey)) {
             return false;
+        }
         // Only the paragraph start is a boundary of its own; anywhere else the
         // character before the key decides, however near the window starts.
         if (e.StopNeedsSepBefore && q > 0 && !seps.contains(raw[q - 1]))
@@ -831,28 +928,24 @@ bool findStopKeyIn(StyledDocument& doc, TStyledNavigator& from, TStyledNavigator
             doc.setStartFormat(pi, region);
     }
 
-    FormatRecord next;
-    int chained = -1;
-    for (int n = k + 1; n < list.count(); ++n) {
-        if (list.item(n).FirstSameStart == k && list.reach(n) == reach) {
-            chained = n;
-            break;
-        }
-    }
+    StoredRecord next;
+    const int chained = chainedEntry(list, k);
     if (chained >= 0) {
         const StartStopInfo& c = list.item(chained);
-        next = region;
-        next.Attribute = quint8(c.Style | 0xC0);
-        next.RuleStack[size_t(level)] = regionId(baseIndex + chained);
-        next.Cursor = c.Cursor;
-        next.Background = c.Background;
-        next.Foreground = c.Foreground;
+        FormatRecord rec = region;
+        rec.Attribute = quint8(c.Style | 0xC0);
+        rec.RuleStack[size_t(level)] = regionId(baseIndex + chained);
+        rec.Cursor = c.Cursor;
+        rec.Background = c.Background;
+        rec.Foreground = c.Foreground;
+        rec.StartKeyLen = 0;
+        rec.Offset = foundEnd;
+        next = doc.formats().store(rec);
     } else {
         // The state before the region opened: the nearest earlier record of lower level.
-        next = doc.recordBelowLevel(pi, curIdx - 1, level);
+        const quint32 below = doc.storedRecordBelowLevel(pi, curIdx - 1, level).style;
+        next = {foundEnd, withoutStartKey(doc.formats(), below)};
     }
-    next.StartKeyLen = 0;
-    next.Offset = foundEnd;
     doc.insertRecord(pi, doc.lowerRecordIndex(pi, foundEnd), next);
     to.setParaOffset(pi, foundEnd);
     return true;

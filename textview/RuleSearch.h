@@ -37,7 +37,12 @@ struct RuleSet {
 // the others are searched the plain way.
 class KeywordIndex {
 public:
-    void refresh(const TKeywordList& list, const CharSet& separators);
+    // Inline: a pass asks for every paragraph, and the index rarely needs building.
+    void refresh(const TKeywordList& list, const CharSet& separators)
+    {
+        if (builtFor != &list || builtVersion != list.version() || !(builtSeps == separators))
+            rebuild(list, separators);
+    }
     // Candidate keywords for a word (ASCII-folded hash); ascending indices. Most words
     // are no keyword: their length and first and last characters turn them away before
     // they are hashed.
@@ -55,6 +60,7 @@ public:
     RuleReach reach(int k) const { return reaches[size_t(k)]; }
 
 private:
+    void rebuild(const TKeywordList& list, const CharSet& separators);
     static quint64 hashFolded(const char16_t* s, int len);
     static char16_t fold(char16_t c) { return (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c; }
     static quint32 lengthBit(int len) { return 1u << std::min(len, 31); }

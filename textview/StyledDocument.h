@@ -7,6 +7,7 @@
 
 #include "textview/RuleLists.h"
 #include "textview/FormatRecord.h"
+#include "textview/NestedScratch.h"
 #include "textview/ParagraphStore.h"
 #include "textview/StyledHighlighter.h"
 
@@ -146,15 +147,21 @@ public:
     }
     void insertRecord(int para, int index, const FormatRecord& r);
     void replaceRecord(int para, int index, const FormatRecord& r);
+    // The same for a record interned already (its style an id of formats()).
+    void insertRecord(int para, int index, StoredRecord r);
+    void replaceRecord(int para, int index, StoredRecord r);
     void deleteRecord(int para, int index);
     void reserveRecords(int para, int n);
     // Index of the first record of the paragraph whose offset >= offset (lower) or >
-    // offset (upper). The passes mostly ask behind the last record: that answer is inline.
+    // offset (upper). The passes mostly ask behind the last record or before the first
+    // (at the paragraph start): those answers are inline.
     int lowerRecordIndex(int para, qint32 offset) const
     {
         const RecordBlock& b = paras[size_t(para)].formats;
         if (b.count == 0 || store.data(b)[b.count - 1].offset < offset)
             return int(b.count);
+        if (store.data(b)[0].offset >= offset)
+            return 0;
         return lowerRecordIndexBefore(para, offset);
     }
     int upperRecordIndex(int para, qint32 offset) const
@@ -162,6 +169,8 @@ public:
         const RecordBlock& b = paras[size_t(para)].formats;
         if (b.count == 0 || store.data(b)[b.count - 1].offset <= offset)
             return int(b.count);
+        if (store.data(b)[0].offset > offset)
+            return 0;
         return upperRecordIndexBefore(para, offset);
     }
     // The state a region of `level` closes back to: the nearest record at or before
@@ -170,13 +179,16 @@ public:
     // from the end of the paragraph before; a plain record when none is left. Takes a
     // few steps however many records lie between.
     FormatRecord recordBelowLevel(int para, int index, int level);
+    // The same as stored (offset 0 for a start format or the plain record).
+    StoredRecord storedRecordBelowLevel(int para, int index, int level);
 
     void ApplyFormat(qint64 start, qint64 end, FormatRecord rec, bool dynamic, bool repaint = true);
     // ApplyFormat (dynamic, no repaint) for many sorted, non-overlapping stretches of one
     // paragraph in a single merge. No record may lie strictly inside a stretch. `build`
     // (stretch index, id and record in force at its start, record out, id out) fills the
-    // record to lay over it, or sets the id out to its interned form (the record is then
-    // ignored); it returns false to leave the stretch alone. Returns the stretches applied.
+    // whole record to lay over it (the record out still holds an earlier stretch's), or
+    // sets the id out to its interned form (the record is then ignored); it returns false
+    // to leave the stretch alone. Returns the stretches applied.
     template <typename Build>
     int applyFormatsMerged(int para, const std::vector<std::pair<qint32, qint32>>& stretches,
                            Build&& build)
@@ -336,7 +348,8 @@ private:
     int upperRecordIndexBefore(int para, qint32 offset) const;
     int mergeFormats(int para, const std::vector<std::pair<qint32, qint32>>& stretches, void* build,
                      bool (*call)(void*, size_t, quint32, const FormatRecord&, FormatRecord&, quint32&));
-    std::vector<StoredRecord> mergeBuffer;
+    // The merged records; a merge nested in a match hook of another gets its own.
+    NestedScratch<std::vector<StoredRecord>> mergeBuffers;
     RecordSpan recordsOf(const ParagraphRecord& r) const { return {store.data(r.formats), r.formats.count}; }
     // Changing a paragraph's records in place (the callers keep the caches right).
     void recordsInsert(int para, int index, StoredRecord s);
@@ -390,6 +403,10 @@ private:
 
     // ==== highlighting pipeline (DocumentPipeline.cpp) ====
     std::unique_ptr<TStyledNavigator> scratchFrom, scratchTo; // used by the passes
+    // A pass nested in a hook of another (a hook that highlights) must not move the outer
+    // pass's navigators: it uses navigators of its own.
+    class PassNavigators;
+    int scratchHeld = 0;
     std::unique_ptr<TStyledNavigator[]> hookNavigators;
     bool hookNavigatorsLent = false;
     void regionPass(int para);

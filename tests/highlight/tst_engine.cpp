@@ -38,6 +38,16 @@ TEST_F(Engine, KeywordsNeedAContextAndWholeWords)
     EXPECT_EQ(run("if a then IF;ifx,xyz"), "[c1:if] a then [c1:IF];ifx,[c2:xy]z\n");
 }
 
+TEST_F(Engine, WholeWordKeywordsIgnoreTheCaseOfLettersOnly)
+{
+    // "@" and "`", "[" and "{" differ as "A" and "a" do; only letters have a case.
+    h.Keywords().AddKeyword("a@b", WholeWord, fsBold, 1, 0, -1, -1);
+    h.Keywords().AddKeyword("x[y", WholeWord, fsBold, 2, 0, -1, -1);
+    h.Keywords().AddKeyword("Zz", MatchCase | WholeWord, fsBold, 3, 0, -1, -1);
+    EXPECT_EQ(run("a@b a`b A@B x[y x{y X[Y Zz zz ZZ zZ"),
+              "[c1:a@b] a`b [c1:A@B] [c2:x[y] x{y [c2:X[Y] [c3:Zz] zz ZZ zZ\n");
+}
+
 TEST_F(Engine, WholeWordsAreThoseOfTheParagraph)
 {
     // Stop keys: only the paragraph start stands for a separator before the key.
@@ -167,6 +177,41 @@ TEST_F(Engine, HooksCanVetoMatches)
     EXPECT_EQ(starts, 2);
 }
 
+TEST_F(Engine, HooksThatHighlightOtherParagraphsLeaveTheirOwnRight)
+{
+    // A hook may highlight other paragraphs while its own pass is under way: the passes
+    // it nests must not take over the outer pass's hits, merged records or navigators.
+    TNumberHighlighter numbers;
+    h.setSubHighlighter(&numbers);
+    h.StartStopKeys().Add("{", "}", 0, 0, 3, 0, -1, -1, false, 0, 0);
+    h.Keywords().AddKeyword("begin", WholeWord, 0, 1, 0, -1, -1);
+    h.Keywords().AddKeyword("end", WholeWord, 0, 2, 0, -1, -1);
+    const QString text = QStringLiteral("begin {a} 1 end 2 begin\nend 3 {b} begin 4\n{c} 5 end\nbegin 6 end");
+    const QString expected = run(text);
+    ASSERT_EQ(expected, "[c1:begin] [c3:{a}] [c0:1] [c2:end] [c0:2] [c1:begin]\n[c2:end] [c0:3] [c3:{b}] "
+                        "[c1:begin] [c0:4]\n[c3:{c}] [c0:5] [c2:end]\n[c1:begin] [c0:6] [c2:end]\n");
+
+    // Looking ahead from a keyword nests the keyword passes of the following paragraphs.
+    h.OnKeywordMatch = [&](TStyledNavigator& first, TStyledNavigator*, int, bool&) {
+        if (first.paraIndex() + 1 < doc.paragraphCount())
+            doc.ensureParsed(first.paraIndex() + 1);
+    };
+    EXPECT_EQ(run(text), expected);
+
+    // Looking back from a region's start nests an earlier paragraph's keyword pass in this
+    // region pass: the last paragraph is parsed first, so that the earlier ones have had
+    // their region passes only.
+    h.OnKeywordMatch = nullptr;
+    h.OnStartMatch = [&](TStyledNavigator& at, TStyledNavigator*, int, bool&) {
+        if (at.paraIndex() > 0)
+            doc.ensureParsed(at.paraIndex() - 1);
+    };
+    doc.setText(text);
+    doc.ensureParsed(doc.paragraphCount() - 1);
+    doc.parseAll();
+    EXPECT_EQ(contexts(doc), expected);
+}
+
 TEST_F(Engine, InactiveHighlighterStillRunsTheChain)
 {
     TCustomExtHighlighter second;
@@ -213,6 +258,51 @@ TEST(NumberHighlighter, ContextQueryAndRecordBoundaries)
     doc.parseAll();
     EXPECT_EQ(contexts(doc, 0), "1 22 $FF [c2:'a ][c5:12][c2: '] 7 99[c3:{x}] 8");
     EXPECT_NE(std::find(scopes.begin(), scopes.end(), 3), scopes.end());
+}
+
+TEST(NumberHighlighter, NumbersAreWholeWordsThatStartWithADigitOrDollar)
+{
+    TNumberHighlighter numbers;
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setHighlighter(&numbers);
+    auto run = [&](const QString& text) {
+        doc.setText(text);
+        doc.parseAll();
+        return contexts(doc, 0);
+    };
+    // Digits inside words, "$" alone or followed by a non-hex letter, and a word cut by
+    // the paragraph start or end.
+    EXPECT_EQ(run(QString::fromUtf16(u"1 a1 b22 $ $x x$1 1$ 9a a9 $ff0 7")),
+              "[c0:1] a1 b22 [c0:$] $x x$1 1$ 9a a9 [c0:$ff0] [c0:7]");
+    EXPECT_EQ(run(QString::fromUtf16(u"12345678901234567 x12345678 ,,,,,,,,,,;;;;;;;;;42")),
+              "[c0:12345678901234567] x12345678 ,,,,,,,,,,;;;;;;;;;[c0:42]");
+    // Characters past the first 256 and digits of other scripts start no number.
+    EXPECT_EQ(run(QString::fromUtf16(u"\u0661 \u20ac1 \u2002 5")), "\u0661 \u20ac1 \u2002 [c0:5]");
+
+    // "$" and digits may themselves be separators: they then begin no word.
+    numbers.setSeparatorsText(QStringLiteral(" $1"));
+    EXPECT_EQ(run(QStringLiteral("$12 212 a$3 x1y")), "$1[c0:2] [c0:2]1[c0:2] a$[c0:3] x1y");
+}
+
+TEST(NumberHighlighter, AStretchTakesTheWordsThatStartInOrNextToIt)
+{
+    // Called for offsets 4 to 7 of "12 34 56 78 90": the word under the character before
+    // the stretch and those beginning in it or right after it count, no others.
+    TNumberHighlighter numbers;
+    StyledDocument doc;
+    doc.UpdateMode = umOnNeed;
+    doc.setText(QStringLiteral("12 34 56 78 90"));
+    doc.ensureParsed(0);
+    TStyledNavigator from(&doc), to(&doc);
+    from.setParaOffset(0, 4);
+    to.setParaOffset(0, 7);
+    numbers.ApplyKeywords(doc, from, to, 0);
+    EXPECT_EQ(contexts(doc, 0), "12 [c0:34] [c0:56] 78 90");
+    from.setParaOffset(0, 10);
+    to.setParaOffset(0, 10);
+    numbers.ApplyKeywords(doc, from, to, 0);
+    EXPECT_EQ(contexts(doc, 0), "12 [c0:34] [c0:56] [c0:78] 90");
 }
 
 TEST(NumberHighlighter, SeparatorsAsText)

@@ -95,6 +95,13 @@ TEST_F(Pascal, AsmBlocks)
     EXPECT_EQ(classAt(0, 14), "Strings");
     EXPECT_EQ(doc.recordInForce(0, 14).Context, 8); // the block's string entry
     EXPECT_EQ(show("basm x"), "basm x");
+    // The closing key ignores case as the opening one does, within a paragraph and
+    // after it.
+    EXPECT_EQ(show("ASM nop EnD; begin"),
+              "[KeywordsASM:ASM][ASMHighlight: ][KeywordsASM:nop][ASMHighlight: ][KeywordsASM:EnD]; "
+              "[KeywordsOOP:begin]");
+    EXPECT_EQ(show("Asm\n nop\neNd x"),
+              "[KeywordsASM:Asm]\n[ASMHighlight: ][KeywordsASM:nop]\n[KeywordsASM:eNd] x");
 }
 
 TEST_F(Pascal, AsmLabelsDoNotEndTheBlock)

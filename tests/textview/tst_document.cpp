@@ -128,6 +128,25 @@ TEST(DocumentErrors, FixedMessages)
     EXPECT_EQ(errorOf([&] { nav.deleteRecord(); }), "Internal StyledMemo error");
 }
 
+TEST(DocumentErrors, StoredRecordsNeedAnIndexAndAStyleOfTheTable)
+{
+    StyledDocument doc;
+    doc.setText(u"abc");
+    FormatRecord bold;
+    bold.Attribute = 0x80 | 0x01;
+    const quint32 style = doc.formats().intern(bold);
+    EXPECT_EQ(errorOf([&] { doc.insertRecord(0, 1, StoredRecord{1, style}); }), "List index out of bounds");
+    EXPECT_EQ(errorOf([&] { doc.insertRecord(0, 0, StoredRecord{1, quint32(doc.formats().size())}); }),
+              "List index out of bounds");
+    doc.insertRecord(0, 0, StoredRecord{1, style});
+    EXPECT_EQ(errorOf([&] { doc.replaceRecord(0, 1, StoredRecord{2, style}); }), "List index out of bounds");
+    EXPECT_EQ(errorOf([&] { doc.replaceRecord(0, 0, StoredRecord{2, ~0u}); }), "List index out of bounds");
+    doc.replaceRecord(0, 0, StoredRecord{2, style});
+    ASSERT_EQ(doc.recordCount(0), 1);
+    EXPECT_EQ(doc.record(0, 0).Offset, 2);
+    EXPECT_TRUE(doc.record(0, 0).sameStyle(doc.formats().at(style)));
+}
+
 TEST(DocumentRecords, ApplyFormatOverOneParagraphRestoresTheStateBehind)
 {
     StyledDocument doc;
