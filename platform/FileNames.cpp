@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform {
 
@@ -46,6 +47,42 @@ int validSequenceLength(const unsigned char* p, const unsigned char* end, char32
     return length;
 }
 
+// Whether every byte is below 0x80, eight at a time: names are nearly always ASCII, and
+// every path a scan reports passes here.
+bool isAscii(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (p[i] & 0x80)
+            return false;
+    return true;
+}
+
+bool isAscii(QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        if (word & 0xFF80FF80FF80FF80ULL)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (p[i] >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
 
 QString fileNameFromBytes(QByteArrayView bytes)
@@ -53,8 +90,7 @@ QString fileNameFromBytes(QByteArrayView bytes)
     // Plain ASCII and valid UTF-8 are by far the common case, and Qt decodes them fast;
     // its decoder refuses what this one refuses (overlong forms, surrogates, values past
     // U+10FFFF), so only names that are not UTF-8 take the byte-by-byte way below.
-    const auto ascii = std::find_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-    if (ascii == bytes.end())
+    if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), bytes.size());
     {
         // A leading BOM is part of a name like any other character, never a mark to drop.
@@ -88,9 +124,13 @@ QString fileNameFromBytes(QByteArrayView bytes)
 
 QByteArray fileNameToBytes(QStringView name)
 {
-    QByteArray result;
-    result.reserve(name.size());
+    if (isAscii(name))
+        return name.toLatin1();
+    // At most three bytes for each UTF-16 unit (a surrogate pair of two units gives four).
     const qsizetype n = name.size();
+    QByteArray result(3 * n, Qt::Uninitialized);
+    char* out = result.data();
+    const auto put = [&out](char32_t byte) { *out++ = char(byte); };
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t unit = name[i].unicode();
         char32_t value = unit;
@@ -98,25 +138,26 @@ QByteArray fileNameToBytes(QStringView name)
             value = QChar::surrogateToUcs4(unit, name[i + 1].unicode());
             ++i;
         } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
-            result.append(char(unit - 0xDC00));
+            put(unit - 0xDC00); // a byte that was not UTF-8, as it was
             continue;
         }
         if (value < 0x80) {
-            result.append(char(value));
+            put(value);
         } else if (value < 0x800) {
-            result.append(char(0xC0 | (value >> 6)));
-            result.append(char(0x80 | (value & 0x3F)));
+            put(0xC0 | (value >> 6));
+            put(0x80 | (value & 0x3F));
         } else if (value < 0x10000) {
-            result.append(char(0xE0 | (value >> 12)));
-            result.append(char(0x80 | ((value >> 6) & 0x3F)));
-            result.append(char(0x80 | (value & 0x3F)));
+            put(0xE0 | (value >> 12));
+            put(0x80 | ((value >> 6) & 0x3F));
+            put(0x80 | (value & 0x3F));
         } else {
-            result.append(char(0xF0 | (value >> 18)));
-            result.append(char(0x80 | ((value >> 12) & 0x3F)));
-            result.append(char(0x80 | ((value >> 6) & 0x3F)));
-            result.append(char(0x80 | (value & 0x3F)));
+            put(0xF0 | (value >> 18));
+            put(0x80 | ((value >> 12) & 0x3F));
+            put(0x80 | ((value >> 6) & 0x3F));
+            put(0x80 | (value & 0x3F));
         }
     }
+    result.truncate(out - result.constData());
     return result;
 }
 

@@ -45,6 +45,26 @@ TEST(FileNames, EveryByteSequenceRoundTripsAndUtf8StaysText)
         EXPECT_EQ(fileNameToBytes(fileNameFromBytes(bytes)), bytes) << bytes.toHex().constData();
     // Text written to our files keeps the bytes the same way.
     EXPECT_EQ(encodeText(fileNameFromBytes(Big5 + "/p.dpr")), Big5 + "/p.dpr");
+
+    // ASCII names are told in blocks: one byte that is not ASCII, at any place of a name
+    // of any length, still takes the careful way, both ways round.
+    for (int length = 1; length <= 20; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (const char odd : {'\xe9', '\x80', '\xff'}) {
+                QByteArray bytes(length, 'a');
+                bytes[at] = odd;
+                const QString name = fileNameFromBytes(bytes);
+                EXPECT_EQ(name.size(), length);
+                EXPECT_EQ(name[at].unicode(), 0xDC00 + uchar(odd)) << length << ' ' << at;
+                EXPECT_EQ(fileNameToBytes(name), bytes) << length << ' ' << at;
+            }
+            QString text(length, u'a');
+            text[at] = QChar(0x4E2D);
+            EXPECT_EQ(fileNameToBytes(text), text.toUtf8()) << length << ' ' << at;
+        }
+    }
+    const QString astral = QString::fromUtf8("a\xf0\x9f\x98\x80" "b");
+    EXPECT_EQ(fileNameToBytes(astral), QByteArray("a\xf0\x9f\x98\x80" "b"));
 }
 
 TEST(Files, PathsThatAreNotUtf8ReachTheFileSystemUnchanged)
