@@ -75,11 +75,24 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // The next line without its end; false when the text has ended.
+    // The next line without its end; false when the text has ended. The line is valid
+    // until the next call: a line that lies within one read is shown where it was read,
+    // and only one that runs across reads is pieced together.
     bool next(QByteArrayView& line)
     {
         line_.clear();
         bool consumed = false;
+        bool pieced = false;
+        const auto finish = [&](const char* p, const char* q) {
+            const qsizetype length = q - p;
+            if (!pieced) {
+                line = QByteArrayView(p, std::min<qsizetype>(length, MaxProjectLineBytes));
+                return;
+            }
+            const qsizetype room = std::max<qsizetype>(MaxProjectLineBytes - line_.size(), 0);
+            line_.append(p, std::min(length, room));
+            line = line_;
+        };
         for (;;) {
             if (at_ == filled_ && !fill())
                 break;
@@ -96,19 +109,22 @@ public:
             while (q < end && *q != '\r' && *q != '\n' && *q != 26)
                 ++q;
             consumed = consumed || q > p;
-            const qsizetype room = std::max<qsizetype>(MaxProjectLineBytes - line_.size(), 0);
-            line_.append(p, std::min<qsizetype>(q - p, room));
             at_ = q - buffer_;
-            if (q == end)
+            if (q == end) {
+                // The line goes on in the next read, which overwrites this one.
+                const qsizetype room = std::max<qsizetype>(MaxProjectLineBytes - line_.size(), 0);
+                line_.append(p, std::min<qsizetype>(q - p, room));
+                pieced = true;
                 continue;
+            }
+            finish(p, q);
             if (*q == 26) {
                 ended_ = true;
                 at_ = filled_ = 0;
-                break;
+                return consumed;
             }
             ++at_;
             skipLf_ = *q == '\r';
-            line = line_;
             return true;
         }
         line = line_;
