@@ -57,8 +57,17 @@ void ScanRun::release()
 void ScanRun::progress(const QString& searchDir)
 {
     // A folder's matches all come before the walk moves on.
-    flushFolder();
-    // The status text is made when it is shown: most folder texts are replaced unseen.
+    if (!m_folder.isEmpty())
+        flushFolder();
+    // The status text is made when it is shown: most folder texts are replaced unseen,
+    // so one directly after another only takes its place.
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_pending.empty() && m_pending.back().kind == Change::Folder) {
+            m_pending.back().text = searchDir;
+            return; // a delivery is on its way already
+        }
+    }
     post({Change::Folder, searchDir, {}, 0});
 }
 
