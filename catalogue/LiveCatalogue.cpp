@@ -84,8 +84,8 @@ QStringList FollowRules::projectsIn(const QString& folder, const QStringList& na
 
 namespace {
 
-// What a catalogue leaves behind (the watches to give back to the system, the projects
-// it knew) goes on a thread of its own: a scan or the window's close does not wait for it.
+// The watches a catalogue leaves behind are given back to the system on a thread of their
+// own: a scan or the window's close does not wait for it.
 template <typename... Parts>
 void dropElsewhere(Parts&&... parts)
 {
@@ -161,12 +161,10 @@ LiveCatalogue::~LiveCatalogue()
 {
     stopWorker();
     // Giving tens of thousands of watches back to the system takes it up to a tenth of a
-    // second, and freeing what the worker knew a few milliseconds more.
-    if (m_watch || !m_known.empty() || !m_rows.empty()) {
-        auto known = std::make_unique<decltype(m_known)>(std::move(m_known));
-        auto rows = std::make_unique<decltype(m_rows)>(std::move(m_rows));
-        dropElsewhere(std::move(m_watch), std::move(known), std::move(rows));
-    }
+    // second. What the worker knew is freed here, on the window's thread: its texts share
+    // buffers with the changes the window was sent.
+    if (m_watch)
+        dropElsewhere(std::move(m_watch));
 }
 
 void LiveCatalogue::stopWorker()
