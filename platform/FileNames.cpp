@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace platform {
 
@@ -47,41 +48,28 @@ int validSequenceLength(const unsigned char* p, const unsigned char* end, char32
     return length;
 }
 
-// Whether every byte is below 0x80, eight at a time: names are nearly always ASCII, and
-// every path a scan reports passes here.
-bool isAscii(QByteArrayView bytes)
+// Whether every unit is below 0x80, eight bytes at a time: names are nearly always ASCII,
+// and every path a scan reports passes here.
+template <typename Unit>
+bool allAscii(const Unit* p, qsizetype n)
 {
-    const char* p = bytes.data();
-    const qsizetype n = bytes.size();
+    constexpr qsizetype perWord = 8 / sizeof(Unit);
+    constexpr quint64 high = sizeof(Unit) == 1 ? 0x8080808080808080ULL : 0xFF80FF80FF80FF80ULL;
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (; i + perWord <= n; i += perWord) {
         quint64 word;
         std::memcpy(&word, p + i, 8);
-        if (word & 0x8080808080808080ULL)
+        if (word & high)
             return false;
     }
     for (; i < n; ++i)
-        if (p[i] & 0x80)
+        if (static_cast<std::make_unsigned_t<Unit>>(p[i]) >= 0x80)
             return false;
     return true;
 }
 
-bool isAscii(QStringView text)
-{
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    for (; i + 4 <= n; i += 4) {
-        quint64 word;
-        std::memcpy(&word, p + i, 8);
-        if (word & 0xFF80FF80FF80FF80ULL)
-            return false;
-    }
-    for (; i < n; ++i)
-        if (p[i] >= 0x80)
-            return false;
-    return true;
-}
+bool isAscii(QByteArrayView bytes) { return allAscii(bytes.data(), bytes.size()); }
+bool isAscii(QStringView text) { return allAscii(text.utf16(), text.size()); }
 
 } // namespace
 
