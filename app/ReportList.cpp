@@ -158,9 +158,7 @@ void ReportList::setColumnAlignment(int column, Qt::Alignment alignment)
 {
     // Every row without an alignment of its own takes the header's.
     headerItem()->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    if (rowCount() > 0)
-        emit m_model->dataChanged(m_model->index(0, column), m_model->index(rowCount() - 1, column),
-                                  {Qt::TextAlignmentRole});
+    m_model->alignmentChanged(column);
 }
 
 void ReportList::setImages(QList<QIcon> images) { m_images = std::move(images); }

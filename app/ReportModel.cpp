@@ -183,6 +183,12 @@ void ReportModel::deleted(ReportRow& row)
         rowDeleted(&row);
 }
 
+void ReportModel::alignmentChanged(int column)
+{
+    if (!m_shown.empty() && column >= 0 && column < m_columns)
+        emit dataChanged(index(0, column), index(size() - 1, column), {Qt::TextAlignmentRole});
+}
+
 void ReportModel::headerChanged(int column)
 {
     if (column >= 0 && column < m_columns)

@@ -82,6 +82,9 @@ public:
     // Deletes these rows, which hold every shown one, without a word per row.
     void deleteRows(const std::vector<QTreeWidgetItem*>& rows);
 
+    // A column's alignment changed in the header: rows without their own show it.
+    void alignmentChanged(int column);
+
     // Told when a row of this model is deleted, after the view has let it go.
     std::function<void(QTreeWidgetItem*)> rowDeleted;
 

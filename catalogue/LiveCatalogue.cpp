@@ -105,15 +105,16 @@ KeptWatch::KeptWatch(KeptWatch&&) noexcept = default;
 KeptWatch& KeptWatch::operator=(KeptWatch&& other) noexcept
 {
     if (this != &other) {
-        if (m_watch)
-            dropElsewhere(std::move(m_watch));
+        giveBack();
         m_root = std::move(other.m_root);
         m_watch = std::move(other.m_watch);
     }
     return *this;
 }
 
-KeptWatch::~KeptWatch()
+KeptWatch::~KeptWatch() { giveBack(); }
+
+void KeptWatch::giveBack()
 {
     if (m_watch)
         dropElsewhere(std::move(m_watch));
@@ -124,8 +125,7 @@ std::unique_ptr<platform::FolderWatch> KeptWatch::takeFor(const QString& root)
     // The walk enters the same folders whatever the other rules: only the root decides.
     if (m_watch && root == m_root)
         return std::move(m_watch);
-    if (m_watch)
-        dropElsewhere(std::move(m_watch));
+    giveBack();
     return nullptr;
 }
 

@@ -64,6 +64,8 @@ public:
     std::unique_ptr<platform::FolderWatch> takeFor(const QString& root);
 
 private:
+    void giveBack();
+
     QString m_root;
     std::unique_ptr<platform::FolderWatch> m_watch;
 };

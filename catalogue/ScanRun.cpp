@@ -59,16 +59,8 @@ void ScanRun::progress(const QString& searchDir)
     // A folder's matches all come before the walk moves on.
     if (!m_folder.isEmpty())
         flushFolder();
-    // The status text is made when it is shown: most folder texts are replaced unseen,
-    // so one directly after another only takes its place.
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_pending.empty() && m_pending.back().kind == Change::Folder) {
-            m_pending.back().text = searchDir;
-            return; // a delivery is on its way already
-        }
-    }
-    post({Change::Folder, searchDir, {}, 0});
+    // The status text is made when it is shown: most folder texts are replaced unseen.
+    postFolder(searchDir);
 }
 
 void ScanRun::matchFound(const QString& fileName)
@@ -123,15 +115,25 @@ void ScanRun::addProject(const QString& fileName)
     post({Change::Project, {}, std::move(entry), 0});
 }
 
+void ScanRun::postFolder(const QString& folder)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        // A folder text directly followed by another would never be seen: it takes the
+        // other's place, and the delivery already rung for takes it along.
+        if (!m_pending.empty() && m_pending.back().kind == Change::Folder) {
+            m_pending.back().text = folder;
+            return;
+        }
+    }
+    post({Change::Folder, folder, {}, 0});
+}
+
 void ScanRun::post(Change change)
 {
     const bool finish = change.kind == Change::Finish;
     std::lock_guard lock(m_mutex);
-    // A folder text directly followed by another would never be seen.
-    if (change.kind == Change::Folder && !m_pending.empty() && m_pending.back().kind == Change::Folder)
-        m_pending.back().text = std::move(change.text);
-    else
-        m_pending.push_back(std::move(change));
+    m_pending.push_back(std::move(change));
     // The end is handed over at once, even when a held-back delivery is waiting.
     if (finish)
         m_finishPending = true;

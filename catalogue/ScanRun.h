@@ -76,6 +76,8 @@ private:
         int excludedCount = 0;
     };
     void post(Change change);
+    // A folder text; one that only replaces the text before it needs no change made.
+    void postFolder(const QString& folder);
     void addProject(const QString& fileName);
     void flushFolder();
     static QString baseOf(const QString& fileName);
