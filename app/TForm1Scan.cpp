@@ -9,6 +9,7 @@
 #include "catalogue/FileSearch.h"
 #include "app/ProjectRows.h"
 #include "catalogue/ScanRun.h"
+#include "catalogue/TreeWalk.h"
 #include "options/TForm2.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -63,6 +64,8 @@ void TForm1::createFileSearch()
             Qt::DirectConnection);
     connect(FileSearch1.get(), &TFileSearch::OnComplete, FileSearch1.get(),
             [this](QObject* sender) { FileSearch1Complete(sender); }, Qt::DirectConnection);
+    // The walkers read each project while its folder is open; the match handler takes it.
+    FileSearch1->setMatchReader([scan = m_scan.get()](const catalogue::MatchedEntry& match) { return scan->prepare(match); });
     connect(SButScan, &QToolButton::clicked, this, &TForm1::SButScanClick);
 }
 
@@ -137,9 +140,10 @@ void TForm1::SButScanClick()
 
 void TForm1::FileSearch1Progress(QObject*, const QString& SearchDir, const QString&) { m_scan->progress(SearchDir); }
 
-void TForm1::FileSearch1MatchFound(QObject*, qint32, qint32, qint32, const QString& FileName)
+void TForm1::FileSearch1MatchFound(QObject* Sender, qint32, qint32, qint32, const QString& FileName)
 {
-    m_scan->matchFound(FileName);
+    const auto* search = qobject_cast<TFileSearchThread*>(Sender);
+    m_scan->matchFound(FileName, search ? search->matchNote() : nullptr);
 }
 
 void TForm1::FileSearch1Complete(QObject*) { m_scan->complete(); }

@@ -15,6 +15,7 @@ struct TFileSearchThread::Walk {
     QByteArray path;                     // the folder being listed, no trailing separator
     QString mask;
     std::vector<platform::WildcardMask> masks; // the mask's ";"-separated parts
+    TMatchReader reader;
 
     bool matches(QByteArrayView name) const
     {
@@ -77,6 +78,12 @@ void TFileSearchThread::setSearchSubDirectories(bool on)
     searchSubDirectories_ = on;
 }
 
+void TFileSearchThread::setMatchReader(TMatchReader reader)
+{
+    std::lock_guard lock(mutex_);
+    matchReader_ = std::move(reader);
+}
+
 bool TFileSearchThread::wake()
 {
     std::lock_guard lock(mutex_);
@@ -125,6 +132,7 @@ void TFileSearchThread::Execute()
             walk.path = platform::fileNameToBytes(initialDir_);
             walk.mask = detached(fileMask_);
             subDirectories = searchSubDirectories_;
+            walk.reader = matchReader_;
         }
         while (walk.path.size() > 1 && walk.path.endsWith('/'))
             walk.path.chop(1);
@@ -184,17 +192,24 @@ namespace {
 class SearchVisitor final : public catalogue::TreeWalkVisitor {
 public:
     SearchVisitor(TFileSearchThread& sender, TFileSearch& owner, const TFileSearchThread::Walk& walk,
-                  const std::atomic<bool>& terminate, const std::atomic<bool>& stop)
-        : sender_(sender), owner_(owner), walk_(walk), terminate_(terminate), stop_(stop)
+                  const std::atomic<bool>& terminate, const std::atomic<bool>& stop, const catalogue::MatchNote*& note)
+        : sender_(sender), owner_(owner), walk_(walk), terminate_(terminate), stop_(stop), note_(note)
     {
     }
     bool cancelled() const override { return terminate_ || stop_; }
     bool matches(QByteArrayView name) const override { return walk_.matches(name); }
-    void folder(QByteArrayView path) override { emit owner_.OnProgress(&sender_, platform::fileNameFromBytes(path), walk_.mask); }
-    void match(QByteArrayView path, const platform::EntryInfo& info) override
+    bool notesMatches() const override { return bool(walk_.reader); }
+    std::unique_ptr<catalogue::MatchNote> noteMatch(const catalogue::MatchedEntry& match) const override
     {
+        return walk_.reader(match);
+    }
+    void folder(QByteArrayView path) override { emit owner_.OnProgress(&sender_, platform::fileNameFromBytes(path), walk_.mask); }
+    void match(QByteArrayView path, const platform::EntryInfo& info, const catalogue::MatchNote* note) override
+    {
+        note_ = note;
         emit owner_.OnMatchFound(&sender_, qint32(info.dosTime), qint32(info.size), qint32(info.attributes),
                                  platform::fileNameFromBytes(path));
+        note_ = nullptr;
     }
 
 private:
@@ -203,6 +218,7 @@ private:
     const TFileSearchThread::Walk& walk_;
     const std::atomic<bool>& terminate_;
     const std::atomic<bool>& stop_;
+    const catalogue::MatchNote*& note_;
 };
 
 } // namespace
@@ -212,7 +228,7 @@ void TFileSearchThread::SearchTree(Walk& walk)
     // Listing folders is system calls, raising events is the handlers' work (a scan reads
     // each project there): walkers list ahead on the machine's cores while this thread
     // raises the events, in exactly the order of a walk on one thread.
-    SearchVisitor visitor(*this, owner_, walk, terminate_, stop_);
+    SearchVisitor visitor(*this, owner_, walk, terminate_, stop_, matchNote_);
     catalogue::TreeWalkOptions options;
     options.walkers = catalogue::treeWalkers();
     catalogue::walkTree(walk.path, visitor, options);

@@ -11,11 +11,22 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 class TFileSearch;
+
+namespace catalogue {
+class MatchNote;
+struct MatchedEntry;
+} // namespace catalogue
+
+// Reads ahead what the OnMatchFound handlers will want of a match, on the walk's own
+// threads while the match's folder is open and listed (a search below the initial
+// folder only). Must be safe to call from several threads at once.
+using TMatchReader = std::function<std::unique_ptr<catalogue::MatchNote>(const catalogue::MatchedEntry&)>;
 
 // The worker: a thread of its own (a plain std::thread, so that race checkers see all of
 // its synchronisation) and the object that the events name as their Sender.
@@ -36,6 +47,11 @@ public:
     void setFileMask(const QString& mask);
     bool SearchSubDirectories() const;
     void setSearchSubDirectories(bool on);
+    void setMatchReader(TMatchReader reader);
+
+    // During OnMatchFound, on the worker: what the match reader made of the match, or
+    // null (no reader, or a search of one folder).
+    const catalogue::MatchNote* matchNote() const { return matchNote_; }
 
     // False when refused: an empty folder or mask, or the component is going away.
     // A search that is already running is neither restarted nor queued again.
@@ -57,6 +73,8 @@ private:
     QString initialDir_;
     QString fileMask_;
     bool searchSubDirectories_ = false;
+    TMatchReader matchReader_;
+    const catalogue::MatchNote* matchNote_ = nullptr; // worker only
     std::condition_variable wakeUp_;
     bool startPending_ = false; // remembers a Start that came before the worker parked
     bool searching_ = false;
@@ -82,6 +100,9 @@ public:
     void setInitialDir(const QString& dir) { worker_->setInitialDir(dir); }
     bool SearchSubDirectories() const { return worker_->SearchSubDirectories(); }
     void setSearchSubDirectories(bool on) { worker_->setSearchSubDirectories(on); }
+    // Optional: set it while no search runs. The handlers find its note in the Sender's
+    // matchNote().
+    void setMatchReader(TMatchReader reader) { worker_->setMatchReader(std::move(reader)); }
 
     // Runs one search with the current properties. Set the properties only while no
     // search runs. Refused (false) when InitialDir or FileMask is empty.

@@ -2,6 +2,7 @@
 
 #include "catalogue/LazarusProject.h"
 #include "platform/FileNames.h"
+#include "platform/Folder.h"
 #include "platform/TextCodec.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,8 +19,17 @@ namespace {
 
 constexpr QByteArrayView TitleMarker = "Application.Title := '";
 
-// Reads a file line by line through a fixed buffer. A line longer than the limit is cut
-// there; the rest of it is skipped.
+// Where a project's files are asked for: in an open folder by the part of a path after
+// it, else by the whole path. A listing of the folder, when known, answers whether an
+// entry is there without asking the file system.
+struct NamesAt {
+    int fd = AT_FDCWD;
+    qsizetype skip = 0; // bytes of a path before the name in `fd`
+    const platform::FolderEntries* listed = nullptr;
+
+    const char* name(const QByteArray& path) const { return path.constData() + skip; }
+};
+
 // A project's folder, held open while its files are looked at: names are then found
 // in it directly, where a full path is walked from the root, folder by folder, for each
 // of the file and its three executable names. Without one (a folder that may be entered
@@ -31,7 +42,7 @@ public:
         if (nameStart > 0)
             fd_ = ::open(path.left(nameStart).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd_ >= 0)
-            nameStart_ = nameStart;
+            at_ = {fd_, nameStart, nullptr};
     }
     ~FolderAt()
     {
@@ -41,15 +52,15 @@ public:
     FolderAt(const FolderAt&) = delete;
     FolderAt& operator=(const FolderAt&) = delete;
 
-    int fd() const { return fd_ >= 0 ? fd_ : AT_FDCWD; }
-    // What to give with fd() for the file at `path` (whole, or its name alone).
-    const char* name(const QByteArray& path) const { return path.constData() + nameStart_; }
+    const NamesAt& at() const { return at_; }
 
 private:
     int fd_ = -1;
-    qsizetype nameStart_ = 0;
+    NamesAt at_;
 };
 
+// Reads a file line by line through a fixed buffer. A line longer than the limit is cut
+// there; the rest of it is skipped.
 class LineReader {
 public:
     explicit LineReader(const QByteArray& path) : LineReader(AT_FDCWD, path.constData()) {}
@@ -201,12 +212,24 @@ QString programNameOf(const QByteArray& firstLine)
 
 // base + ".exe", base + ".scr", or (when `bareCounts`) base itself as an executable
 // file; as the bytes after `nameStart`, else empty.
-QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCounts, const FolderAt* folder = nullptr)
+QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCounts, const NamesAt& at = {})
 {
-    const auto statOf = [folder](const QByteArray& candidate, struct stat& st) {
-        return folder ? ::fstatat(folder->fd(), folder->name(candidate), &st, 0) : ::stat(candidate.constData(), &st);
+    using platform::EntryType;
+    const auto statOf = [&at](const QByteArray& candidate, struct stat& st) {
+        return ::fstatat(at.fd, at.name(candidate), &st, 0);
+    };
+    // What the listing says of a candidate; a link, or an entry of unknown type, is asked.
+    const auto listedAs = [&at](const QByteArray& candidate) -> std::optional<EntryType> {
+        if (!at.listed)
+            return EntryType::Unknown;
+        return at.listed->find(QByteArrayView(at.name(candidate)));
     };
     const auto fileExists = [&](const QByteArray& candidate) {
+        const std::optional<EntryType> listed = listedAs(candidate);
+        if (!listed || *listed == EntryType::Folder)
+            return false;
+        if (*listed == EntryType::File || *listed == EntryType::Other)
+            return true;
         struct stat st {};
         return statOf(candidate, st) == 0 && !S_ISDIR(st.st_mode);
     };
@@ -219,8 +242,11 @@ QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCoun
             return nameOf(candidate);
     }
     if (bareCounts) {
+        // Only its mode tells whether it runs; the listing may say it is not there at all.
+        const std::optional<EntryType> listed = listedAs(base);
         struct stat st {};
-        if (statOf(base, st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
+        if (listed && *listed != EntryType::Folder && statOf(base, st) == 0 && S_ISREG(st.st_mode)
+            && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)))
             return nameOf(base);
     }
     return {};
@@ -230,12 +256,12 @@ QString executableFor(const QByteArray& base, qsizetype nameStart, bool bareCoun
 
 namespace {
 
-QString applicationNameOf(const QByteArray& path, const FolderAt& folder)
+QString applicationNameOf(const QByteArray& path, const NamesAt& at)
 {
     QString result;
     QByteArray firstLine;
     {
-        LineReader reader(folder.fd(), folder.name(path));
+        LineReader reader(at.fd, at.name(path));
         QByteArrayView line;
         bool first = true;
         while (reader.next(line)) {
@@ -258,20 +284,20 @@ QString applicationNameOf(const QByteArray& path, const FolderAt& folder)
     return trimControls(result);
 }
 
-QString executableNameOf(const QByteArray& path, const FolderAt* folder)
+QString executableNameOf(const QByteArray& path, const NamesAt& at)
 {
     const qsizetype slash = path.lastIndexOf('/');
     const qsizetype dot = path.lastIndexOf('.');
     const QByteArray base = dot > slash ? path.left(dot) : path;
     // Without an extension the bare base would be the project file itself.
-    return executableFor(base, slash + 1, base.size() != path.size(), folder);
+    return executableFor(base, slash + 1, base.size() != path.size(), at);
 }
 
 } // namespace
 
 QString ReadApplicationName(const QString& projectFile)
 {
-    return applicationNameOf(platform::fileNameToBytes(projectFile), FolderAt({}, 0));
+    return applicationNameOf(platform::fileNameToBytes(projectFile), NamesAt{});
 }
 
 QString ReadProgramName(const QString& programFile)
@@ -285,7 +311,7 @@ QString ReadProgramName(const QString& programFile)
 
 QString FindExecutableName(const QString& projectFile)
 {
-    return executableNameOf(platform::fileNameToBytes(projectFile), nullptr);
+    return executableNameOf(platform::fileNameToBytes(projectFile), NamesAt{});
 }
 
 QString ExecutableNameFor(const QString& folder, const QString& base)
@@ -311,5 +337,15 @@ ProjectTexts ReadProjectTexts(const QString& projectFile)
     // Both texts from one opening of the project's folder.
     const QByteArray path = platform::fileNameToBytes(projectFile);
     const FolderAt folder(path, path.lastIndexOf('/') + 1);
-    return {applicationNameOf(path, folder), executableNameOf(path, &folder)};
+    return {applicationNameOf(path, folder.at()), executableNameOf(path, folder.at())};
+}
+
+ProjectTexts ReadProjectTexts(const platform::FolderHandle& folder, const platform::FolderEntries& entries,
+                              const char* name)
+{
+    if (!folder.isValid())
+        return {};
+    const QByteArray file(name);
+    const NamesAt at{folder.descriptor(), 0, &entries};
+    return {applicationNameOf(file, at), executableNameOf(file, at)};
 }

@@ -1,7 +1,9 @@
 #include "catalogue/ScanRun.h"
 
 #include "catalogue/ProjectSource.h"
+#include "catalogue/TreeWalk.h"
 
+#include "platform/FileNames.h"
 #include "platform/ThreadWake.h"
 
 #include <QTimer>
@@ -10,6 +12,11 @@ namespace {
 // The shortest time between two deliveries: 25 a second still reads as live, and a
 // window repaint per folder would cost the walk more than the walk itself.
 constexpr qint64 DeliveryIntervalMs = 40;
+
+struct PreparedProject final : catalogue::MatchNote {
+    explicit PreparedProject(ProjectTexts texts) : texts(std::move(texts)) {}
+    ProjectTexts texts;
+};
 } // namespace
 
 ScanRun::ScanRun(ScanView& view, QObject* parent)
@@ -63,7 +70,19 @@ void ScanRun::progress(const QString& searchDir)
     postFolder(searchDir);
 }
 
-void ScanRun::matchFound(const QString& fileName)
+std::unique_ptr<catalogue::MatchNote> ScanRun::prepare(const catalogue::MatchedEntry& match) const
+{
+    // The walkers run several at a time and have the folder open: reading there costs a
+    // fraction of finding the folder again by its path from here.
+    const QByteArrayView name(match.name);
+    if (name.size() >= 4 && name.last(4).compare(".lpi", Qt::CaseInsensitive) == 0)
+        return nullptr;
+    if (m_exclusions.active && m_exclusions.excludes(platform::fileNameFromBytes(match.path)))
+        return nullptr;
+    return std::make_unique<PreparedProject>(ReadProjectTexts(match.folder, match.entries, match.name));
+}
+
+void ScanRun::matchFound(const QString& fileName, const catalogue::MatchNote* note)
 {
     const QString folder = fileName.left(fileName.lastIndexOf(u'/') + 1);
     if (folder != m_folder) {
@@ -77,7 +96,7 @@ void ScanRun::matchFound(const QString& fileName)
         return;
     }
     m_delphiInFolder.insert(baseOf(fileName));
-    addProject(fileName);
+    addProject(fileName, note);
 }
 
 void ScanRun::complete()
@@ -102,14 +121,16 @@ void ScanRun::flushFolder()
     m_folder.clear();
 }
 
-void ScanRun::addProject(const QString& fileName)
+void ScanRun::addProject(const QString& fileName, const catalogue::MatchNote* note)
 {
     if (m_exclusions.excludes(fileName)) {
         ++m_excludedCount;
         return;
     }
-    // The project file is read here, on the worker, so the window never waits for a disk.
-    ProjectTexts texts = ReadProjectTexts(fileName);
+    // The project file is read on the search's threads, so the window never waits for a
+    // disk: ahead by a walker when it could, else here.
+    const auto* prepared = dynamic_cast<const PreparedProject*>(note);
+    ProjectTexts texts = prepared ? prepared->texts : ReadProjectTexts(fileName);
     ProjectEntry entry{std::move(texts.applicationName), std::move(texts.executableName), fileName.mid(m_root.size()),
                        listimage::MainList};
     post({Change::Project, {}, std::move(entry), 0});

@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QSet>
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -24,6 +25,11 @@ class QTimer;
 namespace platform {
 class ThreadWake;
 }
+
+namespace catalogue {
+class MatchNote;
+struct MatchedEntry;
+} // namespace catalogue
 
 // What a scan changes in its window. Every call comes on the user-interface thread, in
 // event order.
@@ -51,9 +57,15 @@ public:
     void begin(const QString& root, ScanExclusions exclusions);
     void release();
 
-    // Worker thread, from the search's three events.
+    // Any of the search's walking threads, while a match's folder is open: the project's
+    // texts read there, ahead of its turn, for matchFound(); null for a project that is
+    // read in its turn (a Lazarus one) or not at all (an excluded one).
+    std::unique_ptr<catalogue::MatchNote> prepare(const catalogue::MatchedEntry& match) const;
+
+    // Worker thread, from the search's three events; `note` is what prepare() made of
+    // the match, if anything.
     void progress(const QString& searchDir);
-    void matchFound(const QString& fileName);
+    void matchFound(const QString& fileName, const catalogue::MatchNote* note = nullptr);
     void complete();
 
     // User-interface thread: hands over at once what the worker has left, for a search
@@ -78,7 +90,7 @@ private:
     void post(Change change);
     // A folder text; one that only replaces the text before it needs no change made.
     void postFolder(const QString& folder);
-    void addProject(const QString& fileName);
+    void addProject(const QString& fileName, const catalogue::MatchNote* note = nullptr);
     void flushFolder();
     static QString baseOf(const QString& fileName);
     void deliver();

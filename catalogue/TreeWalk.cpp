@@ -31,7 +31,8 @@ struct Record {
     std::size_t offset = 0;
     std::size_t length = 0;
     EntryInfo info;
-    Task* task = nullptr; // Splice: the part of the walk that comes here
+    Task* task = nullptr;            // Splice: the part of the walk that comes here
+    std::unique_ptr<MatchNote> note; // Match: the visitor's, when it notes matches
 };
 
 struct Batch {
@@ -76,6 +77,11 @@ struct Walker {
     Task* task = nullptr;
     Batch batch;
     int foldersListed = 0;
+    // The folder being listed, when matches are noted: all its entries, and its matches'
+    // names (each ended by a NUL), noted once the listing is whole.
+    platform::FolderEntries entries;
+    std::string matchNames;
+    std::vector<std::size_t> matchStarts;
 };
 
 // path + "/" + name, where a path of "/" keeps its single separator.
@@ -96,7 +102,7 @@ constexpr std::size_t BatchText = 32 * 1024;
 class Walk {
 public:
     Walk(TreeWalkVisitor& visitor, const TreeWalkOptions& options)
-        : visitor_(visitor), aheadLimit_(std::max<std::size_t>(options.aheadLimit, 1)),
+        : visitor_(visitor), notes_(visitor.notesMatches()), aheadLimit_(std::max<std::size_t>(options.aheadLimit, 1)),
           batchRecords_(std::max<std::size_t>(options.batchRecords, 1))
     {
         const int count = std::max(options.walkers, 1);
@@ -263,11 +269,25 @@ private:
     // Lists a folder: its matches when asked, and its sub-folders to walk.
     void list(Walker& w, Level& level, bool report)
     {
+        const bool noting = report && notes_;
+        if (noting) {
+            w.entries.clear();
+            w.matchNames.clear();
+            w.matchStarts.clear();
+        }
         w.lister.begin(level.folder);
         platform::FolderLister::Entry entry;
         while (!cancelled() && w.lister.next(entry)) {
             const std::string_view name(entry.name.data(), std::size_t(entry.name.size()));
-            if (report && visitor_.matches(entry.name)) {
+            if (noting) {
+                // Noted once the whole folder is known.
+                w.entries.add(entry.name, entry.type);
+                if (visitor_.matches(entry.name)) {
+                    w.matchStarts.push_back(w.matchNames.size());
+                    w.matchNames.append(name);
+                    w.matchNames.push_back('\0');
+                }
+            } else if (report && visitor_.matches(entry.name)) {
                 if (const auto info = level.folder.info(entry.name.data()))
                     add(w, Record::Match, level.path, name, *info);
             }
@@ -287,13 +307,34 @@ private:
             level.names.push_back('\0');
         }
         ++w.foldersListed;
-        if (level.starts.empty())
-            return;
-        {
-            std::lock_guard lock(w.mutex);
-            level.end = level.starts.size();
+        if (!level.starts.empty()) {
+            {
+                std::lock_guard lock(w.mutex);
+                level.end = level.starts.size();
+            }
+            // Before the matches are noted: other walkers may take sub-folders meanwhile.
+            offer();
         }
-        offer();
+        if (noting && !w.matchStarts.empty())
+            noteMatches(w, level);
+    }
+
+    void noteMatches(Walker& w, const Level& level)
+    {
+        w.entries.index();
+        std::string path;
+        for (const std::size_t start : w.matchStarts) {
+            if (cancelled())
+                return;
+            const char* name = w.matchNames.data() + start;
+            const auto info = level.folder.info(name);
+            if (!info)
+                continue;
+            path = level.path;
+            appendName(path, name);
+            const MatchedEntry match{level.folder, w.entries, name, QByteArrayView(path.data(), qsizetype(path.size()))};
+            add(w, Record::Match, level.path, name, *info, visitor_.noteMatch(match));
+        }
     }
 
     // Depth first from the walker's top level down, until its task is walked.
@@ -346,7 +387,8 @@ private:
         w.onPath.clear();
     }
 
-    void add(Walker& w, Record::Kind kind, std::string_view path, std::string_view name, const EntryInfo& info)
+    void add(Walker& w, Record::Kind kind, std::string_view path, std::string_view name, const EntryInfo& info,
+             std::unique_ptr<MatchNote> note = nullptr)
     {
         Batch& batch = w.batch;
         Record record;
@@ -357,7 +399,8 @@ private:
             appendName(batch.text, name);
         record.length = batch.text.size() - record.offset;
         record.info = info;
-        batch.records.push_back(record);
+        record.note = std::move(note);
+        batch.records.push_back(std::move(record));
         if (batch.records.size() >= batchRecords_ || batch.text.size() >= BatchText)
             publish(w, false);
     }
@@ -368,7 +411,7 @@ private:
         record.kind = Record::Splice;
         record.offset = w.batch.text.size();
         record.task = task;
-        w.batch.records.push_back(record);
+        w.batch.records.push_back(std::move(record));
         if (w.batch.records.size() >= batchRecords_)
             publish(w, false);
     }
@@ -439,7 +482,7 @@ private:
                 visitor_.folder(path);
                 break;
             case Record::Match:
-                visitor_.match(path, record.info);
+                visitor_.match(path, record.info, record.note.get());
                 break;
             case Record::Splice: {
                 Task* task = record.task;
@@ -454,6 +497,7 @@ private:
     }
 
     TreeWalkVisitor& visitor_;
+    const bool notes_;
     const std::size_t aheadLimit_;
     const std::size_t batchRecords_;
     std::vector<std::unique_ptr<Walker>> walkers_;

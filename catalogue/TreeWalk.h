@@ -17,8 +17,25 @@
 #include <QByteArrayView>
 
 #include <cstddef>
+#include <memory>
 
 namespace catalogue {
+
+// What the caller wants of a match, learnt by a walker while the match's folder was open
+// and listed: the folder need not be found again, nor asked what its listing told.
+// Opaque to the walk.
+class MatchNote {
+public:
+    virtual ~MatchNote() = default;
+};
+
+// A match as its walker sees it, once its folder has been listed whole.
+struct MatchedEntry {
+    const platform::FolderHandle& folder;
+    const platform::FolderEntries& entries; // all of the folder's entries
+    const char* name;                        // NUL-terminated
+    QByteArrayView path;                     // folder, separator, name
+};
 
 class TreeWalkVisitor {
 public:
@@ -27,11 +44,16 @@ public:
     virtual bool cancelled() const = 0;
     // Any walker thread: whether the entry `name` (one file name's bytes) is reported.
     virtual bool matches(QByteArrayView name) const = 0;
+    // Whether the walkers note each match with noteMatch(); asked once, before the walk.
+    virtual bool notesMatches() const { return false; }
+    // Any walker thread, for each match in listing order: what match() is to be given.
+    virtual std::unique_ptr<MatchNote> noteMatch(const MatchedEntry&) const { return nullptr; }
     // The thread that called walkTree, in walk order: a folder entered (the start folder
     // is not announced), with no trailing separator...
     virtual void folder(QByteArrayView path) = 0;
-    // ... and an entry matching in the folder announced last: folder, separator, name.
-    virtual void match(QByteArrayView path, const platform::EntryInfo& info) = 0;
+    // ... and an entry matching in the folder announced last: folder, separator, name,
+    // with its note when the walkers make them (else null), valid during the call.
+    virtual void match(QByteArrayView path, const platform::EntryInfo& info, const MatchNote* note) = 0;
 };
 
 struct TreeWalkOptions {

@@ -1,5 +1,6 @@
 #include "platform/Folder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -111,6 +112,32 @@ std::optional<qint64> FolderHandle::fileModifiedMs(const char* name) const
     if (fd_ < 0 || ::fstatat(fd_, name, &st, 0) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+}
+
+void FolderEntries::clear()
+{
+    names_.clear();
+    items_.clear();
+}
+
+void FolderEntries::add(QByteArrayView name, EntryType type)
+{
+    items_.push_back({std::uint32_t(names_.size()), std::uint32_t(name.size()), type});
+    names_.append(name.data(), std::size_t(name.size()));
+}
+
+void FolderEntries::index()
+{
+    std::sort(items_.begin(), items_.end(), [this](const Item& a, const Item& b) { return nameOf(a) < nameOf(b); });
+}
+
+std::optional<EntryType> FolderEntries::find(QByteArrayView name) const
+{
+    const auto at = std::lower_bound(items_.begin(), items_.end(), name,
+                                     [this](const Item& item, QByteArrayView key) { return nameOf(item) < key; });
+    if (at == items_.end() || nameOf(*at) != name)
+        return std::nullopt;
+    return at->type;
 }
 
 // The kernel's own record; glibc does not declare it.

@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -57,6 +59,9 @@ public:
 
     bool isValid() const { return fd_ >= 0; }
     std::optional<FolderId> id() const;
+    // The descriptor, for opening and asking entries relative to the folder; -1 when
+    // invalid. The handle keeps owning it.
+    int descriptor() const { return fd_; }
 
     // The type of `name` after following links: Folder, File, Other, or Unknown when it
     // cannot be read (a dangling link).
@@ -73,6 +78,28 @@ private:
     friend class FolderLister;
     explicit FolderHandle(int fd) : fd_(fd) {}
     int fd_ = -1;
+};
+
+// The entries of one folder as a listing gave them, to be looked up by name: what a
+// listing already told need not be asked of the file system again.
+class FolderEntries {
+public:
+    void clear();
+    void add(QByteArrayView name, EntryType type);
+    // Makes the entries ready for find(); call once all are added.
+    void index();
+    // The type the listing gave `name`, or nullopt when the folder held no such entry.
+    std::optional<EntryType> find(QByteArrayView name) const;
+
+private:
+    struct Item {
+        std::uint32_t offset;
+        std::uint32_t length;
+        EntryType type;
+    };
+    QByteArrayView nameOf(const Item& item) const { return QByteArrayView(names_.data() + item.offset, item.length); }
+    std::string names_;
+    std::vector<Item> items_; // sorted by name once indexed
 };
 
 // Reads the entries of one folder at a time into a buffer it keeps; "." and ".." are

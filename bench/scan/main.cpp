@@ -18,6 +18,7 @@
 #include "app/StatusBar.h"
 #include "catalogue/FileSearch.h"
 #include "catalogue/ProjectSource.h"
+#include "catalogue/TreeWalk.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,7 +34,12 @@
 
 namespace {
 
-// The search and the project reader alone, without a window: the floor of the scan.
+// The search and the project reader alone, without a window: the floor of the scan. As
+// in the window, the walkers read each project while its folder is open.
+struct ReadProject final : catalogue::MatchNote {
+    ProjectTexts texts;
+};
+
 struct EngineRun {
     TFileSearch search;
     std::mutex mutex;
@@ -43,11 +49,16 @@ struct EngineRun {
 
     EngineRun()
     {
+        search.setMatchReader([](const catalogue::MatchedEntry& match) {
+            auto note = std::make_unique<ReadProject>();
+            note->texts = ReadProjectTexts(match.folder, match.entries, match.name);
+            return std::unique_ptr<catalogue::MatchNote>(std::move(note));
+        });
         QObject::connect(&search, &TFileSearch::OnMatchFound, &search,
-            [this](QObject*, qint32, qint32, qint32, const QString& file) {
-                const QString name = ReadApplicationName(file);
-                const QString exe = FindExecutableName(file);
-                if (!name.isEmpty() || !exe.isEmpty())
+            [this](QObject* sender, qint32, qint32, qint32, const QString& file) {
+                const auto* read = dynamic_cast<const ReadProject*>(static_cast<TFileSearchThread*>(sender)->matchNote());
+                const ProjectTexts texts = read ? read->texts : ReadProjectTexts(file);
+                if (!texts.applicationName.isEmpty() || !texts.executableName.isEmpty())
                     ++rows;
             }, Qt::DirectConnection);
         QObject::connect(&search, &TFileSearch::OnComplete, &search, [this](QObject*) {

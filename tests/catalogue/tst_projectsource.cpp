@@ -2,8 +2,11 @@
 
 #include "catalogue/ProjectSource.h"
 #include "platform/FileNames.h"
+#include "platform/Folder.h"
 
 #include <QTemporaryDir>
+
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -180,4 +183,61 @@ TEST_F(ProjectSource, BothTextsAtOnceAreTheTwoFunctionsResults)
     const ProjectTexts hidden = ReadProjectTexts(dir.path() + "/a/Sorter.dpr");
     ::chmod(a.constData(), 0755);
     EXPECT_EQ(hidden, (ProjectTexts{"The Sorter", "Sorter.exe"}));
+}
+
+TEST_F(ProjectSource, ReadThroughAListedFolderGivesWhatThePathGives)
+{
+    // Every kind of executable candidate the listing has to settle or pass on: files,
+    // folders, links to each and to nothing, a bare name with and without its mode bits.
+    writeFile(dir.path(), "Sorter.dpr", "program Sorter;\r\nApplication.Title := 'The Sorter';\r\n");
+    writeFile(dir.path(), "Sorter.exe", "MZ");
+    writeFile(dir.path(), "Saver.dpr", "program Saver;\r\n");
+    writeFile(dir.path(), "Saver.scr", "MZ");
+    QDir().mkpath(dir.path() + "/Saver.exe");
+    writeFile(dir.path(), "Tool.dpr", "program Tool;\n");
+    writeFile(dir.path(), "Tool", "\x7F" "ELF");
+    ::chmod(QFile::encodeName(dir.path() + "/Tool").constData(), 0755);
+    writeFile(dir.path(), "Plain.dpr", "program Plain;\n");
+    writeFile(dir.path(), "Plain", "text");
+    writeFile(dir.path(), "Linked.dpr", "program Linked;\n");
+    const QByteArray folder = QFile::encodeName(dir.path());
+    ASSERT_EQ(::symlink((folder + "/Sorter.exe").constData(), (folder + "/Linked.exe").constData()), 0);
+    writeFile(dir.path(), "ToFolder.dpr", "program ToFolder;\n");
+    QDir().mkpath(dir.path() + "/sub");
+    ASSERT_EQ(::symlink((folder + "/sub").constData(), (folder + "/ToFolder.exe").constData()), 0);
+    ASSERT_EQ(::symlink((folder + "/sub").constData(), (folder + "/ToFolder.scr").constData()), 0);
+    writeFile(dir.path(), "Dangling.dpr", "program Dangling;\n");
+    ASSERT_EQ(::symlink((folder + "/none").constData(), (folder + "/Dangling.exe").constData()), 0);
+    writeFile(dir.path(), "BareLink.dpr", "program BareLink;\n");
+    ASSERT_EQ(::symlink((folder + "/Tool").constData(), (folder + "/BareLink").constData()), 0);
+    writeFile(dir.path(), "None.dpr", "");
+    ASSERT_EQ(::mkfifo((folder + "/Pipe.dpr").constData(), 0644), 0);
+
+    const platform::FolderHandle handle = platform::FolderHandle::open(folder);
+    platform::FolderEntries entries;
+    platform::FolderLister lister;
+    lister.begin(handle);
+    platform::FolderLister::Entry entry;
+    while (lister.next(entry))
+        entries.add(entry.name, entry.type);
+    entries.index();
+
+    const std::map<QString, ProjectTexts> expected{
+        {"Sorter.dpr", {"The Sorter", "Sorter.exe"}}, {"Saver.dpr", {"Saver", "Saver.scr"}},
+        {"Tool.dpr", {"Tool", "Tool"}},               {"Plain.dpr", {"Plain", ""}},
+        {"Linked.dpr", {"Linked", "Linked.exe"}},     {"ToFolder.dpr", {"ToFolder", ""}},
+        {"Dangling.dpr", {"Dangling", ""}},           {"BareLink.dpr", {"BareLink", "BareLink"}},
+        {"None.dpr", {"", ""}},                       {"Pipe.dpr", {"", ""}},
+    };
+    for (const auto& [name, texts] : expected) {
+        const QByteArray bytes = QFile::encodeName(name);
+        EXPECT_EQ(ReadProjectTexts(handle, entries, bytes.constData()), texts) << name.toStdString();
+        EXPECT_EQ(ReadProjectTexts(dir.path() + '/' + name), texts) << name.toStdString();
+    }
+    // A listing that no longer holds an executable is believed: it is what the walk saw.
+    platform::FolderEntries without;
+    without.add("Sorter.dpr", platform::EntryType::File);
+    without.index();
+    EXPECT_EQ(ReadProjectTexts(handle, without, "Sorter.dpr"), (ProjectTexts{"The Sorter", ""}));
+    EXPECT_EQ(ReadProjectTexts(platform::FolderHandle(), entries, "Sorter.dpr"), ProjectTexts{});
 }

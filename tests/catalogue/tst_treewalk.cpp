@@ -96,9 +96,30 @@ std::vector<std::string> reference(const std::string& root)
     return out;
 }
 
+// What a walker saw of a match while its folder was open.
+struct SeenNote final : catalogue::MatchNote {
+    std::string path;
+    bool listsItself = false;
+    bool listsExecutable = false;
+    bool executableThere = false; // asked of the open folder
+};
+
 // Records the walk; can slow the walkers or the caller, and stop after a count.
 class Recorder final : public catalogue::TreeWalkVisitor {
 public:
+    bool notesMatches() const override { return noting; }
+    std::unique_ptr<catalogue::MatchNote> noteMatch(const catalogue::MatchedEntry& match) const override
+    {
+        auto note = std::make_unique<SeenNote>();
+        note->path = match.path.toByteArray().toStdString();
+        note->listsItself = match.entries.find(QByteArrayView(match.name)).has_value();
+        std::string executable(match.name);
+        executable.replace(executable.size() - 4, 4, ".exe");
+        note->listsExecutable = match.entries.find(QByteArrayView(executable)).has_value();
+        struct stat st {};
+        note->executableThere = ::fstatat(match.folder.descriptor(), executable.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        return note;
+    }
     // Asked by the walkers too: the count, not the lines.
     bool cancelled() const override { return stopAfter >= 0 && recorded.load() >= stopAfter; }
     bool matches(QByteArrayView name) const override
@@ -118,9 +139,16 @@ public:
         lines.push_back("P:" + path.toByteArray().toStdString());
         ++recorded;
     }
-    void match(QByteArrayView path, const platform::EntryInfo& info) override
+    void match(QByteArrayView path, const platform::EntryInfo& info, const catalogue::MatchNote* note) override
     {
         EXPECT_FALSE(cancelled()) << "a record after the stop";
+        const auto* seen = dynamic_cast<const SeenNote*>(note);
+        EXPECT_EQ(seen != nullptr, noting);
+        if (seen) {
+            EXPECT_EQ(seen->path, path.toByteArray().toStdString());
+            EXPECT_TRUE(seen->listsItself) << seen->path;
+            EXPECT_EQ(seen->listsExecutable, seen->executableThere) << seen->path;
+        }
         lines.push_back(matchLine(path.toByteArray().toStdString(), info.size));
         ++recorded;
     }
@@ -128,6 +156,7 @@ public:
     std::vector<std::string> lines;
     std::atomic<int> recorded{0};
     int stopAfter = -1;
+    bool noting = false;
     bool slowWalkers = false;
     bool pauseFirst = false;
     int examinedDuringPause = -1;
@@ -187,6 +216,8 @@ struct Tree {
             const unsigned extra = random() % 12;
             if (extra < 5) {
                 makeFile(path + "/p" + std::to_string(i) + (extra == 0 ? ".DPR" : ".dpr"), size++);
+                if (extra % 2 == 1)
+                    makeFile(path + "/p" + std::to_string(i) + ".exe", 1);
             } else if (extra == 5) {
                 makeFile(path + "/Makefile", 3);
             }
@@ -252,8 +283,10 @@ TEST_F(TreeWalkTest, AnyNumberOfWalkersGivesTheRecordsOfOneInItsOrder)
     };
     for (const Case c : {Case{1, 32768, 256}, Case{2, 32768, 256}, Case{2, 1, 1}, Case{3, 40, 7}, Case{4, 300, 64},
                          Case{8, 5, 3}}) {
-        for (int round = 0; round < 3; ++round) {
+        for (int round = 0; round < 4; ++round) {
             Recorder recorder;
+            // Matches noted by the walkers while their folders are open come in the same order.
+            recorder.noting = round == 3;
             catalogue::TreeWalkCounts counts;
             EXPECT_EQ(walk(root(), recorder, c.walkers, c.aheadLimit, &counts, c.batchRecords), expected())
                 << c.walkers << " walkers, " << c.aheadLimit << " ahead, batches of " << c.batchRecords;
