@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -74,6 +75,14 @@ std::optional<FolderId> FolderHandle::id() const
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return std::nullopt;
     return FolderId{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+}
+
+bool FolderHandle::marksListingEnd() const
+{
+    // The ext family's hashed listing ends at this offset, which no entry can have.
+    constexpr unsigned long ExtMagic = 0xEF53;
+    struct statfs fs {};
+    return fd_ >= 0 && ::fstatfs(fd_, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == ExtMagic;
 }
 
 EntryType FolderHandle::resolvedType(const char* name) const
@@ -149,20 +158,28 @@ struct LinuxDirent64 {
     char d_name[];
 };
 
+namespace {
+// Where the ext family's hashed listing puts its end.
+constexpr off64_t EndOffset = 0x7FFFFFFFFFFFFFFF;
+} // namespace
+
 struct FolderLister::Buffer {
     static constexpr std::size_t Size = 64 * 1024;
     alignas(LinuxDirent64) char bytes[Size];
     long filled = 0;
     long at = 0;
+    off64_t lastOffset = 0; // of the entry read last
 };
 
 FolderLister::FolderLister() : buffer_(std::make_unique<Buffer>()) {}
 FolderLister::~FolderLister() = default;
 
-void FolderLister::begin(const FolderHandle& folder)
+void FolderLister::begin(const FolderHandle& folder, bool endMarked)
 {
     fd_ = folder.fd_;
+    endMarked_ = endMarked;
     buffer_->filled = buffer_->at = 0;
+    buffer_->lastOffset = 0;
 }
 
 bool FolderLister::next(Entry& entry)
@@ -172,7 +189,8 @@ bool FolderLister::next(Entry& entry)
     Buffer& b = *buffer_;
     for (;;) {
         if (b.at >= b.filled) {
-            const long n = ::syscall(SYS_getdents64, fd_, b.bytes, Buffer::Size);
+            const bool ended = endMarked_ && b.filled > 0 && b.lastOffset == EndOffset;
+            const long n = ended ? 0 : ::syscall(SYS_getdents64, fd_, b.bytes, Buffer::Size);
             if (n <= 0) {
                 fd_ = -1;
                 return false;
@@ -182,6 +200,7 @@ bool FolderLister::next(Entry& entry)
         }
         const auto* d = reinterpret_cast<const LinuxDirent64*>(b.bytes + b.at);
         b.at += d->d_reclen;
+        b.lastOffset = d->d_off;
         const char* name = d->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;

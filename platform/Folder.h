@@ -59,6 +59,11 @@ public:
 
     bool isValid() const { return fd_ >= 0; }
     std::optional<FolderId> id() const;
+    // Whether the folder's file system marks the last part of a listing as such (ext2, 3
+    // and 4 give its last entry the end's offset): a listing then needs no further read
+    // to learn that it has ended. Asks the file system; the answer holds for its device.
+    bool marksListingEnd() const;
+
     // The descriptor, for opening and asking entries relative to the folder; -1 when
     // invalid. The handle keeps owning it.
     int descriptor() const { return fd_; }
@@ -116,8 +121,9 @@ public:
         EntryType type = EntryType::Unknown;
     };
 
-    // Starts listing `folder`, which must stay open until next() returns false.
-    void begin(const FolderHandle& folder);
+    // Starts listing `folder`, which must stay open until next() returns false;
+    // `endMarked` is its marksListingEnd().
+    void begin(const FolderHandle& folder, bool endMarked = false);
     // The next entry; false at the end or on a read error.
     bool next(Entry& entry);
 
@@ -125,6 +131,7 @@ private:
     struct Buffer;
     std::unique_ptr<Buffer> buffer_;
     int fd_ = -1;
+    bool endMarked_ = false;
 };
 
 } // namespace platform
