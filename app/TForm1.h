@@ -179,8 +179,10 @@ public:
     // Watches the root's tree when "Follow changes under the root" is on; ends watching.
     void startFollowing();
     void stopFollowing();
-    // Stops following for a scan; the watches wait for the list the scan makes.
-    void pauseFollowing();
+    // Stops following for a scan; the watches wait for the list the scan makes. The
+    // stopped catalogue is the caller's to free when it suits (what it knew of a large
+    // tree takes a while to free).
+    std::unique_ptr<catalogue::LiveCatalogue> pauseFollowing();
     bool isFollowing() const { return m_live != nullptr; }
     catalogue::LiveCatalogue* liveCatalogue() const { return m_live.get(); }
     catalogue::BuildMarker* buildMarker() const { return m_marker.get(); }

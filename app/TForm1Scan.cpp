@@ -104,8 +104,9 @@ void TForm1::SButScanClick()
         SButSetRootClick();
         return;
     }
-    // The scan rebuilds the list; following starts again from its result.
-    pauseFollowing();
+    // The scan rebuilds the list; following starts again from its result. What following
+    // knew is freed once the walk is under way.
+    std::unique_ptr<catalogue::LiveCatalogue> paused = pauseFollowing();
     setToolBarScanning(true);
     m_scanStopped = false;
 
@@ -123,6 +124,7 @@ void TForm1::SButScanClick()
     FileSearch1->setFileMask(lazarus ? QStringLiteral("*.dpr;*.lpi") : QStringLiteral("*.dpr"));
     FileSearch1->setSearchSubDirectories(true);
     FileSearch1->Start();
+    paused.reset();
     // Scanning from here on: a click on the scan button while the list is painted stops it.
     m_scanning = true;
     // Busy, not waiting: the scan button still takes a click.

@@ -242,11 +242,11 @@ void TForm1::stopFollowing()
     m_keptWatch = {};
 }
 
-void TForm1::pauseFollowing()
+std::unique_ptr<LiveCatalogue> TForm1::pauseFollowing()
 {
     if (m_live)
         m_keptWatch = m_live->stopKeepingWatch();
-    m_live.reset();
+    return std::move(m_live);
 }
 
 void TForm1::catalogueLimitReached()
