@@ -25,12 +25,16 @@ namespace {
 
 struct Task;
 
-// One thing found, in walk order; its path is in the batch's text.
+// One thing found, in walk order. Its path is the first `keep` bytes of the path of the
+// batch's record before it, then `length` bytes of the batch's text from `offset`: the
+// paths of a depth-first walk share most of their bytes, and the records waiting for the
+// caller's turn take a third of the memory whole paths would.
 struct Record {
     enum Kind : std::uint8_t { Folder, Match, Splice };
     Kind kind = Folder;
-    std::size_t offset = 0;
-    std::size_t length = 0;
+    std::uint32_t keep = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
     EntryInfo info;
     Task* task = nullptr;            // Splice: the part of the walk that comes here
     std::unique_ptr<MatchNote> note; // Match: the visitor's, when it notes matches
@@ -77,6 +81,8 @@ struct Walker {
     platform::FolderLister lister;
     Task* task = nullptr;
     Batch batch;
+    std::string batchPath; // the path of the batch's last record
+    std::string scratch;
     int foldersListed = 0;
     // The folder being listed, when matches are noted: all its entries, and its matches'
     // names (each ended by a NUL), noted once the listing is whole.
@@ -409,13 +415,21 @@ private:
              std::unique_ptr<MatchNote> note = nullptr)
     {
         Batch& batch = w.batch;
+        std::string& full = w.scratch;
+        full.assign(path);
+        if (!name.empty())
+            appendName(full, name);
+        const std::string& last = w.batchPath;
+        const std::size_t keep = std::size_t(
+            std::mismatch(full.begin(), full.begin() + std::ptrdiff_t(std::min(full.size(), last.size())), last.begin()).first
+            - full.begin());
         Record record;
         record.kind = kind;
-        record.offset = batch.text.size();
-        batch.text.append(path);
-        if (!name.empty())
-            appendName(batch.text, name);
-        record.length = batch.text.size() - record.offset;
+        record.keep = std::uint32_t(keep);
+        record.offset = std::uint32_t(batch.text.size());
+        record.length = std::uint32_t(full.size() - keep);
+        batch.text.append(full, keep);
+        w.batchPath.swap(full);
         record.info = info;
         record.note = std::move(note);
         batch.records.push_back(std::move(record));
@@ -427,7 +441,7 @@ private:
     {
         Record record;
         record.kind = Record::Splice;
-        record.offset = w.batch.text.size();
+        record.offset = std::uint32_t(w.batch.text.size());
         record.task = task;
         w.batch.records.push_back(std::move(record));
         if (w.batch.records.size() >= batchRecords_)
@@ -441,6 +455,7 @@ private:
         Batch batch;
         batch.records.reserve(batchRecords_);
         std::swap(batch, w.batch);
+        w.batchPath.clear(); // the next batch's first path is whole
         std::unique_lock lock(outMutex_);
         if (!batch.records.empty()) {
             // The caller's turn is bounded by itself: it is taken while it waits.
@@ -466,9 +481,10 @@ private:
             Task* task;
             Batch batch;
             std::size_t at = 0;
+            std::string path; // of the batch's record taken last
         };
         std::vector<Frame> frames;
-        frames.push_back({start, {}, 0});
+        frames.push_back({start, {}, 0, {}});
         while (!frames.empty()) {
             Frame& frame = frames.back();
             if (frame.at == frame.batch.records.size()) {
@@ -494,7 +510,11 @@ private:
             const Record& record = frame.batch.records[frame.at++];
             if (visitor_.cancelled())
                 return;
-            const QByteArrayView path(frame.batch.text.data() + record.offset, qsizetype(record.length));
+            if (record.kind != Record::Splice) {
+                frame.path.resize(record.keep);
+                frame.path.append(frame.batch.text, record.offset, record.length);
+            }
+            const QByteArrayView path(frame.path.data(), qsizetype(frame.path.size()));
             switch (record.kind) {
             case Record::Folder:
                 visitor_.folder(path);
@@ -507,7 +527,7 @@ private:
                 std::lock_guard lock(outMutex_);
                 head_ = task;
                 room_.notify_all();
-                frames.push_back({task, {}, 0}); // `frame` and `record` are stale from here
+                frames.push_back({task, {}, 0, {}}); // `frame` and `record` are stale from here
                 break;
             }
             }

@@ -58,9 +58,11 @@ public:
 
 struct TreeWalkOptions {
     int walkers = 2;               // listing threads, besides the calling one
-    // Records found ahead of the caller before a walker waits: bounds memory. The part of
-    // the walk whose turn it is may have as many again.
-    std::size_t aheadLimit = 32768;
+    // Records found ahead of the caller before a walker waits: bounds memory (some 60
+    // bytes a record). The part of the walk whose turn it is may have as many again. Too
+    // few, and on a tree of 100,000 folders the walker far ahead often waits for the one
+    // whose turn it is, a core idle.
+    std::size_t aheadLimit = 65536;
     // Records a walker hands over at a time: fewer hand-overs, more found ahead.
     std::size_t batchRecords = 256;
 };
