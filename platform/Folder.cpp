@@ -131,7 +131,7 @@ void FolderEntries::clear()
 
 void FolderEntries::add(QByteArrayView name, EntryType type)
 {
-    items_.push_back({std::uint32_t(names_.size()), std::uint32_t(name.size()), type});
+    items_.push_back({names_.size(), std::uint32_t(name.size()), type});
     names_.append(name.data(), std::size_t(name.size()));
 }
 

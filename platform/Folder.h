@@ -98,8 +98,8 @@ public:
 
 private:
     struct Item {
-        std::uint32_t offset;
-        std::uint32_t length;
+        std::size_t offset;
+        std::uint32_t length; // a name is at most a few hundred bytes
         EntryType type;
     };
     QByteArrayView nameOf(const Item& item) const { return QByteArrayView(names_.data() + item.offset, item.length); }
