@@ -101,6 +101,16 @@ void appendName(std::string& path, std::string_view name)
     path.append(name);
 }
 
+// The bytes two paths start with alike.
+std::size_t sharedLength(std::string_view a, std::string_view b)
+{
+    const std::size_t most = std::min(a.size(), b.size());
+    std::size_t n = 0;
+    while (n < most && a[n] == b[n])
+        ++n;
+    return n;
+}
+
 bool contains(const std::vector<FolderId>& ids, std::size_t count, const FolderId& id)
 {
     return std::find(ids.begin(), ids.begin() + std::ptrdiff_t(count), id) != ids.begin() + std::ptrdiff_t(count);
@@ -419,10 +429,7 @@ private:
         full.assign(path);
         if (!name.empty())
             appendName(full, name);
-        const std::string& last = w.batchPath;
-        const std::size_t keep = std::size_t(
-            std::mismatch(full.begin(), full.begin() + std::ptrdiff_t(std::min(full.size(), last.size())), last.begin()).first
-            - full.begin());
+        const std::size_t keep = sharedLength(full, w.batchPath);
         Record record;
         record.kind = kind;
         record.keep = std::uint32_t(keep);
