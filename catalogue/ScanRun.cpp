@@ -74,16 +74,20 @@ std::unique_ptr<catalogue::MatchNote> ScanRun::prepare(const catalogue::MatchedE
 {
     // The walkers run several at a time and have the folder open: reading there costs a
     // fraction of finding the folder again by its path from here.
-    const QByteArrayView name(match.name);
-    if (name.size() >= 4 && name.last(4).compare(".lpi", Qt::CaseInsensitive) == 0)
+    const QString fileName = platform::fileNameFromBytes(match.path);
+    if (m_exclusions.excludes(fileName))
         return nullptr;
-    if (m_exclusions.active && m_exclusions.excludes(platform::fileNameFromBytes(match.path)))
-        return nullptr;
+    // A Lazarus project is read by its path: its own rules look beyond its folder. One
+    // beside a Delphi project of its name is read for nothing, but such pairs are few.
+    if (isLazarusProject(fileName))
+        return std::make_unique<PreparedProject>(ReadProjectTexts(fileName));
     return std::make_unique<PreparedProject>(ReadProjectTexts(match.folder, match.entries, match.name));
 }
 
 void ScanRun::matchFound(const QString& fileName, const catalogue::MatchNote* note)
 {
+    const auto* prepared = dynamic_cast<const PreparedProject*>(note);
+    const ProjectTexts* texts = prepared ? &prepared->texts : nullptr;
     const QString folder = fileName.left(fileName.lastIndexOf(u'/') + 1);
     if (folder != m_folder) {
         flushFolder();
@@ -92,11 +96,11 @@ void ScanRun::matchFound(const QString& fileName, const catalogue::MatchNote* no
     // A converted project keeps its .dpr beside its .lpi: it is one project, listed by its
     // .dpr, so Lazarus projects wait until their folder has been listed whole.
     if (isLazarusProject(fileName)) {
-        m_lazarusInFolder.push_back(fileName);
+        m_lazarusInFolder.push_back({fileName, texts ? std::optional(*texts) : std::nullopt});
         return;
     }
     m_delphiInFolder.insert(baseOf(fileName));
-    addProject(fileName, note);
+    addProject(fileName, texts);
 }
 
 void ScanRun::complete()
@@ -113,15 +117,15 @@ QString ScanRun::baseOf(const QString& fileName)
 
 void ScanRun::flushFolder()
 {
-    for (const QString& lazarus : m_lazarusInFolder)
-        if (!m_delphiInFolder.contains(baseOf(lazarus)))
-            addProject(lazarus);
+    for (const WaitingProject& lazarus : m_lazarusInFolder)
+        if (!m_delphiInFolder.contains(baseOf(lazarus.fileName)))
+            addProject(lazarus.fileName, lazarus.texts ? &*lazarus.texts : nullptr);
     m_lazarusInFolder.clear();
     m_delphiInFolder.clear();
     m_folder.clear();
 }
 
-void ScanRun::addProject(const QString& fileName, const catalogue::MatchNote* note)
+void ScanRun::addProject(const QString& fileName, const ProjectTexts* prepared)
 {
     if (m_exclusions.excludes(fileName)) {
         ++m_excludedCount;
@@ -129,8 +133,7 @@ void ScanRun::addProject(const QString& fileName, const catalogue::MatchNote* no
     }
     // The project file is read on the search's threads, so the window never waits for a
     // disk: ahead by a walker when it could, else here.
-    const auto* prepared = dynamic_cast<const PreparedProject*>(note);
-    ProjectTexts texts = prepared ? prepared->texts : ReadProjectTexts(fileName);
+    ProjectTexts texts = prepared ? *prepared : ReadProjectTexts(fileName);
     ProjectEntry entry{std::move(texts.applicationName), std::move(texts.executableName), fileName.mid(m_root.size()),
                        listimage::MainList};
     post({Change::Project, {}, std::move(entry), 0});

@@ -9,6 +9,7 @@
 
 #include "catalogue/Exclusions.h"
 #include "catalogue/ProjectEntry.h"
+#include "catalogue/ProjectSource.h"
 
 #include <QObject>
 #include <QString>
@@ -18,6 +19,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -58,8 +60,8 @@ public:
     void release();
 
     // Any of the search's walking threads, while a match's folder is open: the project's
-    // texts read there, ahead of its turn, for matchFound(); null for a project that is
-    // read in its turn (a Lazarus one) or not at all (an excluded one).
+    // texts read there, ahead of its turn, for matchFound(); null for an excluded one,
+    // which is not read at all.
     std::unique_ptr<catalogue::MatchNote> prepare(const catalogue::MatchedEntry& match) const;
 
     // Worker thread, from the search's three events; `note` is what prepare() made of
@@ -90,7 +92,7 @@ private:
     void post(Change change);
     // A folder text; one that only replaces the text before it needs no change made.
     void postFolder(const QString& folder);
-    void addProject(const QString& fileName, const catalogue::MatchNote* note = nullptr);
+    void addProject(const QString& fileName, const ProjectTexts* prepared);
     void flushFolder();
     static QString baseOf(const QString& fileName);
     void deliver();
@@ -104,7 +106,11 @@ private:
     // The folder whose matches are coming in (worker only): its Lazarus projects wait for
     // the end of its listing, when its Delphi projects are all known.
     QString m_folder;
-    std::vector<QString> m_lazarusInFolder;
+    struct WaitingProject {
+        QString fileName;
+        std::optional<ProjectTexts> texts; // read ahead
+    };
+    std::vector<WaitingProject> m_lazarusInFolder;
     QSet<QString> m_delphiInFolder;
     int m_finishedExcludedCount = 0;
 
