@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <utility>
+#include <memory>
 #include <vector>
 
 // Draws a list's texts; names that are not UTF-8 are shown readable (the rows keep
@@ -83,6 +84,9 @@ public:
     QList<QTreeWidgetItem*> findItems(const QString& text, Qt::MatchFlags flags, int column = 0) const;
     // Deletes every row, shown or kept aside.
     void clear();
+    // Takes every row out as clear() does, but hands them over: freeing a large list takes
+    // a while, which a caller in a hurry spends later.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> takeAllRows();
 
     // Repainting and the automatic order stay suspended until the matching endBatch().
     // Rows added meanwhile are the list's (allRows(), holds()) but enter the view only

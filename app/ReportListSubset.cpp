@@ -30,7 +30,9 @@ ReportList::~ReportList()
     m_model->deleteRows(allRows());
 }
 
-void ReportList::clear()
+void ReportList::clear() { takeAllRows(); }
+
+std::vector<std::unique_ptr<QTreeWidgetItem>> ReportList::takeAllRows()
 {
     const std::vector<QTreeWidgetItem*> rows = allRows();
     m_batchRows.clear();
@@ -41,7 +43,7 @@ void ReportList::clear()
         m_inView = 0;
         tellRowsChanged();
     }
-    m_model->deleteRows(rows);
+    return m_model->releaseRows(rows);
 }
 
 void ReportList::rowDeleted(QTreeWidgetItem* row)

@@ -153,14 +153,18 @@ void ReportModel::append(const std::vector<QTreeWidgetItem*>& rows)
     endInsertRows();
 }
 
-void ReportModel::deleteRows(const std::vector<QTreeWidgetItem*>& rows)
+void ReportModel::deleteRows(const std::vector<QTreeWidgetItem*>& rows) { releaseRows(rows); }
+
+std::vector<std::unique_ptr<QTreeWidgetItem>> ReportModel::releaseRows(const std::vector<QTreeWidgetItem*>& rows)
 {
     setShown({});
+    std::vector<std::unique_ptr<QTreeWidgetItem>> released;
+    released.reserve(rows.size());
     for (QTreeWidgetItem* item : rows) {
-        auto* row = static_cast<ReportRow*>(item);
-        row->m_model = nullptr;
-        delete row;
+        static_cast<ReportRow*>(item)->m_model = nullptr;
+        released.emplace_back(item);
     }
+    return released;
 }
 
 void ReportModel::changed(ReportRow& row, int column, int role)

@@ -9,6 +9,7 @@
 #include <QTreeWidgetItem>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class ReportModel;
@@ -81,6 +82,8 @@ public:
     void append(const std::vector<QTreeWidgetItem*>& rows);
     // Deletes these rows, which hold every shown one, without a word per row.
     void deleteRows(const std::vector<QTreeWidgetItem*>& rows);
+    // Takes them out as deleteRows() does, but hands them over instead.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> releaseRows(const std::vector<QTreeWidgetItem*>& rows);
 
     // A column's alignment changed in the header: rows without their own show it.
     void alignmentChanged(int column);

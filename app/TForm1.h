@@ -313,6 +313,8 @@ private:
     bool m_scanning = false;
     bool m_scanStopped = false; // the user stopped the running scan
     int m_scansFinished = 0; // names the work posted after each (TForm1Scan.cpp)
+    // The rows a scan took out of the list, freed once it has finished.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_replacedRows;
     std::unique_ptr<catalogue::BuildMarker> m_marker;
     std::unique_ptr<catalogue::LiveCatalogue> m_live;
     catalogue::KeptWatch m_keptWatch; // while a scan runs

@@ -132,7 +132,9 @@ void TForm1::SButScanClick()
     status->setPanelText(1, QString());
     status->setPanelText(2, QString());
 
-    lview->clear();
+    // The old rows go at once, but are freed only after the scan: a large list takes a
+    // while to free, and now the walk needs the processor.
+    m_replacedRows = lview->takeAllRows();
     QCoreApplication::processEvents();
     if (!m_scanning)
         return; // the window closed meanwhile and ended the scan
@@ -174,6 +176,8 @@ void TForm1::customEvent(QEvent* event)
         QWidget::customEvent(event);
         return;
     }
+    if (!m_scanning)
+        m_replacedRows.clear();
     // Not for a scan that another has followed, nor while the window closes.
     if (static_cast<AfterScanEvent*>(event)->scan == m_scansFinished && !m_scanning && FileSearch1) {
         startFollowing();
