@@ -13,8 +13,8 @@
 #include <QSet>
 
 #include <functional>
-#include <utility>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // Draws a list's texts; names that are not UTF-8 are shown readable (the rows keep

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
