@@ -340,12 +340,12 @@ ProjectTexts ReadProjectTexts(const QString& projectFile)
     return {applicationNameOf(path, folder.at()), executableNameOf(path, folder.at())};
 }
 
-ProjectTexts ReadProjectTexts(const platform::FolderHandle& folder, const platform::FolderEntries& entries,
+ProjectTexts ReadProjectTexts(const platform::FolderHandle& folder, const platform::FolderEntries* entries,
                               const char* name)
 {
     if (!folder.isValid())
         return {};
     const QByteArray file(name);
-    const NamesAt at{folder.descriptor(), 0, &entries};
+    const NamesAt at{folder.descriptor(), 0, entries};
     return {applicationNameOf(file, at), executableNameOf(file, at)};
 }

@@ -41,11 +41,11 @@ class FolderHandle;
 class FolderEntries;
 } // namespace platform
 
-// The same two texts of the Delphi project `name` in an open folder whose entries are
-// known, as a scan's walk has them: the project is read through the folder, and of the
-// executable names only one the listing cannot settle (a link, a bare name's mode) is
-// asked of the file system.
-ProjectTexts ReadProjectTexts(const platform::FolderHandle& folder, const platform::FolderEntries& entries,
+// The same two texts of the Delphi project `name` in an open folder, as a scan's walk has
+// it: the project is read through the folder. When the folder's entries are known, of
+// the executable names only one they cannot settle (a link, a bare name's mode) is asked
+// of the file system.
+ProjectTexts ReadProjectTexts(const platform::FolderHandle& folder, const platform::FolderEntries* entries,
                               const char* name);
 
 // Whether the file is a Lazarus project, by its extension (any letter case).

@@ -84,9 +84,11 @@ struct Walker {
     std::string batchPath; // the path of the batch's last record
     std::string scratch;
     int foldersListed = 0;
-    // The folder being listed, when matches are noted: all its entries, and its matches'
-    // names (each ended by a NUL), noted once the listing is whole.
+    // The folder being listed, when matches are noted: all its entries (unless there are
+    // too many to keep), and its matches' names (each ended by a NUL), noted once the
+    // listing is whole.
     platform::FolderEntries entries;
+    bool entriesKept = false;
     std::string matchNames;
     std::vector<std::size_t> matchStarts;
     // Whether each device met so far marks the end of a listing.
@@ -122,7 +124,7 @@ class Walk {
 public:
     Walk(TreeWalkVisitor& visitor, const TreeWalkOptions& options)
         : visitor_(visitor), notes_(visitor.notesMatches()), aheadLimit_(std::max<std::size_t>(options.aheadLimit, 1)),
-          batchRecords_(std::max<std::size_t>(options.batchRecords, 1))
+          batchRecords_(std::max<std::size_t>(options.batchRecords, 1)), keptEntries_(options.keptEntries)
     {
         const int count = std::max(options.walkers, 1);
         for (int i = 0; i < count; ++i)
@@ -305,6 +307,7 @@ private:
         const bool noting = report && notes_;
         if (noting) {
             w.entries.clear();
+            w.entriesKept = true;
             w.matchNames.clear();
             w.matchStarts.clear();
         }
@@ -314,7 +317,12 @@ private:
             const std::string_view name(entry.name.data(), std::size_t(entry.name.size()));
             if (noting) {
                 // Noted once the whole folder is known.
-                w.entries.add(entry.name, entry.type);
+                if (w.entriesKept && w.entries.size() < keptEntries_) {
+                    w.entries.add(entry.name, entry.type);
+                } else if (w.entriesKept) {
+                    w.entriesKept = false;
+                    w.entries.clear();
+                }
                 if (visitor_.matches(entry.name)) {
                     w.matchStarts.push_back(w.matchNames.size());
                     w.matchNames.append(name);
@@ -354,7 +362,9 @@ private:
 
     void noteMatches(Walker& w, const Level& level)
     {
-        w.entries.index();
+        if (w.entriesKept)
+            w.entries.index();
+        const platform::FolderEntries* entries = w.entriesKept ? &w.entries : nullptr;
         std::string path;
         for (const std::size_t start : w.matchStarts) {
             if (cancelled())
@@ -365,7 +375,7 @@ private:
                 continue;
             path = level.path;
             appendName(path, name);
-            const MatchedEntry match{level.folder, w.entries, name, QByteArrayView(path.data(), qsizetype(path.size()))};
+            const MatchedEntry match{level.folder, entries, name, QByteArrayView(path.data(), qsizetype(path.size()))};
             add(w, Record::Match, level.path, name, *info, visitor_.noteMatch(match));
         }
     }
@@ -545,6 +555,7 @@ private:
     const bool notes_;
     const std::size_t aheadLimit_;
     const std::size_t batchRecords_;
+    const std::size_t keptEntries_;
     std::vector<std::unique_ptr<Walker>> walkers_;
     std::atomic<bool> abort_{false};
     std::atomic<int> taken_{0};

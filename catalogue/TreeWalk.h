@@ -32,7 +32,8 @@ public:
 // A match as its walker sees it, once its folder has been listed whole.
 struct MatchedEntry {
     const platform::FolderHandle& folder;
-    const platform::FolderEntries& entries; // all of the folder's entries
+    // All of the folder's entries; null for a folder too large to keep them.
+    const platform::FolderEntries* entries;
     const char* name;                        // NUL-terminated
     QByteArrayView path;                     // folder, separator, name
 };
@@ -65,6 +66,9 @@ struct TreeWalkOptions {
     std::size_t aheadLimit = 65536;
     // Records a walker hands over at a time: fewer hand-overs, more found ahead.
     std::size_t batchRecords = 256;
+    // The most entries of one folder a walker keeps for noting its matches: bounds memory
+    // on a folder of millions of files, whose matches are then noted without its entries.
+    std::size_t keptEntries = 8192;
 };
 
 // What a walk did: for tests and benchmarks.

@@ -91,6 +91,7 @@ class FolderEntries {
 public:
     void clear();
     void add(QByteArrayView name, EntryType type);
+    std::size_t size() const { return items_.size(); }
     // Makes the entries ready for find(); call once all are added.
     void index();
     // The type the listing gave `name`, or nullopt when the folder held no such entry.

@@ -99,6 +99,7 @@ std::vector<std::string> reference(const std::string& root)
 // What a walker saw of a match while its folder was open.
 struct SeenNote final : catalogue::MatchNote {
     std::string path;
+    bool hadEntries = false;
     bool listsItself = false;
     bool listsExecutable = false;
     bool executableThere = false; // asked of the open folder
@@ -112,10 +113,15 @@ public:
     {
         auto note = std::make_unique<SeenNote>();
         note->path = match.path.toByteArray().toStdString();
-        note->listsItself = match.entries.find(QByteArrayView(match.name)).has_value();
+        note->hadEntries = match.entries != nullptr;
+        if (!match.entries) {
+            ++withoutEntries;
+            return note;
+        }
+        note->listsItself = match.entries->find(QByteArrayView(match.name)).has_value();
         std::string executable(match.name);
         executable.replace(executable.size() - 4, 4, ".exe");
-        note->listsExecutable = match.entries.find(QByteArrayView(executable)).has_value();
+        note->listsExecutable = match.entries->find(QByteArrayView(executable)).has_value();
         struct stat st {};
         note->executableThere = ::fstatat(match.folder.descriptor(), executable.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
         return note;
@@ -146,8 +152,11 @@ public:
         EXPECT_EQ(seen != nullptr, noting);
         if (seen) {
             EXPECT_EQ(seen->path, path.toByteArray().toStdString());
-            EXPECT_TRUE(seen->listsItself) << seen->path;
-            EXPECT_EQ(seen->listsExecutable, seen->executableThere) << seen->path;
+            EXPECT_EQ(seen->hadEntries, keptEntries > 0) << seen->path;
+            if (seen->hadEntries) {
+                EXPECT_TRUE(seen->listsItself) << seen->path;
+                EXPECT_EQ(seen->listsExecutable, seen->executableThere) << seen->path;
+            }
         }
         lines.push_back(matchLine(path.toByteArray().toStdString(), info.size));
         ++recorded;
@@ -157,6 +166,8 @@ public:
     std::atomic<int> recorded{0};
     int stopAfter = -1;
     bool noting = false;
+    std::size_t keptEntries = 8192; // what the walk is told; 0: it keeps none
+    mutable std::atomic<int> withoutEntries{0};
     bool slowWalkers = false;
     bool pauseFirst = false;
     int examinedDuringPause = -1;
@@ -240,6 +251,7 @@ std::vector<std::string> walk(const std::string& root, Recorder& recorder, int w
                               catalogue::TreeWalkCounts* counts = nullptr, std::size_t batchRecords = 256)
 {
     TreeWalkOptions options;
+    options.keptEntries = recorder.keptEntries;
     options.walkers = walkers;
     options.aheadLimit = aheadLimit;
     options.batchRecords = batchRecords;
@@ -294,6 +306,15 @@ TEST_F(TreeWalkTest, AnyNumberOfWalkersGivesTheRecordsOfOneInItsOrder)
             EXPECT_EQ(counts.foldersListed, announced + 1);
         }
     }
+}
+
+TEST_F(TreeWalkTest, AFolderOfMoreEntriesThanAreKeptHasItsMatchesNotedWithoutThem)
+{
+    Recorder recorder;
+    recorder.noting = true;
+    recorder.keptEntries = 0;
+    EXPECT_EQ(walk(root(), recorder, 2, 64, nullptr, 16), expected());
+    EXPECT_GT(recorder.withoutEntries.load(), 0);
 }
 
 TEST_F(TreeWalkTest, WalkersTakeWorkFromEachOtherAndKeepTheOrder)
