@@ -292,7 +292,8 @@ bool LiveCatalogue::walk(const QByteArray& start, bool resyncFolders)
     // (a link to an ancestor) is not entered again.
     std::vector<platform::FolderId> onPath;
     platform::FolderLister lister;
-    auto level = [&](auto& self, const QByteArray& path, const platform::FolderHandle& folder) -> bool {
+    auto level = [&](auto& self, const QByteArray& path, const platform::FolderHandle& folder,
+                     const std::optional<platform::FolderId>& folderId) -> bool {
         if (m_stop)
             return false;
         switch (m_watch->watch(path)) {
@@ -309,7 +310,7 @@ bool LiveCatalogue::walk(const QByteArray& start, bool resyncFolders)
             m_dirty.insert(platform::fileNameFromBytes(path));
         // Listed after the watch is in place, so nothing made meanwhile is missed.
         std::vector<QByteArray> children;
-        lister.begin(folder);
+        lister.begin(folder, folderId);
         platform::FolderLister::Entry entry;
         while (lister.next(entry)) {
             if (entry.name.front() == '.')
@@ -329,7 +330,7 @@ bool LiveCatalogue::walk(const QByteArray& start, bool resyncFolders)
                 continue;
             if (id)
                 onPath.push_back(*id);
-            const bool ok = self(self, joined(path, name), child);
+            const bool ok = self(self, joined(path, name), child, id);
             if (id)
                 onPath.pop_back();
             if (!ok)
@@ -350,9 +351,10 @@ bool LiveCatalogue::walk(const QByteArray& start, bool resyncFolders)
     const platform::FolderHandle folder = platform::FolderHandle::open(start);
     if (!folder.isValid())
         return true;
-    if (const auto id = folder.id())
+    const auto id = folder.id();
+    if (id)
         onPath.push_back(*id);
-    return level(level, start, folder);
+    return level(level, start, folder, id);
 }
 
 void LiveCatalogue::handle(const platform::WatchEvent& event)

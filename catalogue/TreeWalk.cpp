@@ -91,8 +91,6 @@ struct Walker {
     bool entriesKept = false;
     std::string matchNames;
     std::vector<std::size_t> matchStarts;
-    // Whether each device met so far marks the end of a listing.
-    std::vector<std::pair<std::uint64_t, bool>> endMarks;
 };
 
 // path + "/" + name, where a path of "/" keeps its single separator.
@@ -255,7 +253,6 @@ private:
             if (task.announce)
                 add(w, Record::Folder, task.path, {}, {});
             if (task.folder.isValid() && !cancelled()) {
-                const bool marked = endMarked(w, task.folder, id);
                 {
                     std::lock_guard lock(w.mutex);
                     w.onPath = std::move(task.ancestors);
@@ -263,7 +260,7 @@ private:
                         w.onPath.push_back(*id);
                     pushLevel(w, std::move(task.folder), task.path);
                 }
-                list(w, w.levels[0], task.report, marked);
+                list(w, w.levels[0], task.report, id);
                 walkLevels(w);
             }
         }
@@ -288,21 +285,8 @@ private:
         level.taken.clear();
     }
 
-    // Whether listings of the folder's device mark their end: asked once per device.
-    static bool endMarked(Walker& w, const FolderHandle& folder, const std::optional<FolderId>& id)
-    {
-        if (!id)
-            return false;
-        for (const auto& [device, marked] : w.endMarks)
-            if (device == id->device)
-                return marked;
-        const bool marked = folder.marksListingEnd();
-        w.endMarks.emplace_back(id->device, marked);
-        return marked;
-    }
-
     // Lists a folder: its matches when asked, and its sub-folders to walk.
-    void list(Walker& w, Level& level, bool report, bool endMarked)
+    void list(Walker& w, Level& level, bool report, const std::optional<FolderId>& id)
     {
         const bool noting = report && notes_;
         if (noting) {
@@ -311,7 +295,7 @@ private:
             w.matchNames.clear();
             w.matchStarts.clear();
         }
-        w.lister.begin(level.folder, endMarked);
+        w.lister.begin(level.folder, id);
         platform::FolderLister::Entry entry;
         while (!cancelled() && w.lister.next(entry)) {
             const std::string_view name(entry.name.data(), std::size_t(entry.name.size()));
@@ -415,14 +399,13 @@ private:
             add(w, Record::Folder, path, {}, {});
             if (!child.isValid() || cancelled())
                 continue;
-            const bool marked = endMarked(w, child, id);
             {
                 std::lock_guard lock(w.mutex);
                 if (id)
                     w.onPath.push_back(*id);
                 pushLevel(w, std::move(child), path);
             }
-            list(w, w.levels[w.depth - 1], true, marked);
+            list(w, w.levels[w.depth - 1], true, id);
         }
         // Ended early: nothing more is wanted; the folders close.
         std::lock_guard lock(w.mutex);

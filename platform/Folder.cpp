@@ -174,6 +174,23 @@ struct FolderLister::Buffer {
 FolderLister::FolderLister() : buffer_(std::make_unique<Buffer>()) {}
 FolderLister::~FolderLister() = default;
 
+void FolderLister::begin(const FolderHandle& folder, const std::optional<FolderId>& id)
+{
+    if (!id) {
+        begin(folder, false);
+        return;
+    }
+    for (const auto& [device, marked] : endMarks_) {
+        if (device == id->device) {
+            begin(folder, marked);
+            return;
+        }
+    }
+    const bool marked = folder.marksListingEnd();
+    endMarks_.emplace_back(id->device, marked);
+    begin(folder, marked);
+}
+
 void FolderLister::begin(const FolderHandle& folder, bool endMarked)
 {
     fd_ = folder.fd_;

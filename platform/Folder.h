@@ -125,6 +125,9 @@ public:
     // Starts listing `folder`, which must stay open until next() returns false;
     // `endMarked` is its marksListingEnd().
     void begin(const FolderHandle& folder, bool endMarked = false);
+    // The same for a folder whose id is known: whether its device marks the end of a
+    // listing is asked once per device and lister.
+    void begin(const FolderHandle& folder, const std::optional<FolderId>& id);
     // The next entry; false at the end or on a read error.
     bool next(Entry& entry);
 
@@ -133,6 +136,7 @@ private:
     std::unique_ptr<Buffer> buffer_;
     int fd_ = -1;
     bool endMarked_ = false;
+    std::vector<std::pair<std::uint64_t, bool>> endMarks_; // device, marksListingEnd()
 };
 
 } // namespace platform

@@ -16,17 +16,22 @@ using namespace platform;
 
 namespace {
 
-std::map<std::string, EntryType> listAll(const FolderHandle& folder, bool endMarked)
+std::map<std::string, EntryType> listAll(FolderLister& lister)
 {
     std::map<std::string, EntryType> seen;
-    FolderLister lister;
-    lister.begin(folder, endMarked);
     FolderLister::Entry entry;
     while (lister.next(entry)) {
         const bool fresh = seen.emplace(entry.name.toByteArray().toStdString(), entry.type).second;
         EXPECT_TRUE(fresh) << "listed twice: " << entry.name.toByteArray().toStdString();
     }
     return seen;
+}
+
+std::map<std::string, EntryType> listAll(const FolderHandle& folder, bool endMarked)
+{
+    FolderLister lister;
+    lister.begin(folder, endMarked);
+    return listAll(lister);
 }
 
 } // namespace
@@ -60,6 +65,13 @@ TEST(FolderListing, EveryEntryOnceOverManyReadsWithOrWithoutAnEndMark)
         ASSERT_EQ(seen.count("link"), 1u);
         EXPECT_EQ(seen.at("link"), EntryType::Link);
         EXPECT_EQ(seen.count(pad + "2999.dpr"), 1u);
+    }
+    // Told the folder's id, the lister asks its device itself, once: twice the same.
+    FolderLister lister;
+    for (int round = 0; round < 2; ++round) {
+        const FolderHandle folder = FolderHandle::open(root);
+        lister.begin(folder, folder.id());
+        EXPECT_EQ(listAll(lister).size(), std::size_t(files) + 2) << round;
     }
     // A small folder, listed in one read.
     const FolderHandle sub = FolderHandle::open(root + "/sub");
